@@ -1,0 +1,37 @@
+// Level generation: one level description in, one complete level file out.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "assets/reader_warning.h"
+#include "model/level_model.h"
+#include "model/status.h"
+
+namespace kes {
+
+struct GenerationOptions {
+    // Relative OBJ and BMP paths are resolved against this folder (the folder
+    // of the project file). Empty: the current folder.
+    std::string baseFolder;
+    // Called before each layer is written with the layer's 0-based index and
+    // the number of layers. May be empty.
+    std::function<void(int layer, int layerCount)> progress;
+};
+
+struct GenerationResult {
+    Status status = Status::success();
+    std::vector<ReaderWarning> warnings; // what the readers worked around
+    std::uint64_t triangles = 0;         // triangles written, all frames
+    std::uint64_t bytes = 0;             // size of the level file
+};
+
+// Writes the level described by `project` to `outputPath`. On failure the
+// status says which layer and file, and why; the file at `outputPath` is then
+// as it was before (no partial level is left there).
+GenerationResult generateLevel(const LevelProject& project, const std::string& outputPath,
+                               const GenerationOptions& options = {});
+
+} // namespace kes

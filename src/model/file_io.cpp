@@ -1,0 +1,196 @@
+#include "model/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace kes {
+namespace {
+
+std::string errorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT: return "no such file or folder";
+    case EACCES: return "permission denied";
+    case ENOSPC: return "no space left on the disk";
+    case EROFS: return "read-only file system";
+    case EISDIR: return "is a folder";
+    case EFBIG: return "file too large";
+    case EIO: return "input/output error";
+    default: return std::generic_category().message(errorNumber);
+    }
+}
+
+std::FILE* openFile(const std::filesystem::path& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::string uniqueSuffix()
+{
+    static std::mt19937_64 generator{std::random_device{}()};
+    const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string suffix = ".kesgen-";
+    for (int i = 0; i < 8; ++i)
+        suffix += digits[generator() % 36];
+    return suffix + ".tmp";
+}
+
+} // namespace
+
+std::filesystem::path pathFromUtf8(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string pathToUtf8(const std::filesystem::path& path)
+{
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string lastErrorText()
+{
+    return errorText(errno);
+}
+
+Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(pathFromUtf8(path), ec))
+        return Status::failure("cannot read '" + path + "': is a folder");
+    std::FILE* file = openFile(pathFromUtf8(path), "rb");
+    if (!file)
+        return Status::failure("cannot read '" + path + "': " + lastErrorText());
+    std::uint8_t chunk[1 << 16];
+    bool failed = false;
+    int errorNumber = 0;
+    // Ask for the size to read in one go; fall back to reading in chunks.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        long size = std::ftell(file);
+        if (size > 0)
+            bytes.reserve(static_cast<std::size_t>(size));
+        std::rewind(file);
+    }
+    for (;;) {
+        std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (got < sizeof chunk) {
+            if (std::ferror(file)) {
+                failed = true;
+                errorNumber = errno;
+            }
+            break;
+        }
+    }
+    std::fclose(file);
+    if (failed) {
+        bytes.clear();
+        return Status::failure("cannot read '" + path + "': " + errorText(errorNumber));
+    }
+    return Status::success();
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+Status AtomicFile::open(const std::string& targetPath)
+{
+    discard();
+    targetPath_ = targetPath;
+    failed_ = false;
+    size_ = 0;
+    std::filesystem::path target = pathFromUtf8(targetPath);
+    std::error_code ec;
+    if (std::filesystem::is_directory(target, ec))
+        return Status::failure("cannot write '" + targetPath + "': is a folder");
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        tempPath_ = target;
+        tempPath_ += pathFromUtf8(uniqueSuffix());
+        // "x": fail rather than reuse a file that happens to exist.
+        file_ = openFile(tempPath_, "wbx");
+        if (file_)
+            break;
+        if (errno != EEXIST)
+            break;
+    }
+    if (!file_)
+        return Status::failure("cannot write '" + targetPath + "': " + lastErrorText());
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+    return Status::success();
+}
+
+bool AtomicFile::write(const void* data, std::size_t size)
+{
+    if (!file_ || failed_)
+        return false;
+    if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
+        failed_ = true;
+        errorNumber_ = errno;
+        return false;
+    }
+    size_ += size;
+    return true;
+}
+
+Status AtomicFile::commit()
+{
+    if (!file_)
+        return Status::failure("cannot write '" + targetPath_ + "': the file is not open");
+    if (!failed_ && std::fflush(file_) != 0) {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+#ifdef _WIN32
+    if (!failed_ && _commit(_fileno(file_)) != 0) {
+#else
+    if (!failed_ && fsync(fileno(file_)) != 0 && errno != EINVAL && errno != EROFS) {
+#endif
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+    if (std::fclose(file_) != 0 && !failed_) {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+    file_ = nullptr;
+    std::error_code ec;
+    if (failed_) {
+        std::filesystem::remove(tempPath_, ec);
+        return Status::failure("cannot write '" + targetPath_ + "': " + errorText(errorNumber_));
+    }
+    std::filesystem::rename(tempPath_, pathFromUtf8(targetPath_), ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(tempPath_, ignored);
+        return Status::failure("cannot write '" + targetPath_ + "': " + errorText(ec.value()));
+    }
+    return Status::success();
+}
+
+void AtomicFile::discard()
+{
+    if (!file_)
+        return;
+    std::fclose(file_);
+    file_ = nullptr;
+    std::error_code ec;
+    std::filesystem::remove(tempPath_, ec);
+}
+
+} // namespace kes

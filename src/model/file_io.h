@@ -1,0 +1,67 @@
+// Reading whole files, and writing files so that a failure never destroys the
+// file that was there before.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/status.h"
+
+namespace kes {
+
+// The path of a UTF-8 file name, on every platform.
+std::filesystem::path pathFromUtf8(const std::string& utf8);
+// The UTF-8 text of a path.
+std::string pathToUtf8(const std::filesystem::path& path);
+
+// A short description of the C library's last error ("no such file",
+// "permission denied", ...).
+std::string lastErrorText();
+
+// Reads the whole file into `bytes`. On failure returns a reason naming the
+// file, such as "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
+Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// A file written beside its target under a temporary name and renamed over the
+// target only when commit() succeeds. Until then the target is untouched; a
+// file that is destroyed or discarded without a commit removes its temporary
+// file. Write errors are remembered: after the first one every write fails and
+// commit() reports it.
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file beside `targetPath`.
+    Status open(const std::string& targetPath);
+    bool isOpen() const { return file_ != nullptr; }
+
+    // Appends bytes; false once any write has failed.
+    bool write(const void* data, std::size_t size);
+    bool failed() const { return failed_; }
+    // Bytes written so far.
+    std::uint64_t size() const { return size_; }
+
+    // Flushes the data to the disk, closes the file and renames it over the
+    // target. On failure the temporary file is removed and the target is as it
+    // was.
+    Status commit();
+    // Closes and removes the temporary file; the target is as it was.
+    void discard();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string targetPath_;
+    std::filesystem::path tempPath_;
+    std::uint64_t size_ = 0;
+    bool failed_ = false;
+    int errorNumber_ = 0;
+};
+
+} // namespace kes

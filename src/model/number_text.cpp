@@ -1,0 +1,208 @@
+#include "model/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace kes {
+namespace {
+
+bool isBlank(char c)
+{
+    // isspace in the "C" locale.
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// from_chars leaves the value alone when it does not fit the type; strtod gives
+// infinity on overflow and 0 on underflow. Read it again in the widest type
+// and clamp.
+template <typename Real>
+Real outOfRangeMagnitude(const char* p, const char* last, bool hex)
+{
+    long double wide = 0;
+    std::from_chars_result result = hex
+        ? std::from_chars(p + 2, last, wide, std::chars_format::hex)
+        : std::from_chars(p, last, wide, std::chars_format::general);
+    if (result.ec == std::errc()) {
+        if (wide > static_cast<long double>(std::numeric_limits<Real>::max()))
+            return std::numeric_limits<Real>::infinity();
+        return static_cast<Real>(wide);
+    }
+    // Beyond even the widest type: an exponent sign of '-' means underflow.
+    for (const char* q = p; q != last; ++q) {
+        if (*q == 'e' || *q == 'E' || (hex && (*q == 'p' || *q == 'P')))
+            return (q + 1 != last && q[1] == '-') ? Real(0) : std::numeric_limits<Real>::infinity();
+    }
+    return std::numeric_limits<Real>::infinity();
+}
+
+// Converts the longest prefix of [first, last) that strtod accepts (after
+// blanks): decimal and hexadecimal numbers, "inf", "infinity" and "nan".
+// Returns the end of what was converted, or `first` when nothing was.
+template <typename Real>
+const char* parseReal(const char* first, const char* last, Real& value)
+{
+    const char* p = first;
+    while (p != last && isBlank(*p))
+        ++p;
+    bool negative = false;
+    if (p != last && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    Real magnitude = 0;
+    std::from_chars_result result{p, std::errc::invalid_argument};
+    const bool hex = last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')
+        && ((last - p >= 3 && isHexDigit(p[2]))
+            || (last - p >= 4 && p[2] == '.' && isHexDigit(p[3])));
+    if (hex) {
+        result = std::from_chars(p + 2, last, magnitude, std::chars_format::hex);
+    } else if (p != last && (*p == '-' || *p == '+')) {
+        return first; // a second sign: no number
+    } else {
+        result = std::from_chars(p, last, magnitude, std::chars_format::general);
+    }
+    if (result.ec == std::errc::invalid_argument)
+        return first;
+    if (result.ec == std::errc::result_out_of_range)
+        magnitude = outOfRangeMagnitude<Real>(p, last, hex);
+    value = negative ? -magnitude : magnitude;
+    return result.ptr;
+}
+
+} // namespace
+
+int scanNumbers(std::string_view text, float* values, int count)
+{
+    const char* p = text.data();
+    const char* last = text.data() + text.size();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (p == last || *p != ',')
+                return i;
+            ++p;
+        }
+        float value = 0;
+        const char* end = parseReal(p, last, value);
+        if (end == p)
+            return i;
+        values[i] = value;
+        p = end;
+    }
+    return count;
+}
+
+bool holdsNumbers(std::string_view text, int count)
+{
+    float values[6] = {};
+    if (count > 6)
+        return false;
+    return scanNumbers(text, values, count) == count;
+}
+
+std::array<float, 3> parseNumbers3(std::string_view text)
+{
+    std::array<float, 3> values{};
+    scanNumbers(text, values.data(), 3);
+    return values;
+}
+
+std::array<float, 6> parseNumbers6(std::string_view text)
+{
+    std::array<float, 6> values{};
+    scanNumbers(text, values.data(), 6);
+    return values;
+}
+
+std::int32_t leadingInteger(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    const std::int64_t limit = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > limit)
+            value = limit;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max())
+        value = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);
+}
+
+bool holdsNonZeroInteger(std::string_view text)
+{
+    return leadingInteger(text) != 0;
+}
+
+double leadingNumber(std::string_view text)
+{
+    double value = 0;
+    parseReal(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+std::string formatFixed4(float value)
+{
+    char buffer[400];
+    double wide = value;
+    if (std::isnan(wide))
+        return std::signbit(wide) ? "-nan" : "nan";
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, wide, std::chars_format::fixed, 4);
+    return std::string(buffer, result.ptr);
+}
+
+std::string formatFixed4List(const float* values, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            text += ',';
+        text += formatFixed4(values[i]);
+    }
+    return text;
+}
+
+std::string formatWhole(float value)
+{
+    char buffer[400];
+    double wide = value;
+    if (std::isnan(wide))
+        return std::signbit(wide) ? "-nan" : "nan";
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, wide, std::chars_format::fixed, 0);
+    return std::string(buffer, result.ptr);
+}
+
+std::string formatInteger(std::int32_t value)
+{
+    char buffer[16];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string capText(std::string_view text)
+{
+    if (text.size() <= kTextCapacity)
+        return std::string(text);
+    std::size_t cut = kTextCapacity;
+    // Step back over continuation bytes (10xxxxxx) to the start of a character.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut));
+}
+
+} // namespace kes
