@@ -21,9 +21,21 @@ struct BitmapImage {
 
 // Reads a BMP held in memory. `fileName` only names the file in the reason of
 // a failure.
+//
+// Reads uncompressed 24-bit bitmaps with a 12-byte core header or a 40-byte
+// information header (or the 52, 56, 108 and 124-byte headers that extend
+// it), from the pixel data offset the file gives; the signature is not
+// examined. A top-down bitmap (negative height) is delivered bottom row first
+// too, with a positive height. Fails, with a reason naming the file, for any
+// other bit count, a compressed bitmap, a negative width, a width or height
+// above 65535, and a file that ends before its headers or its pixel data do;
+// `image` is then empty. Nothing is allocated for the pixels before the file
+// is known to hold them.
 Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& fileName, BitmapImage& image);
 
-// Reads the BMP file at `path` (UTF-8).
+// Reads the BMP file at `path` (UTF-8) as decodeBitmap does. A file that
+// cannot be read fails with a reason such as
+// "cannot read texture file 'x.bmp': no such file or folder".
 Status loadBitmap(const std::string& path, BitmapImage& image);
 
 } // namespace kes

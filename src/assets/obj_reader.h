@@ -42,13 +42,31 @@ struct MeshTriangles {
     std::int32_t faceCount() const { return static_cast<std::int32_t>(faces.size()); }
 };
 
+// At most this many warnings are given for one file; when there are more, one
+// last warning (line 0) says how many were left out.
+inline constexpr int kMaxObjWarnings = 100;
+
 // Reads OBJ text held in memory. `fileName` only names the file in warnings,
 // which are appended to `warnings` when it is not null.
+//
+// Lines whose first character is v or V are vertex lines (vt: texture
+// coordinate, vn: normal, anything else: position), lines starting with f or F
+// are faces, every other line is skipped. Tokens are separated by spaces only
+// (a tab is an ordinary character); numbers use "." as the decimal point
+// whatever the locale. A face corner is "p/t/n", "p//n", "p/t" or "p"; what it
+// does not name stays zero. Indices count from 1, negative ones back from the
+// last line of their kind read so far; a face can use only vertex lines above
+// it. Only the first three corners of a face are used. Missing numbers read as
+// 0; an index that names no line read so far, a face with more or fewer than
+// three corners, and numbers that do not read cleanly give zeros and a warning
+// with the line number. A UTF-8 byte order mark at the start is skipped.
 MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName,
                            std::vector<ReaderWarning>* warnings = nullptr);
 
-// Reads the OBJ file at `path` (UTF-8). Fails only when the file cannot be
-// read; what the file holds beyond the subset read here gives warnings.
+// Reads the OBJ file at `path` (UTF-8) as parseObjMesh does. Fails only when
+// the file cannot be read, with a reason such as
+// "cannot read mesh file 'x.obj': no such file or folder"; `mesh` is then
+// empty. What the file holds beyond the subset read here gives warnings.
 Status loadObjMesh(const std::string& path, MeshTriangles& mesh,
                    std::vector<ReaderWarning>* warnings = nullptr);
 

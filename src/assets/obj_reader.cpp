@@ -1,0 +1,373 @@
+#include "assets/obj_reader.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+#include "assets/asset_file.h"
+#include "assets/obj_numbers.h"
+
+namespace kes {
+namespace {
+
+enum LineKind { ignoredLine, positionLine, texCoordLine, normalLine, faceLine, lineKindCount };
+
+// The kind of a line, from its first one or two characters, without regard to
+// case. A line that starts with a blank is ignored.
+inline LineKind classifyLine(const char* begin, const char* end)
+{
+    if (begin == end)
+        return ignoredLine;
+    // | 0x20 turns exactly 'V' and 'v' into 'v', 'F' and 'f' into 'f', ...
+    const char first = static_cast<char>(*begin | 0x20);
+    if (first == 'f')
+        return faceLine;
+    if (first != 'v')
+        return ignoredLine;
+    if (end - begin < 2)
+        return positionLine;
+    const char second = static_cast<char>(begin[1] | 0x20);
+    if (second == 't')
+        return texCoordLine;
+    if (second == 'n')
+        return normalLine;
+    return positionLine;
+}
+
+// Calls visit(begin, end, lineNumber) for every line of `text`. A line ends at
+// LF; a CR right before the LF is not part of it; a last line without LF is a
+// line as well.
+template <typename Visit>
+inline void forEachLine(std::string_view text, Visit&& visit)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::int64_t lineNumber = 0;
+    while (p != end) {
+        ++lineNumber;
+        const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* lineEnd = newline ? newline : end;
+        const char* next = newline ? newline + 1 : end;
+        if (newline && lineEnd != p && lineEnd[-1] == '\r')
+            --lineEnd;
+        visit(p, lineEnd, lineNumber);
+        p = next;
+    }
+}
+
+inline const char* skipSpaces(const char* p, const char* end)
+{
+    while (p != end && *p == ' ')
+        ++p;
+    return p;
+}
+
+inline const char* skipToSpace(const char* p, const char* end)
+{
+    while (p != end && *p != ' ')
+        ++p;
+    return p;
+}
+
+std::string quoted(const char* begin, const char* end)
+{
+    constexpr std::ptrdiff_t shown = 40;
+    const bool cut = end - begin > shown;
+    std::string text(1, '\'');
+    text.append(begin, cut ? begin + shown : end);
+    text.append(cut ? "...'" : "'");
+    return text;
+}
+
+std::string floatText(float value)
+{
+    char buffer[32];
+    std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// Collects the warnings of one file, at most kMaxObjWarnings of them, and then
+// one line that says how many more there were.
+class WarningList {
+public:
+    WarningList(std::vector<ReaderWarning>* out, const std::string& file) : out_(out), file_(file) {}
+
+    // Adds the warning that makeText() words, unless the limit is reached.
+    template <typename MakeText>
+    void add(std::int64_t line, MakeText&& makeText)
+    {
+        if (!out_)
+            return;
+        if (kept_ == kMaxObjWarnings) {
+            ++dropped_;
+            return;
+        }
+        ++kept_;
+        const int lineNumber = line > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                                      : static_cast<int>(line);
+        out_->push_back(ReaderWarning{file_, lineNumber, makeText()});
+    }
+
+    void finish()
+    {
+        if (out_ && dropped_ > 0)
+            out_->push_back(ReaderWarning{file_, 0, "and " + std::to_string(dropped_) + " more warnings"});
+    }
+
+private:
+    std::vector<ReaderWarning>* out_;
+    const std::string& file_;
+    int kept_ = 0;
+    std::int64_t dropped_ = 0;
+};
+
+struct VertexKind {
+    const char* one;
+    const char* many;
+};
+constexpr VertexKind kPosition{"position", "positions"};
+constexpr VertexKind kTexCoord{"texture coordinate", "texture coordinates"};
+constexpr VertexKind kNormal{"normal", "normals"};
+
+// One "/"-separated field of a face corner.
+struct IndexField {
+    const char* begin = nullptr;
+    const char* end = nullptr; // begin == end: the field is empty
+    std::int64_t value = 0;
+    bool hasDigits = false;
+};
+
+// Fills the vertex lists and the faces, line by line, in file order.
+class MeshBuilder {
+public:
+    MeshBuilder(const std::size_t (&counts)[lineKindCount], MeshTriangles& mesh, WarningList& warnings)
+        : positions_(counts[positionLine]), texCoords_(counts[texCoordLine]), normals_(counts[normalLine]),
+          mesh_(mesh), warnings_(warnings)
+    {
+        mesh_.faces.resize(counts[faceLine]);
+        mesh_.faceNormals.resize(counts[faceLine]);
+    }
+
+    void readLine(const char* begin, const char* end, std::int64_t line)
+    {
+        line_ = line;
+        switch (classifyLine(begin, end)) {
+        case positionLine: {
+            float v[3];
+            readValues(afterKeyword(begin, end), end, v, 3, 3, kPosition);
+            positions_[positionsRead_++] = Vec3{v[0], v[1], v[2]};
+            break;
+        }
+        case texCoordLine: {
+            // "vt u" is complete: v defaults to 0.
+            float v[2];
+            readValues(afterKeyword(begin, end), end, v, 2, 1, kTexCoord);
+            texCoords_[texCoordsRead_++] = Vec2{v[0], v[1]};
+            break;
+        }
+        case normalLine: {
+            float v[3];
+            readValues(afterKeyword(begin, end), end, v, 3, 3, kNormal);
+            normals_[normalsRead_++] = Vec3{v[0], v[1], v[2]};
+            break;
+        }
+        case faceLine:
+            readFace(afterKeyword(begin, end), end);
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    static const char* afterKeyword(const char* begin, const char* end) { return skipToSpace(begin, end); }
+
+    // Reads `count` numbers, each from the start of one space-separated token.
+    // Missing ones are 0; fewer than `required` gives a warning.
+    void readValues(const char* p, const char* end, float* values, int count, int required, const VertexKind& kind)
+    {
+        int got = 0;
+        for (; got < count; ++got) {
+            p = skipSpaces(p, end);
+            if (p == end)
+                break;
+            const char* token = p;
+            const char* stop = obj::readFloat(p, end, values[got]);
+            p = skipToSpace(stop, end);
+            if (stop != p) [[unlikely]]
+                checkNumberRest(token, stop, p, values[got], kind);
+        }
+        for (int i = got; i < count; ++i)
+            values[i] = 0;
+        if (got < required) [[unlikely]] {
+            warnings_.add(line_, [&] {
+                return std::string(kind.one) + " line has " + std::to_string(got) + " of its "
+                    + std::to_string(required) + " numbers; the missing ones are 0";
+            });
+        }
+    }
+
+    // A token that is not a number, or has more after its number.
+    void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, float value,
+                         const VertexKind& kind)
+    {
+        if (stop == token) {
+            warnings_.add(line_, [&] {
+                return std::string(kind.one) + " line has " + quoted(token, tokenEnd)
+                    + " where a number belongs; it reads as 0";
+            });
+            return;
+        }
+        for (const char* q = stop; q != tokenEnd; ++q) {
+            if (!obj::isInnerBlank(*q)) {
+                warnings_.add(line_, [&] {
+                    return std::string(kind.one) + " line has " + quoted(token, tokenEnd) + ", which reads as "
+                        + floatText(value) + " (the decimal point is \".\")";
+                });
+                return;
+            }
+        }
+    }
+
+    void readFace(const char* p, const char* end)
+    {
+        MeshFace& face = mesh_.faces[facesRead_];
+        FaceNormals& normals = mesh_.faceNormals[facesRead_];
+        ++facesRead_;
+        int corner = 0;
+        for (; corner < 3; ++corner) {
+            p = skipSpaces(p, end);
+            if (p == end)
+                break;
+            p = readCorner(p, end, corner, face.position[corner], face.uv[corner], normals.normal[corner]);
+        }
+        if (corner < 3) [[unlikely]] {
+            warnings_.add(line_, [&] {
+                return "face has " + std::to_string(corner) + " corners instead of three; the missing ones are zero";
+            });
+            return;
+        }
+        p = skipSpaces(p, end);
+        if (p != end) [[unlikely]]
+            warnAboutMoreCorners(p, end);
+    }
+
+    void warnAboutMoreCorners(const char* p, const char* end)
+    {
+        std::int64_t cornerCount = 3;
+        while (p != end) {
+            ++cornerCount;
+            p = skipSpaces(skipToSpace(p, end), end);
+        }
+        warnings_.add(line_, [&] {
+            return "face has " + std::to_string(cornerCount)
+                + " corners; only the first three are used (export the mesh triangulated)";
+        });
+    }
+
+    // Reads one corner "p/t/n", "p//n", "p/t" or "p" and copies what it names.
+    const char* readCorner(const char* p, const char* end, int corner, Vec3& position, Vec2& uv, Vec3& normal)
+    {
+        IndexField fields[3];
+        for (int f = 0;; ++f) {
+            const char* fieldBegin = p;
+            std::int64_t value;
+            const char* stop = obj::readIndex(p, end, value);
+            p = stop;
+            while (p != end && *p != '/' && *p != ' ')
+                ++p;
+            if (f < 3)
+                fields[f] = IndexField{fieldBegin, p, value, stop != fieldBegin};
+            if (p == end || *p == ' ')
+                break;
+            ++p; // past "/"
+        }
+        copyVertex(fields[0], positions_, positionsRead_, position, corner, kPosition, true);
+        copyVertex(fields[1], texCoords_, texCoordsRead_, uv, corner, kTexCoord, false);
+        copyVertex(fields[2], normals_, normalsRead_, normal, corner, kNormal, false);
+        return p;
+    }
+
+    // Copies the entry that `field` names out of the first `read` entries of
+    // `list`; a missing or wrong index leaves `target` zero.
+    template <typename T>
+    void copyVertex(const IndexField& field, const std::vector<T>& list, std::size_t read, T& target, int corner,
+                    const VertexKind& kind, bool required)
+    {
+        if (field.begin == field.end) {
+            if (required) [[unlikely]] {
+                warnings_.add(line_, [&] {
+                    return "face corner " + std::to_string(corner + 1) + " has no " + kind.one + " index";
+                });
+            }
+            return;
+        }
+        const std::int64_t index = field.value;
+        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]] {
+            target = list[static_cast<std::size_t>(index - 1)];
+            return;
+        }
+        if (index < 0 && static_cast<std::uint64_t>(-index) <= read) {
+            target = list[read - static_cast<std::size_t>(-index)];
+            return;
+        }
+        warnings_.add(line_, [&] {
+            const std::string where = "face corner " + std::to_string(corner + 1);
+            if (!field.hasDigits)
+                return where + " has " + quoted(field.begin, field.end) + " where a " + kind.one
+                    + " index belongs";
+            if (index == 0)
+                return where + " names " + kind.one + " 0, but indices start at 1";
+            return where + " names " + kind.one + " " + std::to_string(index) + ", but the file has only "
+                + std::to_string(read) + " " + kind.many + " before this line";
+        });
+    }
+
+    std::vector<Vec3> positions_;
+    std::vector<Vec2> texCoords_;
+    std::vector<Vec3> normals_;
+    std::size_t positionsRead_ = 0;
+    std::size_t texCoordsRead_ = 0;
+    std::size_t normalsRead_ = 0;
+    std::size_t facesRead_ = 0;
+    MeshTriangles& mesh_;
+    WarningList& warnings_;
+    std::int64_t line_ = 0;
+};
+
+} // namespace
+
+MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName, std::vector<ReaderWarning>* warnings)
+{
+    // Editors on some systems start UTF-8 text with a byte order mark; it is
+    // not part of the first line.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+
+    std::size_t counts[lineKindCount] = {};
+    forEachLine(text, [&](const char* begin, const char* end, std::int64_t) { ++counts[classifyLine(begin, end)]; });
+
+    MeshTriangles mesh;
+    WarningList warningList(warnings, fileName);
+    {
+        MeshBuilder builder(counts, mesh, warningList);
+        forEachLine(text, [&](const char* begin, const char* end, std::int64_t line) {
+            builder.readLine(begin, end, line);
+        });
+    }
+    warningList.finish();
+    return mesh;
+}
+
+Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings)
+{
+    mesh = MeshTriangles{};
+    std::vector<std::uint8_t> bytes;
+    Status read = readAssetFile(path, "mesh file", bytes);
+    if (!read)
+        return read;
+    mesh = parseObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path, warnings);
+    return Status::success();
+}
+
+} // namespace kes
