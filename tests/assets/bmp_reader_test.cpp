@@ -5,6 +5,7 @@
 
 #include "model/byte_order.h"
 #include "../support/temp_dir.h"
+#include "largest_allocation.h"
 
 namespace kes {
 namespace {
@@ -169,6 +170,142 @@ TEST(BmpReader, LoadsFromFileAndNamesAMissingOne)
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.reason(), "cannot read texture file '" + dir.file("none.bmp") + "': no such file or folder");
     EXPECT_TRUE(image.pixels.empty());
+}
+
+
+void patchU16(std::vector<std::uint8_t>& file, std::size_t at, std::uint16_t value)
+{
+    putU16(file.data() + at, value);
+}
+
+void patchU32(std::vector<std::uint8_t>& file, std::size_t at, std::uint32_t value)
+{
+    putU32(file.data() + at, value);
+}
+
+std::vector<std::uint8_t> cut(std::vector<std::uint8_t> file, std::size_t size)
+{
+    file.resize(size);
+    return file;
+}
+
+TEST(BmpReader, RefusesWhatItCannotReadWithAReason)
+{
+    const std::vector<std::uint8_t> good = makeBmp(5, 4); // 54 + 4 x 16 bytes
+    const std::vector<std::uint8_t> core = makeBmp(5, 4, {.headerSize = 12});
+    auto with = [](std::vector<std::uint8_t> file, auto change) {
+        change(file);
+        return file;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"empty file", {}, "the file is too short for a bitmap (0 bytes)"},
+        {"shorter than the file header", cut(good, 17), "the file is too short for a bitmap (17 bytes)"},
+        {"ends inside the info header", cut(good, 53), "the file ends inside its bitmap header"},
+        {"ends inside the core header", cut(core, 25), "the file ends inside its bitmap header"},
+        {"ends inside a v5 header", cut(makeBmp(1, 1, {.headerSize = 124}), 100),
+         "the file ends inside its bitmap header"},
+        {"unknown header size", with(good, [](auto& f) { patchU32(f, 14, 64); }),
+         "its bitmap header of 64 bytes is of no known kind"},
+        {"header size 0", with(good, [](auto& f) { patchU32(f, 14, 0); }),
+         "its bitmap header of 0 bytes is of no known kind"},
+        {"8 bits per pixel", makeBmp(5, 4, {.bitCount = 8}), "it has 8 bits per pixel; save it as a 24-bit bitmap"},
+        {"32 bits per pixel", makeBmp(5, 4, {.bitCount = 32}),
+         "it has 32 bits per pixel; save it as a 24-bit bitmap"},
+        {"core header with 8 bits per pixel", makeBmp(5, 4, {.headerSize = 12, .bitCount = 8}),
+         "it has 8 bits per pixel; save it as a 24-bit bitmap"},
+        {"run-length compressed", makeBmp(5, 4, {.compression = 1}),
+         "it is compressed (method 1); save it as an uncompressed 24-bit bitmap"},
+        {"bit fields", makeBmp(5, 4, {.headerSize = 108, .compression = 3}),
+         "it is compressed (method 3); save it as an uncompressed 24-bit bitmap"},
+        {"negative width", with(good, [](auto& f) { patchU32(f, 18, static_cast<std::uint32_t>(-5)); }),
+         "its width -5 is negative"},
+        {"width above 65535", with(good, [](auto& f) { patchU32(f, 18, 65536); }), "its width 65536 is above 65535"},
+        {"height above 65535", with(good, [](auto& f) { patchU32(f, 22, 65536); }),
+         "its height 65536 is above 65535"},
+        {"top-down height above 65535",
+         with(good, [](auto& f) { patchU32(f, 22, static_cast<std::uint32_t>(-65536)); }),
+         "its height 65536 is above 65535"},
+        {"lowest height", with(good, [](auto& f) { patchU32(f, 22, 0x80000000u); }),
+         "its height 2147483648 is above 65535"},
+        {"core header width of 32768 or more", with(core, [](auto& f) { patchU16(f, 18, 40000); }),
+         "its width -25536 is negative"},
+        {"core header height of 32768 or more", with(core, [](auto& f) { patchU16(f, 20, 40000); }),
+         "its height -25536 is negative (a 12-byte header holds at most 32767)"},
+        {"pixel offset inside the headers", with(good, [](auto& f) { patchU32(f, 10, 50); }),
+         "its pixel data offset 50 points into its headers"},
+        {"pixel offset 0", with(good, [](auto& f) { patchU32(f, 10, 0); }),
+         "its pixel data offset 0 points into its headers"},
+        {"last row one byte short", cut(good, good.size() - 1),
+         "the file ends inside its pixel data: 5 x 4 pixels need 64 bytes from offset 54, the file has 117 bytes"},
+        {"pixel offset past the end", with(good, [](auto& f) { patchU32(f, 10, 0xFFFFFFF0u); }),
+         "the file ends inside its pixel data: 5 x 4 pixels need 64 bytes from offset 4294967280, the file has "
+         "118 bytes"},
+        {"no pixels at all", cut(makeBmp(1, 1, {.headerSize = 12}), 26),
+         "the file ends inside its pixel data: 1 x 1 pixels need 4 bytes from offset 26, the file has 26 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BitmapImage image;
+        image.pixels.assign(12, 1);
+        image.width = 2;
+        image.height = 2;
+        Status status = decodeBitmap(c.file, "in/t.bmp", image);
+        ASSERT_FALSE(status);
+        EXPECT_EQ(status.reason(), "cannot read texture file 'in/t.bmp': " + c.reason);
+        EXPECT_TRUE(image.pixels.empty());
+        EXPECT_EQ(image.width, 0);
+        EXPECT_EQ(image.height, 0);
+    }
+}
+
+TEST(BmpReader, AHugeClaimInASmallFileFailsWithoutAllocatingIt)
+{
+    std::vector<std::uint8_t> file = makeBmp(2, 2);
+    patchU32(file, 18, 60000);
+    patchU32(file, 22, static_cast<std::uint32_t>(-60000));
+    file.resize(60);
+    BitmapImage image;
+    Status status = Status::success();
+    std::size_t largest = 0;
+    {
+        test::LargestAllocation watch;
+        status = decodeBitmap(file, "big.bmp", image);
+        largest = watch.bytes();
+    }
+    ASSERT_FALSE(status);
+    EXPECT_THAT(status.reason(), HasSubstr("the file ends inside its pixel data: 60000 x 60000 pixels need"));
+    EXPECT_LT(largest, 4096u);
+}
+
+TEST(BmpReader, ReadsTheLargestSidesTheLevelFileCanHold)
+{
+    for (auto [width, height] : {std::pair{65535, 1}, std::pair{1, 65535}}) {
+        SCOPED_TRACE(width);
+        BitmapImage image;
+        ASSERT_TRUE(decodeBitmap(makeBmp(width, height), "a.bmp", image));
+        EXPECT_EQ(image.width, width);
+        EXPECT_EQ(image.height, height);
+        ASSERT_EQ(image.pixels.size(), std::size_t(width) * height * 3);
+        const std::size_t last = image.pixels.size() - 3;
+        auto colour = testColour(width - 1, height - 1);
+        EXPECT_EQ(image.pixels[last], colour[0]);
+        EXPECT_EQ(image.pixels[last + 1], colour[1]);
+        EXPECT_EQ(image.pixels[last + 2], colour[2]);
+    }
+}
+
+TEST(BmpReader, ExtraBytesAfterThePixelsAreIgnored)
+{
+    std::vector<std::uint8_t> file = makeBmp(3, 2);
+    file.resize(file.size() + 100, 0x55);
+    BitmapImage image;
+    ASSERT_TRUE(decodeBitmap(file, "a.bmp", image));
+    EXPECT_EQ(image.pixels, expectedPixels(3, 2));
 }
 
 } // namespace
