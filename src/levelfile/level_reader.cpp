@@ -166,7 +166,8 @@ Status Decoder::decodeKeyed(ChunkKind kind, std::uint64_t offset, LevelFile& lev
     std::size_t size = kind == ChunkKind::VectorChunk ? kVectorChunkSize
         : kind == ChunkKind::IntegerChunk             ? kIntegerChunkSize
                                                       : kFloatChunkSize;
-    if (Status status = need(size - 2, std::string("a ") + chunkKindName(kind) + " chunk"); !status)
+    const char* article = kind == ChunkKind::IntegerChunk ? "an " : "a ";
+    if (Status status = need(size - 2, article + std::string(chunkKindName(kind)) + " chunk"); !status)
         return status;
     KeyedChunk chunk;
     chunk.kind = kind;
