@@ -131,7 +131,12 @@ Status AtomicFile::open(const std::string& targetPath)
     }
     if (!file_)
         return Status::failure("cannot write '" + targetPath + "': " + lastErrorText());
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+    // A large buffer: level files run to hundreds of megabytes. (glibc ignores
+    // the size when it is asked to allocate the buffer itself.)
+    constexpr std::size_t kBufferSize = 1 << 20;
+    if (!buffer_)
+        buffer_ = std::make_unique<char[]>(kBufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
     return Status::success();
 }
 

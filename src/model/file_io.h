@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
     std::string targetPath_;
     std::filesystem::path tempPath_;
     std::uint64_t size_ = 0;
