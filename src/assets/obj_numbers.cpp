@@ -25,4 +25,33 @@ float outOfRangeFloat(const char* first, const char* last)
     return infinity;
 }
 
+float slowFloat(const char* first, const char* last)
+{
+    float value = 0;
+    std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        return outOfRangeFloat(first, last);
+    return value;
+}
+
+const char* readSignedIndex(const char* p, const char* end, std::int64_t& value)
+{
+    const char* q = p;
+    while (q != end && isInnerBlank(*q))
+        ++q;
+    bool negative = false;
+    if (*q == '-' || *q == '+') {
+        negative = *q == '-';
+        ++q;
+    }
+    if (!isDigit(*q)) {
+        value = 0;
+        return p;
+    }
+    std::int64_t magnitude = 0;
+    q = readIndex(q, end, magnitude);
+    value = negative ? -magnitude : magnitude;
+    return q;
+}
+
 } // namespace kes::obj

@@ -1,8 +1,16 @@
 // Reading the numbers of OBJ text: coordinates and indices. The rules never
 // depend on the process locale: "." is always the decimal point.
+//
+// Both readers take the rest of a line, [p, end), and rely on two things: the
+// byte at `end` is the line's CR or LF, so the loops over digits stop there
+// without comparing against `end`; and kReadAhead bytes are readable from
+// every place up to `end`, so digits are read eight at a time.
 #pragma once
 
+#include <bit>
 #include <charconv>
+#include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <system_error>
 
@@ -20,9 +28,97 @@ inline bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
+// How many bytes the readers may read from any place up to the line end.
+inline constexpr std::size_t kReadAhead = 8;
+
+// The value of eight digit values, one per byte, the first in the lowest byte.
+inline std::uint32_t valueOfEightDigits(std::uint64_t digits)
+{
+    digits = digits * 10 + (digits >> 8);
+    digits = ((digits & 0x000000FF000000FF) * (100 + (1000000ULL << 32))
+              + ((digits >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))
+        >> 32;
+    return static_cast<std::uint32_t>(digits);
+}
+
+// Reads the run of decimal digits at q: `value` becomes value x 10^n plus the
+// run's value, `count` grows by n, the number of digits. Past 19 digits
+// `value` wraps around; the caller looks at `count`. Returns the end of the
+// run.
+inline const char* readDigitRun(const char* q, std::uint64_t& value, std::ptrdiff_t& count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        static constexpr std::uint64_t scale[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+        for (;;) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, q, 8);
+            const std::uint64_t digits = chunk - 0x3030303030303030;
+            // The high bit of each byte that is not a digit; a borrow or carry
+            // only reaches bytes after the first such byte.
+            const std::uint64_t notDigits = (digits | (digits + 0x7676767676767676)) & 0x8080808080808080;
+            if (notDigits == 0) {
+                value = value * scale[8] + valueOfEightDigits(digits);
+                q += 8;
+                count += 8;
+                continue;
+            }
+            const int n = std::countr_zero(notDigits) / 8;
+            if (n > 0) {
+                value = value * scale[n] + valueOfEightDigits(digits << (64 - 8 * n));
+                q += n;
+                count += n;
+            }
+            return q;
+        }
+    } else {
+        const char* const begin = q;
+        while (isDigit(*q)) {
+            value = value * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+        }
+        count += q - begin;
+        return q;
+    }
+}
+
 // The value of a number that does not fit a float: infinity for one too large,
 // zero for one too small (with its sign applied by the caller).
 float outOfRangeFloat(const char* first, const char* last);
+
+// The float nearest to the decimal number at `first`, whose text ends at
+// `last` (digits, optional point and fraction, optional exponent).
+float slowFloat(const char* first, const char* last);
+
+// The double nearest to mantissa x 10^exponent10 when one IEEE operation gives
+// it exactly rounded (Clinger's fast path), otherwise false.
+inline bool exactDouble(std::uint64_t mantissa, int exponent10, double& value)
+{
+    static constexpr double powersOf10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (mantissa > (std::uint64_t(1) << 53) || exponent10 < -22 || exponent10 > 22)
+        return false;
+    const double wide = static_cast<double>(mantissa);
+    value = exponent10 < 0 ? wide / powersOf10[-exponent10] : wide * powersOf10[exponent10];
+    return true;
+}
+
+// The float nearest to `wide` when that is also the float nearest to the
+// exact number that `wide` was rounded from: always, unless `wide` lies on
+// the midpoint between two floats, or outside the normal float range.
+inline bool nearestFloat(double wide, float& value)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(wide);
+    const std::uint64_t biasedExponent = (bits >> 52) & 0x7FF;
+    // Normal floats have double exponents 1023 - 126 ... 1023 + 127.
+    if (biasedExponent < 1023 - 126 || biasedExponent > 1023 + 127)
+        return false;
+    // The 29 fraction bits a float drops, exactly half of its last step.
+    if ((bits & 0x1FFFFFFF) == 0x10000000)
+        return false;
+    value = static_cast<float>(wide);
+    return true;
+}
 
 // Reads a decimal number at the start of [p, end): blanks other than the space,
 // an optional sign, digits with an optional "." and fraction digits, and an
@@ -33,59 +129,80 @@ float outOfRangeFloat(const char* first, const char* last);
 inline const char* readFloat(const char* p, const char* end, float& value)
 {
     const char* q = p;
-    while (q != end && isInnerBlank(*q))
-        ++q;
     bool negative = false;
-    if (q != end && (*q == '-' || *q == '+')) {
-        negative = *q == '-';
-        ++q;
+    if (!isDigit(*q)) {
+        while (q != end && isInnerBlank(*q)) [[unlikely]]
+            ++q;
+        if (*q == '-' || *q == '+') {
+            negative = *q == '-';
+            ++q;
+        }
     }
-    // from_chars would also take "inf" and "nan"; a number here starts with a
-    // digit or a point.
-    if (q == end || !(isDigit(*q) || *q == '.')) {
+    const char* const digitsBegin = q;
+    std::uint64_t mantissa = 0;
+    std::ptrdiff_t digitCount = 0;
+    q = readDigitRun(q, mantissa, digitCount);
+    std::ptrdiff_t fractionDigits = 0;
+    if (*q == '.') {
+        q = readDigitRun(q + 1, mantissa, fractionDigits);
+        digitCount += fractionDigits;
+    }
+    if (digitCount == 0) [[unlikely]] {
         value = 0;
         return p;
     }
-    float magnitude = 0;
-    std::from_chars_result result = std::from_chars(q, end, magnitude, std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument) [[unlikely]] {
-        value = 0;
-        return p;
+    std::int64_t exponent = 0;
+    if (*q == 'e' || *q == 'E') [[unlikely]] {
+        const char* e = q + 1;
+        bool negativeExponent = false;
+        if (*e == '-' || *e == '+') {
+            negativeExponent = *e == '-';
+            ++e;
+        }
+        // "1e" and "1e+" end before the "e".
+        if (isDigit(*e)) {
+            do {
+                if (exponent < 100000)
+                    exponent = exponent * 10 + (*e - '0');
+                ++e;
+            } while (isDigit(*e));
+            if (negativeExponent)
+                exponent = -exponent;
+            q = e;
+        }
     }
-    if (result.ec == std::errc::result_out_of_range) [[unlikely]]
-        magnitude = outOfRangeFloat(q, result.ptr);
+    float magnitude;
+    double wide;
+    if (mantissa == 0 && digitCount <= 19) {
+        magnitude = 0;
+    } else if (!(digitCount <= 19 && exactDouble(mantissa, static_cast<int>(exponent - fractionDigits), wide)
+                 && nearestFloat(wide, magnitude))) [[unlikely]] {
+        magnitude = slowFloat(digitsBegin, q);
+    }
     value = negative ? -magnitude : magnitude;
-    return result.ptr;
+    return q;
 }
 
 // Indices beyond this are all equally out of range; reading saturates here.
 inline constexpr std::int64_t kIndexLimit = std::int64_t(1) << 48;
+
+// readIndex for a field that starts with blanks or a sign.
+const char* readSignedIndex(const char* p, const char* end, std::int64_t& value);
 
 // Reads a decimal integer at the start of [p, end): blanks other than the
 // space, an optional sign, then digits. Returns where reading stopped; when no
 // digits follow, returns p and sets `value` to 0.
 inline const char* readIndex(const char* p, const char* end, std::int64_t& value)
 {
-    const char* q = p;
-    while (q != end && isInnerBlank(*q))
-        ++q;
-    bool negative = false;
-    if (q != end && (*q == '-' || *q == '+')) {
-        negative = *q == '-';
-        ++q;
-    }
-    if (q == end || !isDigit(*q)) {
-        value = 0;
-        return p;
-    }
-    std::int64_t magnitude = 0;
-    do {
-        magnitude = magnitude * 10 + (*q - '0');
-        if (magnitude > kIndexLimit)
-            magnitude = kIndexLimit;
-        ++q;
-    } while (q != end && isDigit(*q));
-    value = negative ? -magnitude : magnitude;
+    if (!isDigit(*p)) [[unlikely]]
+        return readSignedIndex(p, end, value);
+    std::uint64_t magnitude = 0;
+    std::ptrdiff_t digitCount = 0;
+    const char* q = readDigitRun(p, magnitude, digitCount);
+    // 14 digits stay below the limit; more saturate (the sum may have wrapped).
+    if (digitCount > 14) [[unlikely]]
+        magnitude = std::uint64_t(kIndexLimit);
+    value = static_cast<std::int64_t>(magnitude);
     return q;
 }
 

@@ -7,6 +7,14 @@
 #include "assets/asset_file.h"
 #include "assets/obj_numbers.h"
 
+// Marks the paths that only problems in a file take, to keep them out of the
+// reading loops.
+#if defined(__GNUC__)
+#define KES_OBJ_COLD [[gnu::cold, gnu::noinline]]
+#else
+#define KES_OBJ_COLD
+#endif
+
 namespace kes {
 namespace {
 
@@ -34,30 +42,55 @@ inline LineKind classifyLine(const char* begin, const char* end)
     return positionLine;
 }
 
-// Calls visit(begin, end, lineNumber) for every line of `text`. A line ends at
-// LF; a CR right before the LF is not part of it; a last line without LF is a
-// line as well.
+// Calls visit(begin, end, lineNumber) for every line of [p, linesEnd), which
+// ends with LF. A CR right before the LF is not part of the line.
 template <typename Visit>
-inline void forEachLine(std::string_view text, Visit&& visit)
+inline void forEachLineEndingInLf(const char* p, const char* linesEnd, std::int64_t& lineNumber, Visit&& visit)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    std::int64_t lineNumber = 0;
-    while (p != end) {
+    while (p != linesEnd) {
         ++lineNumber;
-        const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        const char* lineEnd = newline ? newline : end;
-        const char* next = newline ? newline + 1 : end;
-        if (newline && lineEnd != p && lineEnd[-1] == '\r')
+        const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(linesEnd - p)));
+        const char* lineEnd = newline;
+        if (lineEnd != p && lineEnd[-1] == '\r')
             --lineEnd;
         visit(p, lineEnd, lineNumber);
-        p = next;
+        p = newline + 1;
     }
 }
 
-inline const char* skipSpaces(const char* p, const char* end)
+// Calls visit(begin, end, lineNumber) for every line of `text`. A line ends at
+// LF; a CR right before the LF is not part of it; a last line without LF is a
+// line as well. For the readers in obj_numbers.h, the byte at `end` is always
+// the line's CR or LF, and obj::kReadAhead bytes are readable from every place
+// up to `end`: the lines at the very end of the text are handed over from a
+// copy that has a LF and room after it.
+template <typename Visit>
+inline void forEachLine(std::string_view text, Visit&& visit)
 {
-    while (p != end && *p == ' ')
+    const char* const textEnd = text.data() + text.size();
+    // The lines whose LF has kReadAhead bytes after it are read in place.
+    const char* inPlaceEnd = text.data();
+    if (text.size() > obj::kReadAhead) {
+        const std::size_t lastNewline = text.rfind('\n', text.size() - obj::kReadAhead - 1);
+        if (lastNewline != std::string_view::npos)
+            inPlaceEnd = text.data() + lastNewline + 1;
+    }
+    std::int64_t lineNumber = 0;
+    forEachLineEndingInLf(text.data(), inPlaceEnd, lineNumber, visit);
+    if (inPlaceEnd != textEnd) {
+        std::string rest(inPlaceEnd, textEnd);
+        if (rest.back() != '\n')
+            rest += '\n';
+        const std::size_t linesSize = rest.size();
+        rest.append(obj::kReadAhead, '\0');
+        forEachLineEndingInLf(rest.data(), rest.data() + linesSize, lineNumber, visit);
+    }
+}
+
+// The byte at `end` is never a space (see forEachLine).
+inline const char* skipSpaces(const char* p)
+{
+    while (*p == ' ')
         ++p;
     return p;
 }
@@ -144,8 +177,8 @@ public:
         : positions_(counts[positionLine]), texCoords_(counts[texCoordLine]), normals_(counts[normalLine]),
           mesh_(mesh), warnings_(warnings)
     {
-        mesh_.faces.resize(counts[faceLine]);
-        mesh_.faceNormals.resize(counts[faceLine]);
+        mesh_.faces.reserve(counts[faceLine]);
+        mesh_.faceNormals.reserve(counts[faceLine]);
     }
 
     void readLine(const char* begin, const char* end, std::int64_t line)
@@ -188,7 +221,7 @@ private:
     {
         int got = 0;
         for (; got < count; ++got) {
-            p = skipSpaces(p, end);
+            p = skipSpaces(p);
             if (p == end)
                 break;
             const char* token = p;
@@ -199,16 +232,20 @@ private:
         }
         for (int i = got; i < count; ++i)
             values[i] = 0;
-        if (got < required) [[unlikely]] {
-            warnings_.add(line_, [&] {
-                return std::string(kind.one) + " line has " + std::to_string(got) + " of its "
-                    + std::to_string(required) + " numbers; the missing ones are 0";
-            });
-        }
+        if (got < required) [[unlikely]]
+            warnAboutMissingNumbers(got, required, kind);
+    }
+
+    KES_OBJ_COLD void warnAboutMissingNumbers(int got, int required, const VertexKind& kind)
+    {
+        warnings_.add(line_, [&] {
+            return std::string(kind.one) + " line has " + std::to_string(got) + " of its " + std::to_string(required)
+                + " numbers; the missing ones are 0";
+        });
     }
 
     // A token that is not a number, or has more after its number.
-    void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, float value,
+    KES_OBJ_COLD void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, float value,
                          const VertexKind& kind)
     {
         if (stop == token) {
@@ -231,33 +268,39 @@ private:
 
     void readFace(const char* p, const char* end)
     {
-        MeshFace& face = mesh_.faces[facesRead_];
-        FaceNormals& normals = mesh_.faceNormals[facesRead_];
-        ++facesRead_;
+        MeshFace face;
+        FaceNormals normals;
         int corner = 0;
         for (; corner < 3; ++corner) {
-            p = skipSpaces(p, end);
-            if (p == end)
+            p = skipSpaces(p);
+            if (p == end) [[unlikely]]
                 break;
             p = readCorner(p, end, corner, face.position[corner], face.uv[corner], normals.normal[corner]);
         }
+        mesh_.faces.push_back(face);
+        mesh_.faceNormals.push_back(normals);
         if (corner < 3) [[unlikely]] {
-            warnings_.add(line_, [&] {
-                return "face has " + std::to_string(corner) + " corners instead of three; the missing ones are zero";
-            });
+            warnAboutMissingCorners(corner);
             return;
         }
-        p = skipSpaces(p, end);
+        p = skipSpaces(p);
         if (p != end) [[unlikely]]
             warnAboutMoreCorners(p, end);
     }
 
-    void warnAboutMoreCorners(const char* p, const char* end)
+    KES_OBJ_COLD void warnAboutMissingCorners(int cornerCount)
+    {
+        warnings_.add(line_, [&] {
+            return "face has " + std::to_string(cornerCount) + " corners instead of three; the missing ones are zero";
+        });
+    }
+
+    KES_OBJ_COLD void warnAboutMoreCorners(const char* p, const char* end)
     {
         std::int64_t cornerCount = 3;
         while (p != end) {
             ++cornerCount;
-            p = skipSpaces(skipToSpace(p, end), end);
+            p = skipSpaces(skipToSpace(p, end));
         }
         warnings_.add(line_, [&] {
             return "face has " + std::to_string(cornerCount)
@@ -266,61 +309,71 @@ private:
     }
 
     // Reads one corner "p/t/n", "p//n", "p/t" or "p" and copies what it names.
+    // The byte at `end` is never "/" (see forEachLine).
     const char* readCorner(const char* p, const char* end, int corner, Vec3& position, Vec2& uv, Vec3& normal)
     {
-        IndexField fields[3];
-        for (int f = 0;; ++f) {
-            const char* fieldBegin = p;
-            std::int64_t value;
-            const char* stop = obj::readIndex(p, end, value);
-            p = stop;
-            while (p != end && *p != '/' && *p != ' ')
-                ++p;
-            if (f < 3)
-                fields[f] = IndexField{fieldBegin, p, value, stop != fieldBegin};
-            if (p == end || *p == ' ')
-                break;
-            ++p; // past "/"
+        p = readIndexField(p, end, positions_, positionsRead_, position, corner, kPosition, true);
+        if (*p == '/') {
+            p = readIndexField(p + 1, end, texCoords_, texCoordsRead_, uv, corner, kTexCoord, false);
+            if (*p == '/') {
+                p = readIndexField(p + 1, end, normals_, normalsRead_, normal, corner, kNormal, false);
+                if (*p == '/') [[unlikely]]
+                    p = skipToSpace(p, end); // fields after the third are ignored
+            }
         }
-        copyVertex(fields[0], positions_, positionsRead_, position, corner, kPosition, true);
-        copyVertex(fields[1], texCoords_, texCoordsRead_, uv, corner, kTexCoord, false);
-        copyVertex(fields[2], normals_, normalsRead_, normal, corner, kNormal, false);
         return p;
     }
 
-    // Copies the entry that `field` names out of the first `read` entries of
-    // `list`; a missing or wrong index leaves `target` zero.
+    // Reads one index field up to the next "/", space or the line end, and
+    // copies the entry it names out of the first `read` entries of `list`; a
+    // missing or wrong index leaves `target` zero.
     template <typename T>
-    void copyVertex(const IndexField& field, const std::vector<T>& list, std::size_t read, T& target, int corner,
-                    const VertexKind& kind, bool required)
+    const char* readIndexField(const char* p, const char* end, const std::vector<T>& list, std::size_t read,
+                               T& target, int corner, const VertexKind& kind, bool required)
     {
+        const char* const fieldBegin = p;
+        std::int64_t index;
+        const char* const stop = obj::readIndex(p, end, index);
+        p = stop;
+        while (p != end && *p != '/' && *p != ' ') [[unlikely]]
+            ++p;
+        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]] {
+            target = list[static_cast<std::size_t>(index - 1)];
+            return p;
+        }
+        const IndexField field{fieldBegin, p, index, stop != fieldBegin};
+        const std::int64_t at = resolveUnusualIndex(field, read, corner, kind, required);
+        if (at >= 0)
+            target = list[static_cast<std::size_t>(at)];
+        return p;
+    }
+
+    // The 0-based entry that an empty, negative or wrong index field names,
+    // or -1 (with a warning where one is due).
+    KES_OBJ_COLD std::int64_t resolveUnusualIndex(const IndexField& field, std::size_t read, int corner,
+                                                  const VertexKind& kind, bool required)
+    {
+        const std::int64_t index = field.value;
         if (field.begin == field.end) {
-            if (required) [[unlikely]] {
+            if (required) {
                 warnings_.add(line_, [&] {
                     return "face corner " + std::to_string(corner + 1) + " has no " + kind.one + " index";
                 });
             }
-            return;
+            return -1;
         }
-        const std::int64_t index = field.value;
-        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]] {
-            target = list[static_cast<std::size_t>(index - 1)];
-            return;
-        }
-        if (index < 0 && static_cast<std::uint64_t>(-index) <= read) {
-            target = list[read - static_cast<std::size_t>(-index)];
-            return;
-        }
+        if (index < 0 && static_cast<std::uint64_t>(-index) <= read)
+            return static_cast<std::int64_t>(read) + index;
         warnings_.add(line_, [&] {
             const std::string where = "face corner " + std::to_string(corner + 1);
             if (!field.hasDigits)
-                return where + " has " + quoted(field.begin, field.end) + " where a " + kind.one
-                    + " index belongs";
+                return where + " has " + quoted(field.begin, field.end) + " where a " + kind.one + " index belongs";
             if (index == 0)
                 return where + " names " + kind.one + " 0, but indices start at 1";
             return where + " names " + kind.one + " " + std::to_string(index) + ", but the file has only "
                 + std::to_string(read) + " " + kind.many + " before this line";
         });
+        return -1;
     }
 
     std::vector<Vec3> positions_;
@@ -329,7 +382,6 @@ private:
     std::size_t positionsRead_ = 0;
     std::size_t texCoordsRead_ = 0;
     std::size_t normalsRead_ = 0;
-    std::size_t facesRead_ = 0;
     MeshTriangles& mesh_;
     WarningList& warnings_;
     std::int64_t line_ = 0;
