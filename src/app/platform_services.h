@@ -1,0 +1,43 @@
+// The few services of the desktop platform that the editor's commands use:
+// file dialogs and message boxes. The editor talks to them only through this
+// interface, so that tests can answer them with a script.
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace kes::editor {
+
+// The one filter of a file dialog: a description such as
+// "Kestrin Level Files (*.kes)", the pattern "*.kes" and the extension "kes"
+// that is added to a name typed without one.
+struct FileFilter {
+    std::string description;
+    std::string pattern;
+    std::string defaultExtension;
+};
+
+enum class MessageIcon { Information, Error };
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // Asks for an existing file to read. Returns its full path (UTF-8), or an
+    // empty text when the user cancelled.
+    virtual std::string chooseFileToOpen(QWidget* owner, const FileFilter& filter) = 0;
+
+    // Asks for a file to write. The default extension is added to a bare name,
+    // and replacing an existing file is confirmed first. Returns the full path
+    // (UTF-8), or an empty text when the user cancelled.
+    virtual std::string chooseFileToSave(QWidget* owner, const FileFilter& filter) = 0;
+
+    // Shows a message with an OK button and returns when it is closed. `detail`
+    // (may be empty) is shown below the text, for instance the reason of a
+    // failure.
+    virtual void showMessage(QWidget* owner, const std::string& text, const std::string& caption,
+                             MessageIcon icon, const std::string& detail = {}) = 0;
+};
+
+} // namespace kes::editor

@@ -1,0 +1,16 @@
+// The platform services on Qt: QFileDialog and QMessageBox.
+#pragma once
+
+#include "app/platform_services.h"
+
+namespace kes::editor {
+
+class QtPlatformServices : public PlatformServices {
+public:
+    std::string chooseFileToOpen(QWidget* owner, const FileFilter& filter) override;
+    std::string chooseFileToSave(QWidget* owner, const FileFilter& filter) override;
+    void showMessage(QWidget* owner, const std::string& text, const std::string& caption,
+                     MessageIcon icon, const std::string& detail) override;
+};
+
+} // namespace kes::editor
