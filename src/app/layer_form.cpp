@@ -1,0 +1,86 @@
+#include "app/layer_form.h"
+
+#include <array>
+
+#include "model/number_text.h"
+
+namespace kes::editor {
+namespace {
+
+// Which motion fields each layer kind uses, by LayerKind value.
+constexpr std::array<LayerKindFields, kLayerKindCount> kFieldsOfKind = {{
+    //  speed  frames vibration trigger
+    {false, false, false, false}, // Static
+    {true, true, false, false},   // Moving
+    {true, false, true, false},   // Vibrating
+    {true, true, false, true},    // Trigger
+    {false, true, false, false},  // Animated
+    {false, true, false, true},   // Animated-Trigger
+}};
+
+} // namespace
+
+LayerKindFields fieldsUsedBy(int kind)
+{
+    if (kind < 0 || kind >= kLayerKindCount)
+        return {};
+    return kFieldsOfKind[static_cast<std::size_t>(kind)];
+}
+
+bool layerFormIsValid(const LayerForm& form)
+{
+    if (form.objPath.empty())
+        return false;
+    if (form.draw && form.bmpPath.empty())
+        return false;
+    if (form.kind < 0 || form.kind >= kLayerKindCount)
+        return false;
+    const LayerKindFields used = fieldsUsedBy(form.kind);
+    if (used.speed && !holdsNumbers(form.speed, 3))
+        return false;
+    if (used.framesTillReset && !holdsNonZeroInteger(form.framesTillReset))
+        return false;
+    if (used.vibration && !holdsNumbers(form.vibration, 3))
+        return false;
+    if (used.triggerArea && !holdsNumbers(form.triggerArea, 6))
+        return false;
+    return true;
+}
+
+LayerEntry layerEntryFromForm(const LayerForm& form)
+{
+    LayerEntry entry;
+    entry.objPath = capText(form.objPath);
+    entry.bmpPath = capText(form.bmpPath);
+    entry.draw = form.draw ? 1 : 0;
+    entry.collision = form.collision ? 1 : 0;
+    entry.kind = form.kind;
+    entry.speed = parseNumbers3(form.speed);
+    entry.frames = leadingInteger(form.framesTillReset);
+    entry.vibration = parseNumbers3(form.vibration);
+    entry.triggerArea = triggerAreaFromTypedOrder(parseNumbers6(form.triggerArea));
+    return entry;
+}
+
+LayerForm layerFormFromEntry(const LayerEntry& entry)
+{
+    LayerForm form;
+    form.objPath = entry.objPath;
+    form.bmpPath = entry.bmpPath;
+    form.draw = entry.draw != 0;
+    form.collision = entry.collision != 0;
+    form.kind = entry.kind >= 0 && entry.kind < kLayerKindCount ? entry.kind : -1;
+    form.speed = formatFixed4List(entry.speed.data(), 3);
+    form.framesTillReset = formatInteger(entry.frames);
+    form.vibration = formatFixed4List(entry.vibration.data(), 3);
+    const std::array<float, 6> typed = triggerAreaToTypedOrder(entry.triggerArea);
+    form.triggerArea = formatFixed4List(typed.data(), 6);
+    return form;
+}
+
+std::string layerRowText(const LayerEntry& entry)
+{
+    return entry.objPath;
+}
+
+} // namespace kes::editor
