@@ -1,0 +1,131 @@
+// The project commands of the main dialog: new project, Open, Save and
+// Generate Level.
+#include <QApplication>
+#include <QListWidget>
+
+#include "app/dialog_description.h"
+#include "app/file_filters.h"
+#include "app/main_dialog.h"
+#include "generate/generate_level.h"
+#include "model/file_io.h"
+#include "model/project_file.h"
+
+namespace kes::editor {
+namespace {
+
+constexpr char kOpenFailedCaption[] = "Could not open";
+constexpr char kSavedText[] = "Project saved.";
+constexpr char kSavedCaption[] = "Saved.";
+constexpr char kSaveFailedText[] = "The project could not be saved.";
+constexpr char kSaveFailedCaption[] = "Could not save";
+constexpr char kGeneratedText[] = "Level created successfully.";
+constexpr char kGeneratedCaption[] = "Completed";
+constexpr char kGenerateFailedText[] = "An Error occured; double-check entered values.";
+constexpr char kGenerateFailedCaption[] = "Error";
+constexpr std::size_t kWarningsShown = 10;
+
+std::string folderOf(const std::string& path)
+{
+    return pathToUtf8(pathFromUtf8(path).parent_path());
+}
+
+// One line per problem that the readers worked around, the first few only.
+std::string warningsText(const std::vector<ReaderWarning>& warnings)
+{
+    std::string text;
+    for (std::size_t i = 0; i < warnings.size() && i < kWarningsShown; ++i) {
+        const ReaderWarning& warning = warnings[i];
+        text.append("warning: ").append(warning.file);
+        if (warning.line > 0)
+            text.append(":").append(std::to_string(warning.line));
+        text.append(": ").append(warning.what).append("\n");
+    }
+    if (warnings.size() > kWarningsShown)
+        text.append("and ").append(std::to_string(warnings.size() - kWarningsShown)).append(" more warnings\n");
+    if (!text.empty())
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+void MainDialog::resetToDefaults()
+{
+    LevelProject fresh;
+    kes::resetToDefaults(fresh);
+    layers_ = fresh.layers;
+    targets_ = fresh.targets;
+    refillLists();
+    showSettings(fresh.settings);
+}
+
+void MainDialog::showSettings(const LevelSettings& settings)
+{
+    setText(kTitle, settings.title);
+    setText(kAuthor, settings.author);
+    setText(kVersionMajor, settings.versionMajor);
+    setText(kVersionMinor, settings.versionMinor);
+    setText(kFramesLR, settings.framesLR);
+    setText(kStartPosition, settings.startPosition);
+    setText(kBackgroundColor, settings.backgroundColor);
+}
+
+void MainDialog::saveProject()
+{
+    const std::string path = services_.chooseFileToSave(this, kProjectFilter);
+    if (path.empty())
+        return;
+    const Status saved = kes::saveProject(currentProject(), path);
+    if (!saved) {
+        services_.showMessage(this, kSaveFailedText, kSaveFailedCaption, MessageIcon::Error, saved.reason());
+        return;
+    }
+    projectFolder_ = folderOf(path);
+    services_.showMessage(this, kSavedText, kSavedCaption, MessageIcon::Information);
+}
+
+void MainDialog::openProject()
+{
+    const std::string path = services_.chooseFileToOpen(this, kProjectFilter);
+    if (!path.empty())
+        loadProject(path);
+}
+
+void MainDialog::loadProject(const std::string& path)
+{
+    LevelProject loaded;
+    const Status status = kes::loadProject(path, loaded);
+    if (!status) {
+        // "Invalid File: Header incorrect." for a file that is not a project;
+        // otherwise what is wrong with it. Nothing changes.
+        services_.showMessage(this, status.reason(), kOpenFailedCaption, MessageIcon::Error);
+        return;
+    }
+    resetToDefaults();
+    showSettings(loaded.settings);
+    layers_ = loaded.layers;
+    targets_ = loaded.targets;
+    refillLists();
+    projectFolder_ = folderOf(path);
+}
+
+void MainDialog::generateLevel()
+{
+    const std::string path = services_.chooseFileToSave(this, kLevelFilter);
+    if (path.empty())
+        return;
+    GenerationOptions options;
+    options.baseFolder = projectFolder_;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const GenerationResult result = kes::generateLevel(currentProject(), path, options);
+    QApplication::restoreOverrideCursor();
+    if (result.status.ok()) {
+        services_.showMessage(this, kGeneratedText, kGeneratedCaption, MessageIcon::Information,
+                              warningsText(result.warnings));
+    } else {
+        services_.showMessage(this, kGenerateFailedText, kGenerateFailedCaption, MessageIcon::Error,
+                              result.status.reason());
+    }
+}
+
+} // namespace kes::editor
