@@ -1,0 +1,56 @@
+// Platform services that answer file dialogs from a script and record every
+// request and message, so that tests can drive the editor without windows.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/platform_services.h"
+
+namespace kes::editor_test {
+
+using namespace kes::editor;
+
+struct FileRequest {
+    bool save = false; // a save-file dialog; otherwise an open-file dialog
+    FileFilter filter;
+};
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::Information;
+    std::string detail;
+};
+
+class FakePlatformServices : public PlatformServices {
+public:
+    // Answers of the next file dialogs, in order; "" stands for Cancel. A
+    // dialog with no answer left is cancelled.
+    std::deque<std::string> fileAnswers;
+    std::vector<FileRequest> fileRequests;
+    std::vector<RecordedMessage> messages;
+
+    std::string chooseFileToOpen(QWidget*, const FileFilter& filter) override { return answer(false, filter); }
+    std::string chooseFileToSave(QWidget*, const FileFilter& filter) override { return answer(true, filter); }
+
+    void showMessage(QWidget*, const std::string& text, const std::string& caption, MessageIcon icon,
+                     const std::string& detail) override
+    {
+        messages.push_back({text, caption, icon, detail});
+    }
+
+private:
+    std::string answer(bool save, const FileFilter& filter)
+    {
+        fileRequests.push_back({save, filter});
+        if (fileAnswers.empty())
+            return {};
+        std::string path = fileAnswers.front();
+        fileAnswers.pop_front();
+        return path;
+    }
+};
+
+} // namespace kes::editor_test
