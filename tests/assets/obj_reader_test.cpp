@@ -1,9 +1,12 @@
 #include "assets/obj_reader.h"
 
+#include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -193,6 +196,60 @@ TEST(ObjReader, ReadsNumbersByTheDecimalRules)
         EXPECT_EQ(p.z, 9.0f);
     }
     EXPECT_TRUE(std::signbit(firstPositionOf("v -1e-50 0 0").x));
+}
+
+TEST(ObjReader, NumbersAreRoundedToTheNearestFloat)
+{
+    // Decimal texts of every length and exponent, and texts that lie on or
+    // right next to the midpoint between two floats; each must read as the
+    // float that the standard library's exact conversion gives.
+    std::mt19937_64 random(7);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 4000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 24);
+        std::string text = random() % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        if (random() % 4 != 0)
+            text.insert(text.begin() + static_cast<std::ptrdiff_t>(text.size() - random() % (digits + 1)), '.');
+        if (random() % 3 == 0)
+            text.append("e").append(std::to_string(static_cast<int>(random() % 60) - 30));
+        texts.push_back(text);
+    }
+    for (int i = 0; i < 2000; ++i) {
+        const float low = std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x7F000000u));
+        const float high = std::nextafter(low, std::numeric_limits<float>::infinity());
+        const double middle = (static_cast<double>(low) + static_cast<double>(high)) / 2;
+        char buffer[64];
+        for (double value : {middle, std::nextafter(middle, 0.0), std::nextafter(middle, 1e300)}) {
+            texts.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+            texts.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                     std::chars_format::scientific, 30).ptr);
+        }
+    }
+    std::string obj;
+    for (const std::string& text : texts)
+        obj.append("v ").append(text).append(" 0 0\nf -1 -1 -1\n");
+    MeshTriangles mesh = parse(obj);
+    ASSERT_EQ(mesh.faces.size(), texts.size());
+    int wrong = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string& text = texts[i];
+        float expected = 0;
+        const bool negative = text[0] == '-';
+        const char* first = text.data() + (negative ? 1 : 0);
+        std::from_chars_result result = std::from_chars(first, text.data() + text.size(), expected);
+        if (result.ec == std::errc::result_out_of_range)
+            continue; // beyond the float range: see ReadsNumbersByTheDecimalRules
+        ASSERT_EQ(result.ec, std::errc()) << text;
+        ASSERT_EQ(result.ptr, text.data() + text.size()) << text;
+        if (negative)
+            expected = -expected;
+        const float got = mesh.faces[i].position[0].x;
+        if (std::bit_cast<std::uint32_t>(got) != std::bit_cast<std::uint32_t>(expected) && ++wrong <= 10)
+            ADD_FAILURE() << text << " reads as " << got << ", not " << expected;
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(ObjReader, NumbersIgnoreTheProcessLocale)
