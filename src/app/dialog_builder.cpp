@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,25 @@ private:
     int id_;
     std::function<void(int)> onCommand_;
 };
+
+// The layout was drawn for a font whose punctuation is narrow; many desktop
+// fonts are wider than their average letter suggests. Shrink the font of a
+// caption that its rectangle would cut, in small steps down to 70 %.
+void shrinkFontToFit(QWidget* widget, const QString& caption, int width)
+{
+    QFont font = widget->font();
+    const bool inPoints = font.pointSizeF() > 0;
+    const double size = inPoints ? font.pointSizeF() : font.pixelSize();
+    for (double scaled = size; QFontMetrics(font).horizontalAdvance(caption) > width && scaled > size * 0.7;) {
+        scaled -= size * 0.025;
+        if (inPoints)
+            font.setPointSizeF(scaled);
+        else
+            font.setPixelSize(static_cast<int>(scaled));
+    }
+    if (font != widget->font())
+        widget->setFont(font);
+}
 
 QWidget* createControl(QWidget& dialog, const ControlDescription& control,
                        const std::function<void(int)>& onCommand)
@@ -98,6 +118,8 @@ std::map<int, QWidget*> buildDialogControls(QWidget& dialog,
         QWidget* widget = createControl(dialog, control, onCommand);
         const int height = control.kind == ControlKind::DropDownList ? kDropDownClosedHeight : control.height;
         widget->setGeometry(units.toPixels(control.x, control.y, control.width, height));
+        if (control.kind == ControlKind::Label)
+            shrinkFontToFit(widget, QString::fromUtf8(control.caption), widget->width());
         if (control.accessibleName[0] != '\0') {
             const QString name = QString::fromUtf8(control.accessibleName);
             widget->setAccessibleName(name);

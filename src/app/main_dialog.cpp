@@ -181,7 +181,9 @@ std::string MainDialog::text(int id) const
 
 void MainDialog::setText(int id, const std::string& text)
 {
-    controlAs<QLineEdit>(id)->setText(QString::fromStdString(text));
+    QLineEdit* field = controlAs<QLineEdit>(id);
+    field->setText(QString::fromStdString(text));
+    field->setCursorPosition(0); // show the start of a long text
 }
 
 bool MainDialog::isChecked(int id) const
