@@ -49,6 +49,8 @@ private slots:
     void addLayerIsEnabledForACompleteForm_data();
     void addLayerIsEnabledForACompleteForm();
     void addingAStaticLayerStoresTheDisabledFields();
+    void pathsAreCutTo249Bytes_data();
+    void pathsAreCutTo249Bytes();
     void the33rdLayerShowsTheLimitAndChangesNothing();
     void removingALayerKeepsRowsMatchingEntries_data();
     void removingALayerKeepsRowsMatchingEntries();
@@ -192,6 +194,32 @@ void EditorEditingTest::addingAStaticLayerStoresTheDisabledFields()
     // The form keeps what it held.
     QCOMPARE(layerFormTexts(dialog),
              (QStringList{"ground.obj", "grass.bmp", "1.5,2", "7", "0.25,0.5,junk", "1,2,3,4,5,6"}));
+}
+
+void EditorEditingTest::pathsAreCutTo249Bytes_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("249 characters") << 249 << 249;
+    QTest::newRow("260 characters") << 260 << 249;
+}
+
+void EditorEditingTest::pathsAreCutTo249Bytes()
+{
+    QFETCH(int, length);
+    QFETCH(int, stored);
+    const QString path = QString("m").repeated(length - 4) + ".obj";
+    FakePlatformServices services;
+    MainDialog dialog(services);
+    LayerForm form = staticLayer(path.toStdString());
+    form.draw = true;
+    form.bmpPath = QString("t").repeated(length).toStdString();
+    typeLayerForm(dialog, form);
+    click(dialog, kAddLayer);
+    QCOMPARE(int(dialog.layers().at(0).objPath.size()), stored);
+    QCOMPARE(int(dialog.layers().at(0).bmpPath.size()), stored);
+    QCOMPARE(rowTexts(dialog, kLayerList), QStringList{path.left(stored)});
+    QCOMPARE(listsMismatch(dialog), QString());
 }
 
 void EditorEditingTest::the33rdLayerShowsTheLimitAndChangesNothing()

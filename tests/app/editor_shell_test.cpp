@@ -76,6 +76,8 @@ class EditorShellTest : public QObject {
 
 private slots:
     void startsWithDefaultsAndEnableStates();
+    void dialogUnitsRoundToTheNearestPixel_data();
+    void dialogUnitsRoundToTheNearestPixel();
     void buildsTheDescribedDialog();
     void namesEveryControlForScreenReaders();
     void digitsOnlyEditsRefuseOtherTypedCharacters();
@@ -129,6 +131,29 @@ void EditorShellTest::startsWithDefaultsAndEnableStates()
     QCOMPARE(QApplication::focusWidget(), dialog.control(kQuit));
     QVERIFY(services.messages.empty());
     QVERIFY(services.fileRequests.empty());
+}
+
+void EditorShellTest::dialogUnitsRoundToTheNearestPixel_data()
+{
+    QTest::addColumn<int>("baseX");
+    QTest::addColumn<int>("baseY");
+    QTest::addColumn<QRect>("units");
+    QTest::addColumn<QRect>("pixels");
+    // x * baseX / 4 and y * baseY / 8, halves rounded up.
+    QTest::newRow("Quit, 6 x 13 font") << 6 << 13 << QRect(82, 248, 33, 14) << QRect(123, 403, 50, 23);
+    QTest::newRow("label, 7 x 16 font") << 7 << 16 << QRect(8, 16, 14, 8) << QRect(14, 32, 25, 16);
+    QTest::newRow("dialog, 6 x 13 font") << 6 << 13 << QRect(0, 0, 454, 264) << QRect(0, 0, 681, 429);
+    QTest::newRow("odd units, 5 x 11 font") << 5 << 11 << QRect(1, 1, 3, 5) << QRect(1, 1, 4, 7);
+}
+
+void EditorShellTest::dialogUnitsRoundToTheNearestPixel()
+{
+    QFETCH(int, baseX);
+    QFETCH(int, baseY);
+    QFETCH(QRect, units);
+    QFETCH(QRect, pixels);
+    const DialogUnits mapping(baseX, baseY);
+    QCOMPARE(mapping.toPixels(units.x(), units.y(), units.width(), units.height()), pixels);
 }
 
 void EditorShellTest::buildsTheDescribedDialog()
