@@ -170,7 +170,32 @@ struct IndexField {
     bool hasDigits = false;
 };
 
-// Fills the vertex lists and the faces, line by line, in file order.
+// Asks for the cache line at `address` ahead of its use.
+inline void prefetch(const void* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// What a corner receives for a field that names no entry.
+constexpr Vec3 kZeroVec3{};
+constexpr Vec2 kZeroVec2{};
+
+// The entries that one face line names. They are copied into the face one
+// face line later, so that fetching them from memory overlaps with reading
+// the next line; entries of the vertex lists never change once written, so
+// the face gets what its line named when it was read.
+struct NamedEntries {
+    const Vec3* position[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+    const Vec2* uv[3] = {&kZeroVec2, &kZeroVec2, &kZeroVec2};
+    const Vec3* normal[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+};
+
+// Fills the vertex lists and the faces, line by line, in file order; finish()
+// completes the last face.
 class MeshBuilder {
 public:
     MeshBuilder(const std::size_t (&counts)[lineKindCount], MeshTriangles& mesh, WarningList& warnings)
@@ -211,6 +236,8 @@ public:
             break;
         }
     }
+
+    void finish() { copyPendingFace(); }
 
 private:
     static const char* afterKeyword(const char* begin, const char* end) { return skipToSpace(begin, end); }
@@ -268,17 +295,17 @@ private:
 
     void readFace(const char* p, const char* end)
     {
-        MeshFace face;
-        FaceNormals normals;
+        NamedEntries named;
         int corner = 0;
         for (; corner < 3; ++corner) {
             p = skipSpaces(p);
             if (p == end) [[unlikely]]
                 break;
-            p = readCorner(p, end, corner, face.position[corner], face.uv[corner], normals.normal[corner]);
+            p = readCorner(p, end, corner, named.position[corner], named.uv[corner], named.normal[corner]);
         }
-        mesh_.faces.push_back(face);
-        mesh_.faceNormals.push_back(normals);
+        copyPendingFace();
+        pending_ = named;
+        hasPending_ = true;
         if (corner < 3) [[unlikely]] {
             warnAboutMissingCorners(corner);
             return;
@@ -286,6 +313,16 @@ private:
         p = skipSpaces(p);
         if (p != end) [[unlikely]]
             warnAboutMoreCorners(p, end);
+    }
+
+    void copyPendingFace()
+    {
+        if (!hasPending_)
+            return;
+        const NamedEntries& n = pending_;
+        mesh_.faces.push_back(MeshFace{{*n.position[0], *n.position[1], *n.position[2]}, {*n.uv[0], *n.uv[1], *n.uv[2]}});
+        mesh_.faceNormals.push_back(FaceNormals{{*n.normal[0], *n.normal[1], *n.normal[2]}});
+        hasPending_ = false;
     }
 
     KES_OBJ_COLD void warnAboutMissingCorners(int cornerCount)
@@ -310,7 +347,8 @@ private:
 
     // Reads one corner "p/t/n", "p//n", "p/t" or "p" and copies what it names.
     // The byte at `end` is never "/" (see forEachLine).
-    const char* readCorner(const char* p, const char* end, int corner, Vec3& position, Vec2& uv, Vec3& normal)
+    const char* readCorner(const char* p, const char* end, int corner, const Vec3*& position, const Vec2*& uv,
+                           const Vec3*& normal)
     {
         p = readIndexField(p, end, positions_, positionsRead_, position, corner, kPosition, true);
         if (*p == '/') {
@@ -325,11 +363,11 @@ private:
     }
 
     // Reads one index field up to the next "/", space or the line end, and
-    // copies the entry it names out of the first `read` entries of `list`; a
-    // missing or wrong index leaves `target` zero.
+    // points `target` at the entry it names among the first `read` entries of
+    // `list`; a missing or wrong index leaves `target` at a zero entry.
     template <typename T>
     const char* readIndexField(const char* p, const char* end, const std::vector<T>& list, std::size_t read,
-                               T& target, int corner, const VertexKind& kind, bool required)
+                               const T*& target, int corner, const VertexKind& kind, bool required)
     {
         const char* const fieldBegin = p;
         std::int64_t index;
@@ -337,14 +375,15 @@ private:
         p = stop;
         while (p != end && *p != '/' && *p != ' ') [[unlikely]]
             ++p;
-        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]] {
-            target = list[static_cast<std::size_t>(index - 1)];
-            return p;
+        std::int64_t at = index - 1;
+        if (!(index > 0 && static_cast<std::uint64_t>(index) <= read)) [[unlikely]] {
+            at = resolveUnusualIndex(IndexField{fieldBegin, p, index, stop != fieldBegin}, read, corner, kind,
+                                     required);
+            if (at < 0)
+                return p;
         }
-        const IndexField field{fieldBegin, p, index, stop != fieldBegin};
-        const std::int64_t at = resolveUnusualIndex(field, read, corner, kind, required);
-        if (at >= 0)
-            target = list[static_cast<std::size_t>(at)];
+        target = &list[static_cast<std::size_t>(at)];
+        prefetch(target);
         return p;
     }
 
@@ -382,6 +421,8 @@ private:
     std::size_t positionsRead_ = 0;
     std::size_t texCoordsRead_ = 0;
     std::size_t normalsRead_ = 0;
+    NamedEntries pending_;
+    bool hasPending_ = false;
     MeshTriangles& mesh_;
     WarningList& warnings_;
     std::int64_t line_ = 0;
@@ -406,6 +447,7 @@ MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName, s
         forEachLine(text, [&](const char* begin, const char* end, std::int64_t line) {
             builder.readLine(begin, end, line);
         });
+        builder.finish();
     }
     warningList.finish();
     return mesh;
