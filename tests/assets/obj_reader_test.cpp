@@ -305,6 +305,38 @@ TEST(ObjReader, ExtraSpacesAndLineEndsChangeNothing)
     }
 }
 
+TEST(ObjReader, ShortTextsAndTheLastLinesOfATextReadLikeAnyOther)
+{
+    // The last lines of a text are read from a copy; they must read as the
+    // same lines elsewhere do.
+    struct Case {
+        std::string text;
+        int faces;
+        Vec3 lastPosition; // first corner of the last face
+    };
+    const Case cases[] = {
+        {"v", 0, {}},
+        {"f", 1, {}},
+        {"v 1 2 3", 0, {}},
+        {"v 1 2 3\nf 1 1 1", 1, {1, 2, 3}},
+        {"v 1 2 3\nf 1 1 1\n", 1, {1, 2, 3}},
+        {"v 1 2 3\r\nf 1 1 1\r\n", 1, {1, 2, 3}},
+        {"v 1 2 3\nf -1 1 1\r", 1, {1, 2, 3}},
+        {"v 1 2 3\nv 4 5 6\nf 2 1 1\nf 1", 2, {1, 2, 3}},
+        {"v 1 2 3\nv 4 5 6\nf 1 1 1\nf 2\n\n\n", 2, {4, 5, 6}},
+        {"v 1 2 3\nv 4 5 6.5e1\nf 2 1 1", 1, {4, 5, 65}},
+        {"v 1 2 3\nv 4 5 12345678901\nf 2 1 1", 1, {4, 5, 12345678901.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        MeshTriangles mesh = parse(c.text);
+        ASSERT_EQ(mesh.faceCount(), c.faces);
+        if (c.faces > 0) {
+            EXPECT_EQ(mesh.faces.back().position[0], c.lastPosition);
+        }
+    }
+}
+
 TEST(ObjReader, LongLinesAreReadWhole)
 {
     // A 511-character position line, and one far longer.
