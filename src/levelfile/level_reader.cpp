@@ -15,6 +15,9 @@ namespace {
 // Deflate turns one byte into at most this many, so a blob of S bytes cannot
 // inflate to more than S * kMaxInflateRatio.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
+// Kept pixels start with this much room and grow with what the stream really
+// yields, so a head that claims more than its stream holds costs no memory.
+constexpr std::uint64_t kFirstPixelBlock = 1 << 16;
 
 const char* chunkKindName(ChunkKind kind)
 {
@@ -292,8 +295,6 @@ Status Decoder::inflateTexture(int texture, LevelTexture& out, std::span<const s
     const std::uint64_t offset = at_;
     const std::uint64_t expected = std::uint64_t(out.width) * out.height * 3;
     const std::string what = "the zlib stream of texture " + std::to_string(texture);
-    if (options_.keepPixels)
-        out.pixels.resize(expected);
 
     z_stream inflater{};
     if (inflateInit(&inflater) != Z_OK)
@@ -308,8 +309,11 @@ Status Decoder::inflateTexture(int texture, LevelTexture& out, std::span<const s
         std::uint8_t* target = scratch;
         std::size_t room = sizeof scratch;
         if (options_.keepPixels && produced < expected) {
+            if (produced == out.pixels.size())
+                out.pixels.resize(static_cast<std::size_t>(
+                    std::min(expected, std::max(2 * produced, kFirstPixelBlock))));
             target = out.pixels.data() + produced;
-            room = static_cast<std::size_t>(std::min<std::uint64_t>(expected - produced, UINT_MAX));
+            room = static_cast<std::size_t>(std::min<std::uint64_t>(out.pixels.size() - produced, UINT_MAX));
         }
         inflater.next_out = target;
         inflater.avail_out = static_cast<uInt>(room);
