@@ -56,10 +56,14 @@ inline constexpr int kMaxObjWarnings = 100;
 // whatever the locale. A face corner is "p/t/n", "p//n", "p/t" or "p"; what it
 // does not name stays zero. Indices count from 1, negative ones back from the
 // last line of their kind read so far; a face can use only vertex lines above
-// it. Only the first three corners of a face are used. Missing numbers read as
-// 0; an index that names no line read so far, a face with more or fewer than
-// three corners, and numbers that do not read cleanly give zeros and a warning
-// with the line number. A UTF-8 byte order mark at the start is skipped.
+// it. Only the first three corners of a face are used.
+//
+// Nothing stops the reading: missing numbers read as 0, and a corner field
+// whose index names no line read so far gives a zero entry. These, faces with
+// more or fewer than three corners, and numbers that do not read cleanly
+// (such as "1,5") give a warning with the line number. A "vt" line with one
+// number and corners without texture or normal index are complete and give
+// none. A UTF-8 byte order mark at the start is skipped.
 MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName,
                            std::vector<ReaderWarning>* warnings = nullptr);
 
