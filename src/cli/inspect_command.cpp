@@ -59,7 +59,9 @@ int runInspect(const std::string& path, bool asJson)
         nlohmann::ordered_json out{{"file", path}};
         for (auto& [key, value] : summary.items())
             out[key] = value;
-        std::cout << out.dump(2) << '\n';
+        // Titles, authors and paths are 8-bit texts in whatever code page the
+        // designer used; bytes that are not UTF-8 are shown as U+FFFD.
+        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     }
     else
         std::cout << "file: " << path << '\n' << text;

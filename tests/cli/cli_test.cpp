@@ -157,6 +157,29 @@ TEST(Cli, InspectTellsLevelsAndProjectsByTheirFirstBytes)
     EXPECT_NE(text.out.find("texture: 4 x 2 pixels"), std::string::npos) << text.out;
 }
 
+// Texts are 8-bit in the designer's code page, so they need not be UTF-8;
+// JSON shows such bytes as U+FFFD instead of failing.
+TEST(Cli, InspectJsonOfTextsThatAreNotUtf8)
+{
+    TempDir dir;
+    writeProject(dir, "mesh.obj", "tex\xE9.bmp");
+    std::filesystem::copy_file(dir.file("tex.bmp"), dir.file("tex\xE9.bmp"));
+    LevelProject project;
+    ASSERT_TRUE(loadProject(dir.file("level.kgp"), project));
+    project.settings.title = "Caf\xE9";
+    ASSERT_TRUE(saveProject(project, dir.file("level.kgp")));
+    ASSERT_EQ(runCli("generate " + quote(dir.file("level.kgp")), dir).exitCode, 0);
+
+    for (const char* file : {"level.kgp", "level.kes"}) {
+        SCOPED_TRACE(file);
+        CliRun run = runCli("inspect --json " + quote(dir.file(file)), dir);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        nlohmann::json json = nlohmann::json::parse(run.out);
+        const nlohmann::json& title = json["type"] == "level" ? json["header"]["title"] : json["settings"]["title"];
+        EXPECT_EQ(title, "Caf\uFFFD");
+    }
+}
+
 TEST(Cli, InspectRejectsDamagedFilesWithTheOffset)
 {
     TempDir dir;
