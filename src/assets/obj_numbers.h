@@ -1,16 +1,14 @@
 // Reading the numbers of OBJ text: coordinates and indices. The rules never
 // depend on the process locale: "." is always the decimal point.
 //
-// Both readers take the rest of a line, [p, end), and rely on two things: the
-// byte at `end` is the line's CR or LF, so the loops over digits stop there
-// without comparing against `end`; and kReadAhead bytes are readable from
-// every place up to `end`, so digits are read eight at a time.
+// Both readers take the rest of a line, [p, end), and rely on the byte at
+// `end` being readable and the line's CR or LF: the loops over digits stop
+// there without comparing against `end`.
 #pragma once
 
 #include <bit>
 #include <charconv>
 #include <cstddef>
-#include <cstring>
 #include <cstdint>
 #include <system_error>
 
@@ -28,57 +26,20 @@ inline bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
-// How many bytes the readers may read from any place up to the line end.
-inline constexpr std::size_t kReadAhead = 8;
-
-// The value of eight digit values, one per byte, the first in the lowest byte.
-inline std::uint32_t valueOfEightDigits(std::uint64_t digits)
-{
-    digits = digits * 10 + (digits >> 8);
-    digits = ((digits & 0x000000FF000000FF) * (100 + (1000000ULL << 32))
-              + ((digits >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))
-        >> 32;
-    return static_cast<std::uint32_t>(digits);
-}
-
 // Reads the run of decimal digits at q: `value` becomes value x 10^n plus the
 // run's value, `count` grows by n, the number of digits. Past 19 digits
 // `value` wraps around; the caller looks at `count`. Returns the end of the
-// run.
+// run. (One digit at a time: on the regular text that exporters write, the
+// processor predicts these loops well.)
 inline const char* readDigitRun(const char* q, std::uint64_t& value, std::ptrdiff_t& count)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        static constexpr std::uint64_t scale[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-        for (;;) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, q, 8);
-            const std::uint64_t digits = chunk - 0x3030303030303030;
-            // The high bit of each byte that is not a digit; a borrow or carry
-            // only reaches bytes after the first such byte.
-            const std::uint64_t notDigits = (digits | (digits + 0x7676767676767676)) & 0x8080808080808080;
-            if (notDigits == 0) {
-                value = value * scale[8] + valueOfEightDigits(digits);
-                q += 8;
-                count += 8;
-                continue;
-            }
-            const int n = std::countr_zero(notDigits) / 8;
-            if (n > 0) {
-                value = value * scale[n] + valueOfEightDigits(digits << (64 - 8 * n));
-                q += n;
-                count += n;
-            }
-            return q;
-        }
-    } else {
-        const char* const begin = q;
-        while (isDigit(*q)) {
-            value = value * 10 + static_cast<unsigned>(*q - '0');
-            ++q;
-        }
-        count += q - begin;
-        return q;
+    const char* const begin = q;
+    while (isDigit(*q)) {
+        value = value * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
     }
+    count += q - begin;
+    return q;
 }
 
 // The value of a number that does not fit a float: infinity for one too large,

@@ -61,29 +61,19 @@ inline void forEachLineEndingInLf(const char* p, const char* linesEnd, std::int6
 // Calls visit(begin, end, lineNumber) for every line of `text`. A line ends at
 // LF; a CR right before the LF is not part of it; a last line without LF is a
 // line as well. For the readers in obj_numbers.h, the byte at `end` is always
-// the line's CR or LF, and obj::kReadAhead bytes are readable from every place
-// up to `end`: the lines at the very end of the text are handed over from a
-// copy that has a LF and room after it.
+// readable and the line's CR or LF: a last line without LF is handed over
+// from a copy that has one.
 template <typename Visit>
 inline void forEachLine(std::string_view text, Visit&& visit)
 {
-    const char* const textEnd = text.data() + text.size();
-    // The lines whose LF has kReadAhead bytes after it are read in place.
-    const char* inPlaceEnd = text.data();
-    if (text.size() > obj::kReadAhead) {
-        const std::size_t lastNewline = text.rfind('\n', text.size() - obj::kReadAhead - 1);
-        if (lastNewline != std::string_view::npos)
-            inPlaceEnd = text.data() + lastNewline + 1;
-    }
+    const std::size_t lastNewline = text.rfind('\n');
+    const char* const linesEnd = lastNewline == std::string_view::npos ? text.data() : text.data() + lastNewline + 1;
     std::int64_t lineNumber = 0;
-    forEachLineEndingInLf(text.data(), inPlaceEnd, lineNumber, visit);
-    if (inPlaceEnd != textEnd) {
-        std::string rest(inPlaceEnd, textEnd);
-        if (rest.back() != '\n')
-            rest += '\n';
-        const std::size_t linesSize = rest.size();
-        rest.append(obj::kReadAhead, '\0');
-        forEachLineEndingInLf(rest.data(), rest.data() + linesSize, lineNumber, visit);
+    forEachLineEndingInLf(text.data(), linesEnd, lineNumber, visit);
+    if (linesEnd != text.data() + text.size()) {
+        std::string lastLine(linesEnd, text.data() + text.size());
+        lastLine += '\n';
+        forEachLineEndingInLf(lastLine.data(), lastLine.data() + lastLine.size(), lineNumber, visit);
     }
 }
 
