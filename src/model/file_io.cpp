@@ -1,5 +1,6 @@
 #include "model/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -75,27 +76,42 @@ Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
     std::FILE* file = openFile(pathFromUtf8(path), "rb");
     if (!file)
         return Status::failure("cannot read '" + path + "': " + lastErrorText());
-    std::uint8_t chunk[1 << 16];
     bool failed = false;
     int errorNumber = 0;
-    // Ask for the size to read in one go; fall back to reading in chunks.
+    // Read straight into the vector: at the size the file has now, then on in
+    // steps for as long as it goes on (a file that grows, or a pipe).
+    std::size_t expected = 0;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         long size = std::ftell(file);
         if (size > 0)
-            bytes.reserve(static_cast<std::size_t>(size));
+            expected = static_cast<std::size_t>(size);
         std::rewind(file);
     }
+    std::size_t filled = 0;
+    bytes.resize(expected > 0 ? expected : std::size_t(1) << 16);
     for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk) {
+        std::size_t got = std::fread(bytes.data() + filled, 1, bytes.size() - filled, file);
+        filled += got;
+        if (filled < bytes.size()) {
             if (std::ferror(file)) {
                 failed = true;
                 errorNumber = errno;
             }
             break;
         }
+        // Full: one more byte tells whether the file goes on.
+        int next = std::fgetc(file);
+        if (next == EOF) {
+            if (std::ferror(file)) {
+                failed = true;
+                errorNumber = errno;
+            }
+            break;
+        }
+        bytes.resize(bytes.size() + std::max<std::size_t>(bytes.size() / 2, std::size_t(1) << 16));
+        bytes[filled++] = static_cast<std::uint8_t>(next);
     }
+    bytes.resize(filled);
     std::fclose(file);
     if (failed) {
         bytes.clear();
