@@ -150,6 +150,40 @@ bool LevelFileWriter::writeTextures(const LayerDescriptor& descriptor)
     return true;
 }
 
+bool LevelFileWriter::beginPreparedLayer()
+{
+    if (!acceptChunk(ChunkKind::LayerChunk))
+        return false;
+    preparedLayerOpen_ = true;
+    lastError_.clear();
+    return true;
+}
+
+bool LevelFileWriter::writePreparedLayerPart(std::span<const std::uint8_t> bytes)
+{
+    if (!checkOpen())
+        return false;
+    if (!preparedLayerOpen_)
+        return refuse("no prepared layer chunk of '" + path_ + "' has been begun");
+    if (!writeBytes(bytes))
+        return false;
+    lastError_.clear();
+    return true;
+}
+
+bool LevelFileWriter::finishPreparedLayer(std::uint64_t triangles)
+{
+    if (!checkOpen())
+        return false;
+    if (!preparedLayerOpen_)
+        return refuse("no prepared layer chunk of '" + path_ + "' has been begun");
+    preparedLayerOpen_ = false;
+    --remaining_[chunkKindSlot(ChunkKind::LayerChunk)];
+    triangles_ += triangles;
+    lastError_.clear();
+    return true;
+}
+
 bool LevelFileWriter::close()
 {
     if (!checkOpen())
@@ -203,6 +237,8 @@ bool LevelFileWriter::acceptChunk(ChunkKind kind)
 {
     if (!checkOpen())
         return false;
+    if (preparedLayerOpen_)
+        return refuse("'" + path_ + "' is in the middle of a prepared layer chunk");
     if (remaining(kind) == 0)
         return refuse(std::string("'") + path_ + "' declares no more " + chunkKindName(kind) + " chunks");
     return true;
@@ -217,7 +253,7 @@ bool LevelFileWriter::writeChunk(ChunkKind kind, const std::vector<std::uint8_t>
     return true;
 }
 
-bool LevelFileWriter::writeBytes(const std::vector<std::uint8_t>& bytes)
+bool LevelFileWriter::writeBytes(std::span<const std::uint8_t> bytes)
 {
     if (file_.write(bytes.data(), bytes.size()))
         return true;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,19 @@ public:
     // added to warnings().
     bool writeLayer(const std::string& objPath, LayerDescriptor& descriptor);
 
+    // A layer chunk whose bytes were prepared elsewhere with the encoders of
+    // level_encoding.h (for instance on other threads), written part by part
+    // in file order. beginPreparedLayer() takes one of the declared layer
+    // chunks; writePreparedLayerPart() appends bytes (the layer head, the
+    // frames, the texture count and blobs); finishPreparedLayer() counts the
+    // chunk as written, with the triangles that its frames held. The caller
+    // answers for the parts making up one whole layer chunk. Until the layer
+    // is finished every other chunk is refused and the file is incomplete.
+    // Refusals and failures are as for writeLayer.
+    bool beginPreparedLayer();
+    bool writePreparedLayerPart(std::span<const std::uint8_t> bytes);
+    bool finishPreparedLayer(std::uint64_t triangles);
+
     // Finishes the file when it is open and every declared chunk is written:
     // flushes it to the disk and renames it over the target. False when the
     // file is incomplete (nothing is done; writing may go on), when the
@@ -90,7 +104,7 @@ private:
     bool refuse(std::string reason);
     bool checkOpen();
     bool acceptChunk(ChunkKind kind);
-    bool writeBytes(const std::vector<std::uint8_t>& bytes);
+    bool writeBytes(std::span<const std::uint8_t> bytes);
     bool writeChunk(ChunkKind kind, const std::vector<std::uint8_t>& bytes);
     bool breakWriter(std::string reason);
     bool writeFrames(const std::string& objPath, const LayerDescriptor& descriptor);
@@ -104,6 +118,7 @@ private:
     std::string brokenReason_;
     std::vector<ReaderWarning> warnings_;
     std::uint64_t triangles_ = 0;
+    bool preparedLayerOpen_ = false;
 };
 
 } // namespace kes
