@@ -1,28 +1,16 @@
 #include "generate/generate_level.h"
 
-#include <filesystem>
-#include <optional>
+#include <algorithm>
+#include <thread>
 
-#include "levelfile/layer_descriptor.h"
+#include "generate/layer_plan.h"
+#include "generate/layer_writing.h"
 #include "levelfile/level_format.h"
 #include "levelfile/level_writer.h"
-#include "model/file_io.h"
 #include "model/number_text.h"
 
 namespace kes {
 namespace {
-
-// A path as stored in the project, made absolute against the project's folder
-// when it is relative.
-std::string resolvePath(const std::string& path, const std::string& baseFolder)
-{
-    if (path.empty() || baseFolder.empty())
-        return path;
-    std::filesystem::path stored = pathFromUtf8(path);
-    if (stored.is_absolute())
-        return path;
-    return pathToUtf8(pathFromUtf8(baseFolder) / stored);
-}
 
 std::uint16_t low16(std::int32_t value)
 {
@@ -47,44 +35,12 @@ LevelFileHeader headerFor(const LevelProject& project)
     return header;
 }
 
-// The descriptor of one layer, without its textures.
-LayerDescriptor descriptorFor(const LayerEntry& entry)
+// The keyed value chunks: frames to use L/R, the target count, the start
+// position and rotation, the background colour, then each target's kind and
+// position.
+bool writeSettingsAndTargets(LevelFileWriter& writer, const LevelProject& project)
 {
-    LayerDescriptor descriptor;
-    descriptor.kind = low16(entry.kind);
-    descriptor.speed = entry.speed;
-    descriptor.frames = static_cast<float>(entry.frames);
-    descriptor.vibration = entry.vibration;
-    descriptor.triggerArea = entry.triggerArea;
-    descriptor.frameCount = low16(entry.frames);
-    descriptor.collision = entry.collision;
-    descriptor.draw = entry.draw;
-    descriptor.normals = 0;
-    return descriptor;
-}
-
-std::string layerName(int index, const LayerEntry& entry)
-{
-    return "layer " + std::to_string(index + 1) + " ('" + entry.objPath + "')";
-}
-
-} // namespace
-
-GenerationResult generateLevel(const LevelProject& project, const std::string& outputPath,
-                               const GenerationOptions& options)
-{
-    GenerationResult result;
     const LevelSettings& s = project.settings;
-    LevelFileWriter writer;
-    auto fail = [&](const std::string& reason) {
-        result.status = Status::failure(reason);
-        result.warnings = writer.warnings();
-        return result;
-    };
-
-    if (!writer.open(outputPath, headerFor(project)))
-        return fail(writer.lastError());
-
     const std::array<float, 6> start = parseNumbers6(s.startPosition);
     const std::array<float, 3> background = parseNumbers3(s.backgroundColor);
     bool ok = writer.writeFloat(static_cast<float>(leadingNumber(s.framesLR)))
@@ -98,30 +54,42 @@ GenerationResult generateLevel(const LevelProject& project, const std::string& o
         const auto n = static_cast<std::uint16_t>(i + 1);
         ok = writer.writeInteger(n, target.kind) && writer.writeVector(kTargetGroup, n, target.x, target.y, target.z);
     }
-    if (!ok)
-        return fail(writer.lastError());
+    return ok;
+}
 
-    const int layerCount = project.layers.count();
-    for (int i = 0; i < layerCount; ++i) {
-        const LayerEntry& entry = project.layers.at(i);
-        if (options.progress)
-            options.progress(i, layerCount);
-        LayerDescriptor descriptor = descriptorFor(entry);
-        // A layer that is not drawn has no texture; its BMP is never opened.
-        std::optional<std::string> texture;
-        if (entry.draw != 0)
-            texture = resolvePath(entry.bmpPath, options.baseFolder);
-        if (Status loaded = loadTextureSet(texture, descriptor); !loaded)
-            return fail(layerName(i, entry) + ": " + loaded.reason());
-        if (!writer.writeLayer(resolvePath(entry.objPath, options.baseFolder), descriptor))
-            return fail(layerName(i, entry) + ": " + writer.lastError());
+} // namespace
+
+int generationThreadCount(const GenerationOptions& options)
+{
+    if (options.threads > 0)
+        return options.threads;
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, kMaxGenerationThreads);
+}
+
+GenerationResult generateLevel(const LevelProject& project, const std::string& outputPath,
+                               const GenerationOptions& options)
+{
+    GenerationResult result;
+    LevelFileWriter writer;
+    if (!writer.open(outputPath, headerFor(project)) || !writeSettingsAndTargets(writer, project)) {
+        result.status = Status::failure(writer.lastError());
+        return result;
     }
+
+    std::vector<LayerPlan> layers;
+    for (int i = 0; i < project.layers.count(); ++i)
+        layers.push_back(planLayer(i, project.layers.at(i), options.baseFolder));
+    const int threads = generationThreadCount(options);
+    result.status = threads == 1 ? writeLayersInTurn(writer, layers, options.progress, result.warnings)
+                                 : writeLayersInParallel(writer, layers, threads, options.progress, result.warnings);
+    if (!result.status)
+        return result;
 
     result.triangles = writer.trianglesWritten();
     result.bytes = writer.bytesWritten();
     if (!writer.close())
-        return fail(writer.lastError());
-    result.warnings = writer.warnings();
+        result.status = Status::failure(writer.lastError());
     return result;
 }
 

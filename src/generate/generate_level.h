@@ -17,9 +17,23 @@ struct GenerationOptions {
     // of the project file). Empty: the current folder.
     std::string baseFolder;
     // Called before each layer is written with the layer's 0-based index and
-    // the number of layers. May be empty.
+    // the number of layers, in layer order, always on the calling thread. May
+    // be empty.
     std::function<void(int layer, int layerCount)> progress;
+    // How many worker threads read meshes and textures and compress the
+    // textures while the calling thread writes the layers in table order.
+    // 1: everything happens on the calling thread. 0: one per processor
+    // core, at most kMaxGenerationThreads. The level file's bytes, the
+    // result and the order of the progress calls do not depend on it.
+    int threads = 0;
 };
+
+// The most worker threads that threads = 0 chooses.
+inline constexpr int kMaxGenerationThreads = 8;
+
+// The number of worker threads that `options` asks for (see
+// GenerationOptions::threads): at least 1.
+int generationThreadCount(const GenerationOptions& options);
 
 struct GenerationResult {
     Status status = Status::success();
