@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release), makes a large synthetic level in a temp
+# folder (32 layers, about 3 million triangles, an animated layer of 50
+# frames, 32 photo-like 1024 x 1024 textures) and measures in one run:
+#   our OBJ reader against tinyobjloader, our texture compression against one
+#   compress2 at level 6, whole generation (one thread and all cores) against
+#   the floor (reading every mesh plus one compress2 per texture), and the
+#   peak memory of generation.
+# Ends with a table of the ratios and their targets. Extra arguments go to
+# kesgen-bench (--repetitions=N, --threads=N, --benchmark_filter=...).
+# KESGEN_BENCH_BUILD names the build folder (default /tmp/build-bench).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${KESGEN_BENCH_BUILD:-/tmp/build-bench}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON -DKESGEN_BUILD_EDITOR=OFF >/dev/null
+cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate
+
+level="$(mktemp -d -t kesgen-bench.XXXXXX)"
+trap 'rm -rf "$level"' EXIT
+"$build/bench/kesgen-bench-level" "$level"
+echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
+"$build/bench/kesgen-bench" --level="$level/level.kgp" --generate_tool="$build/bench/kesgen-bench-generate" "$@"
+echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
