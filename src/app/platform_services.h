@@ -29,8 +29,9 @@ public:
     virtual std::string chooseFileToOpen(QWidget* owner, const FileFilter& filter) = 0;
 
     // Asks for a file to write. The default extension is added to a bare name,
-    // and replacing an existing file is confirmed first. Returns the full path
-    // (UTF-8), or an empty text when the user cancelled.
+    // replacing an existing file is confirmed first, and a read-only file is
+    // not accepted. Returns the full path (UTF-8), or an empty text when the
+    // user cancelled.
     virtual std::string chooseFileToSave(QWidget* owner, const FileFilter& filter) = 0;
 
     // Shows a message with an OK button and returns when it is closed. `detail`

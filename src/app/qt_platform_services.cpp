@@ -1,6 +1,8 @@
 #include "app/qt_platform_services.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace kes::editor {
@@ -22,6 +24,18 @@ QString nameFilter(const FileFilter& filter)
     return text;
 }
 
+// True for an existing file that must not be replaced: one this user may not
+// write, or one that nobody may write. Files are saved by renaming a new file
+// over the old one, which would replace such a file all the same.
+bool isReadOnlyFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return false;
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
 std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(owner);
@@ -32,10 +46,21 @@ std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog:
     dialog.setDefaultSuffix(qText(filter.defaultExtension));
     // Saving over an existing file is confirmed by the dialog itself
     // (QFileDialog asks unless told not to).
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? std::string() : files.first().toStdString();
+    while (dialog.exec() == QDialog::Accepted) {
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty())
+            return {};
+        // A read-only file is not accepted as the file to save: say so and
+        // ask again.
+        if (mode == QFileDialog::AcceptSave && isReadOnlyFile(files.first())) {
+            QMessageBox::warning(&dialog, dialog.windowTitle(),
+                                 QDir::toNativeSeparators(files.first())
+                                     + "\nThis file is read-only. Choose another name.");
+            continue;
+        }
+        return files.first().toStdString();
+    }
+    return {};
 }
 
 } // namespace

@@ -1,0 +1,143 @@
+// The Qt file dialogs of the editor, answered by a script as a user would
+// answer them: the default extension, the question before an existing file is
+// replaced, and the refusal of a read-only file.
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <filesystem>
+
+#include "app/file_filters.h"
+#include "app/qt_platform_services.h"
+#include "support/temp_dir.h"
+
+using namespace kes::editor;
+
+namespace {
+
+// Answers each modal window that appears: a file dialog with the next file
+// name (empty: Cancel), a message box with the next button. Keeps what the
+// message boxes said.
+class ModalAnswers : public QObject {
+public:
+    std::deque<QString> fileNames;
+    std::deque<QMessageBox::StandardButton> buttons;
+    QStringList messages;
+
+    ModalAnswers()
+    {
+        connect(&timer_, &QTimer::timeout, this, &ModalAnswers::answerTheTopWindow);
+        timer_.start(10);
+    }
+
+private:
+    void answerTheTopWindow()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || busy_.contains(modal))
+            return;
+        busy_ << modal;
+        // Answer from the event loop, so that a window the answer opens (a
+        // question of the file dialog) is answered too while this one waits.
+        QTimer::singleShot(0, modal, [this, modal] {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                messages << box->text();
+                const QMessageBox::StandardButton button = buttons.empty() ? QMessageBox::Ok : buttons.front();
+                if (!buttons.empty())
+                    buttons.pop_front();
+                if (QAbstractButton* pressed = box->button(button))
+                    pressed->click();
+                else
+                    box->reject();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                const QString name = fileNames.empty() ? QString() : fileNames.front();
+                if (!fileNames.empty())
+                    fileNames.pop_front();
+                if (name.isEmpty()) {
+                    dialog->reject();
+                } else {
+                    // The dialog puts a chosen name into its name field
+                    // only while the field doesn't have the focus.
+                    if (QWidget* focused = dialog->focusWidget())
+                        focused->clearFocus();
+                    dialog->selectFile(name);
+                    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+                }
+            }
+            busy_.removeAll(modal);
+        });
+    }
+
+    QTimer timer_;
+    QList<QPointer<QWidget>> busy_;
+};
+
+} // namespace
+
+class EditorPlatformServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveDialogAnswers_data();
+    void saveDialogAnswers();
+};
+
+void EditorPlatformServicesTest::saveDialogAnswers_data()
+{
+    QTest::addColumn<QString>("existing"); // "", "writable" or "read-only": level.kgp before
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("buttons");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("messagesContain");
+    using B = QMessageBox::StandardButton;
+
+    QTest::newRow("bare name gets the extension")
+        << "" << QStringList{"level"} << QList<B>{} << "level.kgp" << QStringList{};
+    QTest::newRow("replacing is confirmed")
+        << "writable" << QStringList{"level.kgp"} << QList<B>{B::Yes} << "level.kgp" << QStringList{"already exists"};
+    QTest::newRow("a read-only file is refused, another name taken")
+        << "read-only" << QStringList{"level.kgp", "other"} << QList<B>{B::Yes, B::Ok} << "other.kgp"
+        << QStringList{"already exists", "read-only"};
+    QTest::newRow("a read-only file is refused, then cancelled")
+        << "read-only" << QStringList{"level", ""} << QList<B>{B::Yes, B::Ok} << "" << QStringList{"already exists", "read-only"};
+}
+
+void EditorPlatformServicesTest::saveDialogAnswers()
+{
+    QFETCH(QString, existing);
+    QFETCH(QStringList, typed);
+    QFETCH(QList<QMessageBox::StandardButton>, buttons);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, messagesContain);
+
+    kes::test::TempDir folder;
+    const std::string level = folder.file("level.kgp");
+    if (!existing.isEmpty()) {
+        kes::test::writeFile(level, std::string("keep me"));
+        if (existing == "read-only")
+            std::filesystem::permissions(level, std::filesystem::perms::owner_read | std::filesystem::perms::group_read
+                                                    | std::filesystem::perms::others_read);
+    }
+    const QString base = QString::fromStdString(folder.path().string()) + "/";
+
+    ModalAnswers answers;
+    for (const QString& name : typed)
+        answers.fileNames.push_back(name.isEmpty() ? QString() : base + name);
+    answers.buttons.assign(buttons.begin(), buttons.end());
+
+    QtPlatformServices services;
+    const std::string path = services.chooseFileToSave(nullptr, kProjectFilter);
+    QCOMPARE(QString::fromStdString(path), chosen.isEmpty() ? QString() : base + chosen);
+    QVERIFY(answers.fileNames.empty());
+    QCOMPARE(answers.messages.size(), messagesContain.size());
+    for (qsizetype i = 0; i < messagesContain.size(); ++i)
+        QVERIFY2(answers.messages[i].contains(messagesContain[i]), qPrintable(answers.messages[i]));
+}
+
+QTEST_MAIN(EditorPlatformServicesTest)
+#include "editor_platform_services_test.moc"
