@@ -43,7 +43,9 @@ public:
     Status open(const std::string& targetPath);
     bool isOpen() const { return file_ != nullptr; }
 
-    // Appends bytes; false once any write has failed.
+    // Appends bytes; false once any write has failed. On Linux the system is
+    // asked to start writing each further 32 MiB to the disk at once, so that
+    // commit() has little left to wait for.
     bool write(const void* data, std::size_t size);
     bool failed() const { return failed_; }
     // Bytes written so far.
@@ -62,6 +64,7 @@ private:
     std::string targetPath_;
     std::filesystem::path tempPath_;
     std::uint64_t size_ = 0;
+    std::uint64_t writebackStart_ = 0; // bytes handed to the system's writeback so far
     bool failed_ = false;
     int errorNumber_ = 0;
 };
