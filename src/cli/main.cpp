@@ -38,7 +38,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    if (generate->parsed())
-        return kes::cli::runGenerate(projectPath, outputPath);
-    return kes::cli::runInspect(inspectPath, asJson);
+    const int exitCode = generate->parsed() ? kes::cli::runGenerate(projectPath, outputPath)
+                                            : kes::cli::runInspect(inspectPath, asJson);
+    // A summary that never reached its reader (a full disk, say) is not a success.
+    std::cout.flush();
+    if (exitCode == 0 && !std::cout) {
+        std::cerr << "error: cannot write to the standard output\n";
+        return 1;
+    }
+    return exitCode;
 }

@@ -201,6 +201,22 @@ TEST(Cli, InspectRejectsDamagedFilesWithTheOffset)
     EXPECT_NE(run.err.find("missing.kes"), std::string::npos);
 }
 
+TEST(Cli, OutputThatCannotBeWrittenIsAFailure)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "needs /dev/full";
+    TempDir dir;
+    writeProject(dir);
+    ASSERT_EQ(runCli("generate " + quote(dir.file("level.kgp")), dir).exitCode, 0);
+    for (const std::string& args : {"generate " + quote(dir.file("level.kgp")), "inspect " + quote(dir.file("level.kes")),
+                                    "inspect --json " + quote(dir.file("level.kgp"))}) {
+        SCOPED_TRACE(args);
+        CliRun run = runCli(args + " >/dev/full", dir);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "error: cannot write to the standard output\n");
+    }
+}
+
 TEST(Cli, UsageErrorsHelpAndVersion)
 {
     TempDir dir;
