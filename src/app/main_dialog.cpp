@@ -11,6 +11,7 @@
 #include "app/dialog_builder.h"
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
+#include "app/generation_progress_dialog.h"
 #include "model/number_text.h"
 
 namespace kes::editor {
@@ -19,6 +20,7 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , services_(services)
+    , progress_(new GenerationProgressDialog(this))
 {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     setWindowIcon(applicationIcon());
@@ -94,7 +96,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 
 void MainDialog::command(int id)
 {
-    if (destroying_)
+    if (destroying_ || generating_)
         return;
     updateControlStates();
     switch (id) {

@@ -24,6 +24,8 @@ class QListWidget;
 
 namespace kes::editor {
 
+class GenerationProgressDialog;
+
 class MainDialog : public QDialog {
     Q_OBJECT
 
@@ -51,8 +53,13 @@ public:
     // of the project as last loaded or saved; empty for the current folder.
     const std::string& projectFolder() const { return projectFolder_; }
 
+    // The dialog that "Generate Level..." shows while a long generation
+    // runs; hidden otherwise.
+    GenerationProgressDialog* generationProgress() const { return progress_; }
+
 protected:
-    // Escape and the close box end the program like "Quit".
+    // Escape and the close box end the program like "Quit" (but not while
+    // a level is being generated).
     void reject() override;
     // Enter presses the push button that has the focus, and nothing else.
     void keyPressEvent(QKeyEvent* event) override;
@@ -108,7 +115,9 @@ private:
     LayerTable layers_;
     TargetTable targets_;
     std::string projectFolder_;
+    GenerationProgressDialog* progress_;
     bool destroying_ = false;
+    bool generating_ = false; // no command runs meanwhile
 };
 
 } // namespace kes::editor

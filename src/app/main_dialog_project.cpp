@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QListWidget>
 
+#include "app/background_generation.h"
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
+#include "app/generation_progress_dialog.h"
 #include "app/main_dialog.h"
 #include "generate/generate_level.h"
 #include "model/file_io.h"
@@ -116,9 +118,26 @@ void MainDialog::generateLevel()
         return;
     GenerationOptions options;
     options.baseFolder = projectFolder_;
+    // The level is written on a worker thread while the dialog repaints; a
+    // long generation shows its progress. Meanwhile no command runs and no
+    // input reaches this dialog.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const GenerationResult result = kes::generateLevel(currentProject(), path, options);
-    QApplication::restoreOverrideCursor();
+    generating_ = true;
+    progress_->begin();
+    auto finished = [this] {
+        progress_->end();
+        generating_ = false;
+        QApplication::restoreOverrideCursor();
+    };
+    GenerationResult result;
+    try {
+        result = generateWhileEventsRun(currentProject(), path, options,
+                                        [this](int layer, int layerCount) { progress_->showLayer(layer, layerCount); });
+    } catch (...) {
+        finished();
+        throw;
+    }
+    finished();
     if (result.status.ok()) {
         services_.showMessage(this, kGeneratedText, kGeneratedCaption, MessageIcon::Information,
                               warningsText(result.warnings));
