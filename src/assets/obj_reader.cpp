@@ -1,5 +1,6 @@
 #include "assets/obj_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -74,6 +75,48 @@ inline void forEachLine(std::string_view text, Visit&& visit)
         std::string lastLine(linesEnd, text.data() + text.size());
         lastLine += '\n';
         forEachLineEndingInLf(lastLine.data(), lastLine.data() + lastLine.size(), lineNumber, visit);
+    }
+}
+
+// How much of a file loadObjMesh reads at a time; a longer line makes the
+// buffer grow.
+constexpr std::size_t kFilePiece = std::size_t(1) << 19;
+
+// Calls visit(begin, end, lineNumber) for every line of the file, with the
+// same lines, line numbers and guarantees as forEachLine gives for the same
+// text held in memory, reading the file piece by piece into `buffer`.
+template <typename Visit>
+Status forEachLineOfFile(AssetFileReader& file, std::vector<char>& buffer, Visit&& visit)
+{
+    std::int64_t lineNumber = 0;
+    std::size_t kept = 0; // the start of an unfinished line, at the buffer's start
+    bool atStart = true;
+    for (;;) {
+        // One byte stays free for the LF that a last line without one gets.
+        if (kept + 1 >= buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const std::size_t got = file.read(buffer.data() + kept, buffer.size() - 1 - kept);
+        if (!file.status())
+            return file.status();
+        char* begin = buffer.data();
+        char* end = begin + kept + got;
+        if (atStart && end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0)
+            begin += 3;
+        if (atStart && (end - begin >= 3 || got == 0))
+            atStart = false;
+        if (got == 0) {
+            if (begin != end) {
+                *end++ = '\n';
+                forEachLineEndingInLf(begin, end, lineNumber, visit);
+            }
+            return Status::success();
+        }
+        char* linesEnd = end;
+        while (linesEnd != begin && linesEnd[-1] != '\n')
+            --linesEnd;
+        forEachLineEndingInLf(begin, linesEnd, lineNumber, visit);
+        kept = static_cast<std::size_t>(end - linesEnd);
+        std::memmove(buffer.data(), linesEnd, kept);
     }
 }
 
@@ -189,9 +232,11 @@ struct NamedEntries {
 class MeshBuilder {
 public:
     MeshBuilder(const std::size_t (&counts)[lineKindCount], MeshTriangles& mesh, WarningList& warnings)
-        : positions_(counts[positionLine]), texCoords_(counts[texCoordLine]), normals_(counts[normalLine]),
-          mesh_(mesh), warnings_(warnings)
+        : mesh_(mesh), warnings_(warnings)
     {
+        positions_.reserve(counts[positionLine]);
+        texCoords_.reserve(counts[texCoordLine]);
+        normals_.reserve(counts[normalLine]);
         mesh_.faces.reserve(counts[faceLine]);
         mesh_.faceNormals.reserve(counts[faceLine]);
     }
@@ -203,20 +248,20 @@ public:
         case positionLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kPosition);
-            positions_[positionsRead_++] = Vec3{v[0], v[1], v[2]};
+            append(positions_, Vec3{v[0], v[1], v[2]});
             break;
         }
         case texCoordLine: {
             // "vt u" is complete: v defaults to 0.
             float v[2];
             readValues(afterKeyword(begin, end), end, v, 2, 1, kTexCoord);
-            texCoords_[texCoordsRead_++] = Vec2{v[0], v[1]};
+            append(texCoords_, Vec2{v[0], v[1]});
             break;
         }
         case normalLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kNormal);
-            normals_[normalsRead_++] = Vec3{v[0], v[1], v[2]};
+            append(normals_, Vec3{v[0], v[1], v[2]});
             break;
         }
         case faceLine:
@@ -231,6 +276,17 @@ public:
 
 private:
     static const char* afterKeyword(const char* begin, const char* end) { return skipToSpace(begin, end); }
+
+    // Adds an entry to a vertex list. The lists are reserved at the sizes the
+    // first pass counted; should the file hold more lines now, the face still
+    // pending is completed before a list moves in memory.
+    template <typename T>
+    void append(std::vector<T>& list, const T& entry)
+    {
+        if (list.size() == list.capacity()) [[unlikely]]
+            copyPendingFace();
+        list.push_back(entry);
+    }
 
     // Reads `count` numbers, each from the start of one space-separated token.
     // Missing ones are 0; fewer than `required` gives a warning.
@@ -340,11 +396,11 @@ private:
     const char* readCorner(const char* p, const char* end, int corner, const Vec3*& position, const Vec2*& uv,
                            const Vec3*& normal)
     {
-        p = readIndexField(p, end, positions_, positionsRead_, position, corner, kPosition, true);
+        p = readIndexField(p, end, positions_, positions_.size(), position, corner, kPosition, true);
         if (*p == '/') {
-            p = readIndexField(p + 1, end, texCoords_, texCoordsRead_, uv, corner, kTexCoord, false);
+            p = readIndexField(p + 1, end, texCoords_, texCoords_.size(), uv, corner, kTexCoord, false);
             if (*p == '/') {
-                p = readIndexField(p + 1, end, normals_, normalsRead_, normal, corner, kNormal, false);
+                p = readIndexField(p + 1, end, normals_, normals_.size(), normal, corner, kNormal, false);
                 if (*p == '/') [[unlikely]]
                     p = skipToSpace(p, end); // fields after the third are ignored
             }
@@ -408,9 +464,6 @@ private:
     std::vector<Vec3> positions_;
     std::vector<Vec2> texCoords_;
     std::vector<Vec3> normals_;
-    std::size_t positionsRead_ = 0;
-    std::size_t texCoordsRead_ = 0;
-    std::size_t normalsRead_ = 0;
     NamedEntries pending_;
     bool hasPending_ = false;
     MeshTriangles& mesh_;
@@ -445,12 +498,45 @@ MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName, s
 
 Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings)
 {
+    return loadObjMeshInPieces(path, kFilePiece, mesh, warnings);
+}
+
+Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshTriangles& mesh,
+                           std::vector<ReaderWarning>* warnings)
+{
     mesh = MeshTriangles{};
-    std::vector<std::uint8_t> bytes;
-    Status read = readAssetFile(path, "mesh file", bytes);
-    if (!read)
-        return read;
-    mesh = parseObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path, warnings);
+    AssetFileReader file;
+    if (Status opened = file.open(path, "mesh file"); !opened)
+        return opened;
+
+    // The file is read twice, piece by piece through one small buffer, as
+    // parseObjMesh reads text in memory: once to count the lines of each
+    // kind, once to read them. The whole text is never held at once.
+    std::vector<char> buffer(std::max<std::size_t>(pieceSize, 1) + 1);
+    std::size_t counts[lineKindCount] = {};
+    if (Status counted = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t) {
+            ++counts[classifyLine(begin, end)];
+        });
+        !counted)
+        return counted;
+
+    file.rewind();
+    MeshTriangles read;
+    std::vector<ReaderWarning> fileWarnings;
+    WarningList warningList(warnings ? &fileWarnings : nullptr, path);
+    {
+        MeshBuilder builder(counts, read, warningList);
+        if (Status done = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t line) {
+                builder.readLine(begin, end, line);
+            });
+            !done)
+            return done;
+        builder.finish();
+    }
+    warningList.finish();
+    mesh = std::move(read);
+    if (warnings)
+        warnings->insert(warnings->end(), fileWarnings.begin(), fileWarnings.end());
     return Status::success();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -68,10 +69,21 @@ MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName,
                            std::vector<ReaderWarning>* warnings = nullptr);
 
 // Reads the OBJ file at `path` (UTF-8) as parseObjMesh does. Fails only when
-// the file cannot be read, with a reason such as
+// the file cannot be read (or is no regular file, which cannot be read
+// twice), with a reason such as
 // "cannot read mesh file 'x.obj': no such file or folder"; `mesh` is then
 // empty. What the file holds beyond the subset read here gives warnings.
+//
+// The file is read twice, piece by piece through one small buffer (once to
+// count the lines of each kind, once to read them), so its text is never
+// held whole. A file that changes between the two readings gives what its
+// second reading holds.
 Status loadObjMesh(const std::string& path, MeshTriangles& mesh,
                    std::vector<ReaderWarning>* warnings = nullptr);
+
+// As loadObjMesh, reading `pieceSize` bytes at a time (at least one), for
+// tests of lines that cross the pieces.
+Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshTriangles& mesh,
+                           std::vector<ReaderWarning>* warnings = nullptr);
 
 } // namespace kes
