@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <sstream>
+#include <unordered_map>
 
 #include "model/number_text.h"
 
@@ -60,13 +61,27 @@ std::string layerKindLabel(std::int32_t kind)
     return name.empty() ? "unknown" : std::string(name);
 }
 
-const KeyedChunk* findKey(const LevelFile& level, ChunkKind kind, ChunkKey key)
-{
-    for (const KeyedChunk& chunk : level.keyedChunks)
-        if (chunk.kind == kind && chunk.key == key)
-            return &chunk;
-    return nullptr;
-}
+// The keyed chunks of a level by kind and key; the first of equal keys wins.
+class KeyedChunkIndex {
+public:
+    explicit KeyedChunkIndex(const LevelFile& level)
+    {
+        for (const KeyedChunk& chunk : level.keyedChunks)
+            chunks_.emplace(slot(chunk.kind, chunk.key), &chunk);
+    }
+    const KeyedChunk* find(ChunkKind kind, ChunkKey key) const
+    {
+        auto found = chunks_.find(slot(kind, key));
+        return found == chunks_.end() ? nullptr : found->second;
+    }
+
+private:
+    static std::uint64_t slot(ChunkKind kind, ChunkKey key)
+    {
+        return (std::uint64_t(kind) << 32) | (std::uint64_t(std::uint16_t(key.group)) << 16) | key.index;
+    }
+    std::unordered_map<std::uint64_t, const KeyedChunk*> chunks_;
+};
 
 // Text of a JSON value for the readable summary.
 std::string show(const Json& value)
@@ -115,16 +130,17 @@ Json levelSummary(const LevelFile& level)
           {"floats", h.chunkCounts[3]}, {"fifth", h.chunkCounts[4]}}},
     };
 
+    const KeyedChunkIndex keyed(level);
     Json settings = Json::object();
-    if (const KeyedChunk* c = findKey(level, ChunkKind::FloatChunk, kFramesLRKey))
+    if (const KeyedChunk* c = keyed.find(ChunkKind::FloatChunk, kFramesLRKey))
         settings["framesLR"] = number(c->number);
-    if (const KeyedChunk* c = findKey(level, ChunkKind::IntegerChunk, kTargetCountKey))
+    if (const KeyedChunk* c = keyed.find(ChunkKind::IntegerChunk, kTargetCountKey))
         settings["targetCount"] = c->integer;
-    if (const KeyedChunk* c = findKey(level, ChunkKind::VectorChunk, kStartPositionKey))
+    if (const KeyedChunk* c = keyed.find(ChunkKind::VectorChunk, kStartPositionKey))
         settings["startPosition"] = numbers(c->vector);
-    if (const KeyedChunk* c = findKey(level, ChunkKind::VectorChunk, kStartRotationKey))
+    if (const KeyedChunk* c = keyed.find(ChunkKind::VectorChunk, kStartRotationKey))
         settings["startRotation"] = numbers(c->vector);
-    if (const KeyedChunk* c = findKey(level, ChunkKind::VectorChunk, kBackgroundColorKey))
+    if (const KeyedChunk* c = keyed.find(ChunkKind::VectorChunk, kBackgroundColorKey))
         settings["backgroundColor"] = numbers(c->vector);
     summary["settings"] = settings;
 
@@ -132,8 +148,8 @@ Json levelSummary(const LevelFile& level)
     // the position; n counts from 1.
     Json targets = Json::array();
     for (std::uint16_t n = 1;; ++n) {
-        const KeyedChunk* kind = findKey(level, ChunkKind::IntegerChunk, ChunkKey{kIntegerGroup, n});
-        const KeyedChunk* position = findKey(level, ChunkKind::VectorChunk, ChunkKey{kTargetGroup, n});
+        const KeyedChunk* kind = keyed.find(ChunkKind::IntegerChunk, ChunkKey{kIntegerGroup, n});
+        const KeyedChunk* position = keyed.find(ChunkKind::VectorChunk, ChunkKey{kTargetGroup, n});
         if (!kind && !position)
             break;
         Json target = {{"number", n}};
