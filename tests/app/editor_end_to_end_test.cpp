@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "editor_driver.h"
+#include "editor_test_assets.h"
 #include "fake_platform_services.h"
 #include "levelfile/level_reader.h"
 #include "support/temp_dir.h"
@@ -29,42 +30,9 @@ void writeTriangleObj(const std::string& path, float height)
         << "f 1/1/1 2/2/1 3/3/1\n";
 }
 
-// A 2 x 2 24-bit bottom-up BMP (rows padded to 8 bytes).
 void writeBmp(const std::string& path)
 {
-    std::vector<std::uint8_t> bytes = {'B', 'M'};
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    auto u16 = [&](std::uint16_t v) {
-        bytes.push_back(static_cast<std::uint8_t>(v));
-        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    u32(54 + 16);
-    u32(0);
-    u32(54);
-    u32(40);
-    u32(2);
-    u32(2);
-    u16(1);
-    u16(24);
-    u32(0);
-    u32(16);
-    u32(2835);
-    u32(2835);
-    u32(0);
-    u32(0);
-    for (int row = 0; row < 2; ++row) {
-        for (int x = 0; x < 2; ++x) {
-            bytes.push_back(10);  // blue
-            bytes.push_back(200); // green
-            bytes.push_back(static_cast<std::uint8_t>(50 * (row + x)));
-        }
-        bytes.push_back(0);
-        bytes.push_back(0);
-    }
-    kes::test::writeFile(path, bytes);
+    kes::test::writeFile(path, smallBmp());
 }
 
 LayerForm layer(int kind, const std::string& obj)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     std::deque<std::string> fileAnswers;
     std::vector<FileRequest> fileRequests;
     std::vector<RecordedMessage> messages;
+    // Runs as each message is shown, before it is recorded (may be empty).
+    std::function<void()> onMessage;
 
     std::string chooseFileToOpen(QWidget*, const FileFilter& filter) override { return answer(false, filter); }
     std::string chooseFileToSave(QWidget*, const FileFilter& filter) override { return answer(true, filter); }
@@ -38,6 +41,8 @@ public:
     void showMessage(QWidget*, const std::string& text, const std::string& caption, MessageIcon icon,
                      const std::string& detail) override
     {
+        if (onMessage)
+            onMessage();
         messages.push_back({text, caption, icon, detail});
     }
 
