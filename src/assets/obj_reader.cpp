@@ -100,10 +100,13 @@ Status forEachLineOfFile(AssetFileReader& file, std::vector<char>& buffer, Visit
             return file.status();
         char* begin = buffer.data();
         char* end = begin + kept + got;
-        if (atStart && end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0)
-            begin += 3;
-        if (atStart && (end - begin >= 3 || got == 0))
+        // A byte order mark counts only at the very start of the text, once
+        // its first three bytes are in.
+        if (atStart && (end - begin >= 3 || got == 0)) {
+            if (end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0)
+                begin += 3;
             atStart = false;
+        }
         if (got == 0) {
             if (begin != end) {
                 *end++ = '\n';
@@ -114,6 +117,8 @@ Status forEachLineOfFile(AssetFileReader& file, std::vector<char>& buffer, Visit
         char* linesEnd = end;
         while (linesEnd != begin && linesEnd[-1] != '\n')
             --linesEnd;
+        if (linesEnd != begin)
+            atStart = false; // the text starts with a line of fewer than three bytes
         forEachLineEndingInLf(begin, linesEnd, lineNumber, visit);
         kept = static_cast<std::size_t>(end - linesEnd);
         std::memmove(buffer.data(), linesEnd, kept);
