@@ -39,6 +39,18 @@ inline constexpr std::size_t kChunkKindCount = 4;
 // writer's remaining counts.
 constexpr std::size_t chunkKindSlot(ChunkKind kind) { return static_cast<std::size_t>(kind) - 1; }
 
+// "layer", "vector", "integer" or "float", for messages.
+constexpr const char* chunkKindName(ChunkKind kind)
+{
+    switch (kind) {
+    case ChunkKind::LayerChunk: return "layer";
+    case ChunkKind::VectorChunk: return "vector";
+    case ChunkKind::IntegerChunk: return "integer";
+    case ChunkKind::FloatChunk: return "float";
+    }
+    return "unknown";
+}
+
 // What a keyed value chunk holds is said by its (group, index) pair.
 struct ChunkKey {
     std::int16_t group = 0;

@@ -19,17 +19,6 @@ constexpr std::uint64_t kMaxInflateRatio = 1032;
 // yields, so a head that claims more than its stream holds costs no memory.
 constexpr std::uint64_t kFirstPixelBlock = 1 << 16;
 
-const char* chunkKindName(ChunkKind kind)
-{
-    switch (kind) {
-    case ChunkKind::LayerChunk: return "layer";
-    case ChunkKind::VectorChunk: return "vector";
-    case ChunkKind::IntegerChunk: return "integer";
-    case ChunkKind::FloatChunk: return "float";
-    }
-    return "unknown";
-}
-
 std::string plural(std::uint64_t count, const std::string& word)
 {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");

@@ -14,17 +14,6 @@ namespace {
 // Triangles encoded per write, so a large mesh needs no second full copy.
 constexpr std::size_t kTrianglesPerWrite = 16384;
 
-const char* chunkKindName(ChunkKind kind)
-{
-    switch (kind) {
-    case ChunkKind::LayerChunk: return "layer";
-    case ChunkKind::VectorChunk: return "vector";
-    case ChunkKind::IntegerChunk: return "integer";
-    case ChunkKind::FloatChunk: return "float";
-    }
-    return "unknown";
-}
-
 } // namespace
 
 LevelFileWriter::~LevelFileWriter()

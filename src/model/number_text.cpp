@@ -76,6 +76,17 @@ const char* parseReal(const char* first, const char* last, Real& value)
     return result.ptr;
 }
 
+// printf "%.<precision>f" of a float.
+std::string formatFixed(float value, int precision)
+{
+    char buffer[400];
+    double wide = value;
+    if (std::isnan(wide))
+        return std::signbit(wide) ? "-nan" : "nan";
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, wide, std::chars_format::fixed, precision);
+    return std::string(buffer, result.ptr);
+}
+
 } // namespace
 
 int scanNumbers(std::string_view text, float* values, int count)
@@ -158,12 +169,7 @@ double leadingNumber(std::string_view text)
 
 std::string formatFixed4(float value)
 {
-    char buffer[400];
-    double wide = value;
-    if (std::isnan(wide))
-        return std::signbit(wide) ? "-nan" : "nan";
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, wide, std::chars_format::fixed, 4);
-    return std::string(buffer, result.ptr);
+    return formatFixed(value, 4);
 }
 
 std::string formatFixed4List(const float* values, int count)
@@ -179,12 +185,7 @@ std::string formatFixed4List(const float* values, int count)
 
 std::string formatWhole(float value)
 {
-    char buffer[400];
-    double wide = value;
-    if (std::isnan(wide))
-        return std::signbit(wide) ? "-nan" : "nan";
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, wide, std::chars_format::fixed, 0);
-    return std::string(buffer, result.ptr);
+    return formatFixed(value, 0);
 }
 
 std::string formatInteger(std::int32_t value)
