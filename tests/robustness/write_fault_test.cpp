@@ -111,7 +111,8 @@ TEST(WriteFaults, AProjectSaveThatFailsKeepsTheEarlierFile)
 }
 
 // The inputs of a level: an animated layer of two frames with a texture, a
-// static layer without one, and two targets. A large level's texture is made
+// static layer without one, and two targets, generated in turn (1 thread) or
+// with worker threads. A large level's texture is made
 // of incompressible pixels so that the level outgrows the write buffer and
 // the error shows while a layer is written, not only when the file is
 // finished.
@@ -120,7 +121,7 @@ struct LevelInputs {
     GenerationOptions options;
 };
 
-LevelInputs levelInputs(const TempDir& dir, int textureSide)
+LevelInputs levelInputs(const TempDir& dir, int textureSide, int threads)
 {
     test::writeObj(dir.file("wave_000001.obj"), test::fixtureTriangles(4));
     test::writeObj(dir.file("wave_000002.obj"), test::fixtureTriangles(5, 4));
@@ -133,6 +134,7 @@ LevelInputs levelInputs(const TempDir& dir, int textureSide)
 
     LevelInputs inputs;
     inputs.options.baseFolder = dir.path().string();
+    inputs.options.threads = threads;
     LayerEntry wave;
     wave.objPath = "wave.obj";
     wave.bmpPath = "wave.bmp";
@@ -154,11 +156,18 @@ TEST(WriteFaults, AGenerationThatFailsKeepsTheEarlierLevel)
     struct Level {
         const char* name;
         int textureSide;
+        int threads;
     };
-    for (const Level& level : {Level{"small level", 8}, Level{"level larger than the write buffer", 700}}) {
+    const Level levels[] = {
+        {"small level, in turn", 8, 1},
+        {"small level, 3 worker threads", 8, 3},
+        {"level larger than the write buffer, in turn", 700, 1},
+        {"level larger than the write buffer, 3 worker threads", 700, 3},
+    };
+    for (const Level& level : levels) {
         SCOPED_TRACE(level.name);
         TempDir dir;
-        const LevelInputs inputs = levelInputs(dir, level.textureSide);
+        const LevelInputs inputs = levelInputs(dir, level.textureSide, level.threads);
         const std::vector<std::string> inputFiles = sortedEntries(dir);
 
         // The level as it is written when nothing fails.
