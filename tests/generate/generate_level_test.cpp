@@ -174,14 +174,18 @@ TEST(GenerateLevel, EveryLayerKindIsWrittenAsItsEntrySays)
         } else {
             EXPECT_EQ(l.meshFrames[0].triangleCount, 2u);
         }
-        if (kind == 1 || kind == 2 || kind == 3)
+        if (kind == 1 || kind == 2 || kind == 3) {
             EXPECT_EQ(l.speed, e.speed);
-        if (kind == 1 || kind == 3)
+        }
+        if (kind == 1 || kind == 3) {
             EXPECT_EQ(l.frames, 40.0f);
-        if (kind == 2)
+        }
+        if (kind == 2) {
             EXPECT_EQ(l.vibration, e.vibration);
-        if (kind == 3 || kind == 5) // typed 1..6 reach the file as (1, 4, 6, 2, 3, 5)
+        }
+        if (kind == 3 || kind == 5) { // typed 1..6 reach the file as (1, 4, 6, 2, 3, 5)
             EXPECT_EQ(l.triggerArea, (std::array<float, 6>{1, 4, 6, 2, 3, 5}));
+        }
         ASSERT_EQ(l.textures.size(), 1u);
         EXPECT_EQ(l.textures[0].width, 5);
         EXPECT_EQ(l.textures[0].height, 3);
