@@ -1,7 +1,8 @@
-// Feeds arbitrary bytes to the BMP reader. Besides the sanitizers' checks: a
-// decoded image has sides within the level file's limits and exactly
-// width x height x 3 pixel bytes, which the file must have held; a refused
-// file leaves the image empty.
+// Feeds arbitrary bytes to the BMP reader. Besides the sanitizers' checks:
+// nothing is allocated beyond a multiple of the input's size, a decoded image
+// has sides within the level file's limits and exactly width x height x 3
+// pixel bytes, which the file must have held; a refused file leaves the image
+// empty.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -12,7 +13,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     kes::BitmapImage image;
+    kesgen_fuzz::LargestAllocation watch;
     const kes::Status status = kes::decodeBitmap(std::span<const std::uint8_t>(data, size), "fuzz.bmp", image);
+    KESGEN_FUZZ_CHECK(watch.bytes() <= kesgen_fuzz::allocationAllowance(size));
     if (status) {
         KESGEN_FUZZ_CHECK(image.width >= 0 && image.width <= 65535);
         KESGEN_FUZZ_CHECK(image.height >= 0 && image.height <= 65535);

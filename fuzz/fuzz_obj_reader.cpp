@@ -1,9 +1,10 @@
 // Feeds arbitrary text to the OBJ reader, both as text in memory and as a
 // file read piece by piece. Besides the sanitizers' checks: both face arrays
-// have one entry per face line, a face line takes at least one byte, the
-// warnings stay within their limit, asking for warnings does not change the
-// mesh, and the file gives the same mesh and warnings as the text, whatever
-// the size of the pieces.
+// have one entry per face line, a face line takes at least one byte, nothing
+// is allocated beyond a multiple of the input's size, the warnings stay within
+// their limit, asking for warnings does not change the mesh, and the file
+// gives the same mesh and warnings as the text, whatever the size of the
+// pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -56,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = inputFile(data, size);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::vector<kes::ReaderWarning> warnings;
+    kesgen_fuzz::LargestAllocation watch;
     const kes::MeshTriangles mesh = kes::parseObjMesh(text, path, &warnings);
     KESGEN_FUZZ_CHECK(mesh.faces.size() == mesh.faceNormals.size());
     KESGEN_FUZZ_CHECK(mesh.faces.size() <= size);
@@ -70,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<kes::ReaderWarning> fileWarnings;
     const kes::Status status = kes::loadObjMeshInPieces(path, pieceSize, fromFile, &fileWarnings);
     KESGEN_FUZZ_CHECK(status.ok());
+    KESGEN_FUZZ_CHECK(watch.bytes() <= kesgen_fuzz::allocationAllowance(size));
     KESGEN_FUZZ_CHECK(sameMesh(fromFile, mesh));
     KESGEN_FUZZ_CHECK(sameWarnings(fileWarnings, warnings));
     return 0;

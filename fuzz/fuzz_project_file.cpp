@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the project file loader. Besides the sanitizers'
-// checks: a refused file leaves the project as it was, and a loaded project
+// checks: nothing is allocated beyond a multiple of the input's size, a
+// refused file leaves the project as it was, and a loaded project
 // saves to bytes that load back to the same project (compared as saved bytes,
 // since a NaN is not equal to itself).
 #include <cstddef>
@@ -14,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     kes::LevelProject project;
     project.settings.title = "untouched";
+    kesgen_fuzz::LargestAllocation watch;
     const kes::Status status = kes::decodeProject(std::span<const std::uint8_t>(data, size), project);
+    KESGEN_FUZZ_CHECK(watch.bytes() <= kesgen_fuzz::allocationAllowance(size));
     if (!status) {
         KESGEN_FUZZ_CHECK(!status.reason().empty());
         KESGEN_FUZZ_CHECK(project.settings.title == "untouched" && project.layers.count() == 0
