@@ -17,8 +17,8 @@ quietly() {
   local log=$1
   shift
   if ! "$@" >"$log" 2>&1; then
-    echo "failed: $*" >&2
     tail -n 80 "$log" >&2
+    echo "failed: $* (whole output in $log)" >&2
     exit 1
   fi
 }
