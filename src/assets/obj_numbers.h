@@ -50,32 +50,32 @@ float outOfRangeFloat(const char* first, const char* last);
 // `last` (digits, optional point and fraction, optional exponent).
 float slowFloat(const char* first, const char* last);
 
-// The double nearest to mantissa x 10^exponent10 when one IEEE operation gives
-// it exactly rounded (Clinger's fast path), otherwise false.
-inline bool exactDouble(std::uint64_t mantissa, int exponent10, double& value)
+// The float nearest to mantissa x 10^exponent10, found with one double
+// multiplication, or false when that cannot be relied on. The product of the
+// mantissa (exact up to 2^53) and the power of ten (exact for positive
+// powers, rounded for negative ones) is within twice its last place of the
+// exact number, so rounding it to float gives the float nearest to the exact
+// number unless it lies within that distance of the midpoint between two
+// floats. Such cases, and results outside the normal float range, take the
+// slow path.
+inline bool fastFloat(std::uint64_t mantissa, int exponent10, float& value)
 {
-    static constexpr double powersOf10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double powersOf10[45] = {
+        1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8,
+        1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,  1e7,
+        1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21, 1e22};
     if (mantissa > (std::uint64_t(1) << 53) || exponent10 < -22 || exponent10 > 22)
         return false;
-    const double wide = static_cast<double>(mantissa);
-    value = exponent10 < 0 ? wide / powersOf10[-exponent10] : wide * powersOf10[exponent10];
-    return true;
-}
-
-// The float nearest to `wide` when that is also the float nearest to the
-// exact number that `wide` was rounded from: always, unless `wide` lies on
-// the midpoint between two floats, or outside the normal float range.
-inline bool nearestFloat(double wide, float& value)
-{
+    const double wide = static_cast<double>(mantissa) * powersOf10[exponent10 + 22];
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(wide);
     const std::uint64_t biasedExponent = (bits >> 52) & 0x7FF;
     // Normal floats have double exponents 1023 - 126 ... 1023 + 127.
     if (biasedExponent < 1023 - 126 || biasedExponent > 1023 + 127)
         return false;
-    // The 29 fraction bits a float drops, exactly half of its last step.
-    if ((bits & 0x1FFFFFFF) == 0x10000000)
+    // The 29 fraction bits a float drops; 0x10000000 is exactly half of its
+    // last step. Within 3 of it (the error is below 2 and a bit) the product
+    // may lie on the other side of the midpoint than the exact number.
+    if ((bits & 0x1FFFFFFF) - (0x10000000 - 3) <= 6)
         return false;
     value = static_cast<float>(wide);
     return true;
@@ -133,11 +133,10 @@ inline const char* readFloat(const char* p, const char* end, float& value)
         }
     }
     float magnitude;
-    double wide;
     if (mantissa == 0 && digitCount <= 19) {
         magnitude = 0;
-    } else if (!(digitCount <= 19 && exactDouble(mantissa, static_cast<int>(exponent - fractionDigits), wide)
-                 && nearestFloat(wide, magnitude))) [[unlikely]] {
+    } else if (!(digitCount <= 19 && fastFloat(mantissa, static_cast<int>(exponent - fractionDigits), magnitude)))
+        [[unlikely]] {
         magnitude = slowFloat(digitsBegin, q);
     }
     value = negative ? -magnitude : magnitude;
