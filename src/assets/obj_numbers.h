@@ -34,8 +34,12 @@ inline bool isDigit(char c)
 inline const char* readDigitRun(const char* q, std::uint64_t& value, std::ptrdiff_t& count)
 {
     const char* const begin = q;
-    while (isDigit(*q)) {
-        value = value * 10 + static_cast<unsigned>(*q - '0');
+    for (;;) {
+        // Each byte widened once, without sign: the test and the sum share it.
+        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*q)) - unsigned('0');
+        if (digit > 9)
+            break;
+        value = value * 10 + digit;
         ++q;
     }
     count += q - begin;
