@@ -232,6 +232,13 @@ struct NamedEntries {
     const Vec3* normal[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
 };
 
+// How many entries each vertex list holds.
+struct ListSizes {
+    std::size_t positions;
+    std::size_t texCoords;
+    std::size_t normals;
+};
+
 // Fills the vertex lists and the faces, line by line, in file order; finish()
 // completes the last face.
 class MeshBuilder {
@@ -347,12 +354,14 @@ private:
     void readFace(const char* p, const char* end)
     {
         NamedEntries named;
+        // The entries read so far, the same for every corner of the line.
+        const ListSizes read{positions_.size(), texCoords_.size(), normals_.size()};
         int corner = 0;
         for (; corner < 3; ++corner) {
             p = skipSpaces(p);
             if (p == end) [[unlikely]]
                 break;
-            p = readCorner(p, end, corner, named.position[corner], named.uv[corner], named.normal[corner]);
+            p = readCorner(p, end, read, corner, named.position[corner], named.uv[corner], named.normal[corner]);
         }
         copyPendingFace();
         pending_ = named;
@@ -398,14 +407,14 @@ private:
 
     // Reads one corner "p/t/n", "p//n", "p/t" or "p" and copies what it names.
     // The byte at `end` is never "/" (see forEachLine).
-    const char* readCorner(const char* p, const char* end, int corner, const Vec3*& position, const Vec2*& uv,
-                           const Vec3*& normal)
+    const char* readCorner(const char* p, const char* end, const ListSizes& read, int corner, const Vec3*& position,
+                           const Vec2*& uv, const Vec3*& normal)
     {
-        p = readIndexField(p, end, positions_, positions_.size(), position, corner, kPosition, true);
+        p = readIndexField(p, end, positions_, read.positions, position, corner, kPosition, true);
         if (*p == '/') {
-            p = readIndexField(p + 1, end, texCoords_, texCoords_.size(), uv, corner, kTexCoord, false);
+            p = readIndexField(p + 1, end, texCoords_, read.texCoords, uv, corner, kTexCoord, false);
             if (*p == '/') {
-                p = readIndexField(p + 1, end, normals_, normals_.size(), normal, corner, kNormal, false);
+                p = readIndexField(p + 1, end, normals_, read.normals, normal, corner, kNormal, false);
                 if (*p == '/') [[unlikely]]
                     p = skipToSpace(p, end); // fields after the third are ignored
             }
