@@ -137,8 +137,17 @@ Status AtomicFile::open(const std::string& targetPath)
     writebackStart_ = 0;
     std::filesystem::path target = pathFromUtf8(targetPath);
     std::error_code ec;
-    if (std::filesystem::is_directory(target, ec))
+    if (std::filesystem::is_symlink(target, ec)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            target = resolved;
+    }
+    const std::filesystem::file_status existing = std::filesystem::status(target, ec);
+    if (std::filesystem::is_directory(existing))
         return Status::failure("cannot write '" + targetPath + "': is a folder");
+    if (std::filesystem::exists(existing) && !std::filesystem::is_regular_file(existing))
+        return Status::failure("cannot write '" + targetPath + "': is not a regular file");
+    target_ = target;
     for (int attempt = 0; attempt < 16; ++attempt) {
         tempPath_ = target;
         tempPath_ += pathFromUtf8(uniqueSuffix());
@@ -215,7 +224,11 @@ Status AtomicFile::commit()
         std::filesystem::remove(tempPath_, ec);
         return Status::failure("cannot write '" + targetPath_ + "': " + errorText(errorNumber_));
     }
-    std::filesystem::rename(tempPath_, pathFromUtf8(targetPath_), ec);
+    // The new file keeps the permissions of the one it replaces.
+    const std::filesystem::file_status replaced = std::filesystem::status(target_, ec);
+    if (!ec && std::filesystem::is_regular_file(replaced))
+        std::filesystem::permissions(tempPath_, replaced.permissions(), ec);
+    std::filesystem::rename(tempPath_, target_, ec);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(tempPath_, ignored);

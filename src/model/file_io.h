@@ -39,7 +39,10 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates the temporary file beside `targetPath`.
+    // Creates the temporary file beside `targetPath`. A link is followed, so
+    // that the file it names is replaced and the link stays; a target that
+    // exists but is not a regular file (a folder, a device, a pipe) is
+    // refused.
     Status open(const std::string& targetPath);
     bool isOpen() const { return file_ != nullptr; }
 
@@ -62,6 +65,7 @@ private:
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::string targetPath_;
+    std::filesystem::path target_;   // the file replaced: links followed
     std::filesystem::path tempPath_;
     std::uint64_t size_ = 0;
     std::uint64_t writebackStart_ = 0; // bytes handed to the system's writeback so far

@@ -1,5 +1,9 @@
 #include <algorithm>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "model/byte_order.h"
@@ -227,6 +231,33 @@ TEST(ProjectFile, FailedSaveLeavesTheEarlierFileAsItWas)
     std::filesystem::create_directory(dir.path() / "folder.kgp");
     EXPECT_FALSE(saveProject(sampleProject(1, 1), dir.file("folder.kgp")));
 }
+
+#ifndef _WIN32
+// Saving replaces the file a link names and keeps the link, keeps the
+// replaced file's permissions, and refuses targets that are not files.
+TEST(ProjectFile, SaveKeepsLinksAndPermissionsAndRefusesSpecialFiles)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string real = dir.file("real.kgp");
+    ASSERT_TRUE(saveProject(sampleProject(1, 1), real));
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, dir.path() / "link.kgp");
+
+    ASSERT_TRUE(saveProject(sampleProject(2, 2), dir.file("link.kgp")));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.kgp"));
+    EXPECT_EQ(test::readFile(real), encodeProject(sampleProject(2, 2)));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const std::string pipe = dir.file("pipe.kgp");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    Status refused = saveProject(sampleProject(1, 1), pipe);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.reason().find("not a regular file"), std::string::npos) << refused.reason();
+    EXPECT_TRUE(fs::is_fifo(pipe));
+}
+#endif
 
 } // namespace
 } // namespace kes
