@@ -30,12 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     countsOnly.keepPixels = false;
     kes::LevelFile counted;
     kesgen_fuzz::LargestAllocation countingWatch;
-    const kes::Status countedStatus = kes::readLevelFile(bytes, counted, countsOnly);
+    const kes::Status countedStatus = kes::decodeLevelFile(bytes, counted, countsOnly);
     KESGEN_FUZZ_CHECK(countingWatch.bytes() <= allowance);
 
     kes::LevelFile level;
     kesgen_fuzz::LargestAllocation keepingWatch;
-    const kes::Status status = kes::readLevelFile(bytes, level);
+    const kes::Status status = kes::decodeLevelFile(bytes, level);
     const std::size_t keptLargest = keepingWatch.bytes();
 
     KESGEN_FUZZ_CHECK(status.ok() == countedStatus.ok());

@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::vector<kes::ReaderWarning> warnings;
     kesgen_fuzz::LargestAllocation watch;
-    const kes::MeshTriangles mesh = kes::parseObjMesh(text, path, &warnings);
+    const kes::MeshTriangles mesh = kes::decodeObjMesh(text, path, &warnings);
     KESGEN_FUZZ_CHECK(mesh.faces.size() == mesh.faceNormals.size());
     KESGEN_FUZZ_CHECK(mesh.faces.size() <= size);
     KESGEN_FUZZ_CHECK(warnings.size() <= std::size_t(kes::kMaxObjWarnings) + 1);
 
-    KESGEN_FUZZ_CHECK(sameMesh(kes::parseObjMesh(text, path), mesh));
+    KESGEN_FUZZ_CHECK(sameMesh(kes::decodeObjMesh(text, path), mesh));
 
     // Small pieces put line ends, numbers and the byte order mark across the
     // pieces; the size varies with the input.

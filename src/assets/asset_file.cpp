@@ -7,12 +7,12 @@
 
 namespace kes {
 
-Status readAssetFile(const std::string& path, std::string_view kind, std::vector<std::uint8_t>& bytes)
+Status loadAssetFile(const std::string& path, std::string_view kind, std::vector<std::uint8_t>& bytes)
 {
-    Status read = readWholeFile(path, bytes);
+    Status read = loadWholeFile(path, bytes);
     if (read)
         return read;
-    // Keep the cause that readWholeFile found, and say which file it was.
+    // Keep the cause that loadWholeFile found, and say which file it was.
     const std::string plainPrefix = "cannot read '" + path + "': ";
     std::string cause = read.reason();
     if (cause.starts_with(plainPrefix))

@@ -17,10 +17,10 @@ namespace kes {
 // file in the reason of a failure, such as "mesh file" in
 // "cannot read mesh file 'x.obj': no such file or folder"; `bytes` is then
 // empty.
-Status readAssetFile(const std::string& path, std::string_view kind, std::vector<std::uint8_t>& bytes);
+Status loadAssetFile(const std::string& path, std::string_view kind, std::vector<std::uint8_t>& bytes);
 
 // An input file read piece by piece, from the start and again from the start,
-// with failure reasons worded as readAssetFile words them.
+// with failure reasons worded as loadAssetFile words them.
 class AssetFileReader {
 public:
     // Opens the file at `path` (UTF-8). `kind` names the kind of file in the

@@ -111,7 +111,7 @@ Status loadBitmap(const std::string& path, BitmapImage& image)
 {
     image = BitmapImage{};
     std::vector<std::uint8_t> bytes;
-    Status read = readAssetFile(path, "texture file", bytes);
+    Status read = loadAssetFile(path, "texture file", bytes);
     if (!read)
         return read;
     return decodeBitmap(bytes, path, image);

@@ -487,7 +487,7 @@ private:
 
 } // namespace
 
-MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName, std::vector<ReaderWarning>* warnings)
+MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName, std::vector<ReaderWarning>* warnings)
 {
     // Editors on some systems start UTF-8 text with a byte order mark; it is
     // not part of the first line.
@@ -524,7 +524,7 @@ Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshT
         return opened;
 
     // The file is read twice, piece by piece through one small buffer, as
-    // parseObjMesh reads text in memory: once to count the lines of each
+    // decodeObjMesh reads text in memory: once to count the lines of each
     // kind, once to read them. The whole text is never held at once.
     std::vector<char> buffer(std::max<std::size_t>(pieceSize, 1) + 1);
     std::size_t counts[lineKindCount] = {};

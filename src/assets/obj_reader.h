@@ -65,10 +65,10 @@ inline constexpr int kMaxObjWarnings = 100;
 // (such as "1,5") give a warning with the line number. A "vt" line with one
 // number and corners without texture or normal index are complete and give
 // none. A UTF-8 byte order mark at the start is skipped.
-MeshTriangles parseObjMesh(std::string_view text, const std::string& fileName,
+MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName,
                            std::vector<ReaderWarning>* warnings = nullptr);
 
-// Reads the OBJ file at `path` (UTF-8) as parseObjMesh does. Fails only when
+// Reads the OBJ file at `path` (UTF-8) as decodeObjMesh does. Fails only when
 // the file cannot be read (or is no regular file, which cannot be read
 // twice), with a reason such as
 // "cannot read mesh file 'x.obj': no such file or folder"; `mesh` is then

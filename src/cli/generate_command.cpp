@@ -39,7 +39,7 @@ int runGenerate(const std::string& projectPath, const std::string& outputPath)
 {
     LevelProject project;
     std::vector<std::uint8_t> bytes;
-    if (Status read = readWholeFile(projectPath, bytes); !read) {
+    if (Status read = loadWholeFile(projectPath, bytes); !read) {
         std::cerr << "error: " << read.reason() << '\n';
         return 1;
     }

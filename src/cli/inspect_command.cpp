@@ -29,7 +29,7 @@ int fail(const std::string& reason)
 int runInspect(const std::string& path, bool asJson)
 {
     std::vector<std::uint8_t> bytes;
-    if (Status read = readWholeFile(path, bytes); !read)
+    if (Status read = loadWholeFile(path, bytes); !read)
         return fail(read.reason());
 
     nlohmann::ordered_json summary;
@@ -39,7 +39,7 @@ int runInspect(const std::string& path, bool asJson)
         LevelReadOptions options;
         options.keepGeometry = false;
         options.keepPixels = false;
-        if (Status decoded = readLevelFile(bytes, level, options); !decoded)
+        if (Status decoded = decodeLevelFile(bytes, level, options); !decoded)
             return fail("'" + path + "': " + decoded.reason());
         summary = levelSummary(level);
         if (!asJson)

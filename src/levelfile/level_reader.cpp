@@ -352,7 +352,7 @@ std::uint64_t LevelFile::triangleCount() const
     return count;
 }
 
-Status readLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, const LevelReadOptions& options)
+Status decodeLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, const LevelReadOptions& options)
 {
     return Decoder(bytes, options).decode(level);
 }
@@ -360,9 +360,9 @@ Status readLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, cons
 Status loadLevelFile(const std::string& path, LevelFile& level, const LevelReadOptions& options)
 {
     std::vector<std::uint8_t> bytes;
-    if (Status status = readWholeFile(path, bytes); !status)
+    if (Status status = loadWholeFile(path, bytes); !status)
         return status;
-    Status status = readLevelFile(bytes, level, options);
+    Status status = decodeLevelFile(bytes, level, options);
     if (!status)
         return Status::failure("'" + path + "': " + status.reason());
     return status;

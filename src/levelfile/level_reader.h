@@ -92,9 +92,9 @@ struct LevelReadOptions {
 // "byte 1234: unknown chunk kind 7", and `level` holds what was decoded up to
 // there. Safe on any input: it reads nothing outside `bytes`, and allocates
 // only in proportion to what `bytes` can hold.
-Status readLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, const LevelReadOptions& options = {});
+Status decodeLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, const LevelReadOptions& options = {});
 
-// Reads the file at `path` (UTF-8) and decodes it as readLevelFile does; a
+// Reads the file at `path` (UTF-8) and decodes it as decodeLevelFile does; a
 // reason names the file.
 Status loadLevelFile(const std::string& path, LevelFile& level, const LevelReadOptions& options = {});
 

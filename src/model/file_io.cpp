@@ -70,7 +70,7 @@ std::string lastErrorText()
     return errorText(errno);
 }
 
-Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
     std::error_code ec;

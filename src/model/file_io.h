@@ -25,7 +25,7 @@ std::string lastErrorText();
 
 // Reads the whole file into `bytes`. On failure returns a reason naming the
 // file, such as "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
-Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // A file written beside its target under a temporary name and renamed over the
 // target only when commit() succeeds. Until then the target is untouched; a

@@ -20,7 +20,7 @@ using ::testing::HasSubstr;
 
 MeshTriangles parse(std::string_view text, std::vector<ReaderWarning>* warnings = nullptr)
 {
-    return parseObjMesh(text, "m.obj", warnings);
+    return decodeObjMesh(text, "m.obj", warnings);
 }
 
 // A triangle with positions 1, 2, 3, texture coordinates 1, 2, 3, normals 1, 2, 3.

@@ -53,7 +53,7 @@ TEST(ObjFileReading, PiecesGiveWhatTheWholeTextGives)
         const std::string path = dir.file("mesh.obj");
         test::writeFile(path, c.text);
         std::vector<ReaderWarning> expectedWarnings;
-        const MeshTriangles expected = parseObjMesh(c.text, path, &expectedWarnings);
+        const MeshTriangles expected = decodeObjMesh(c.text, path, &expectedWarnings);
         for (std::size_t piece : {1u, 2u, 3u, 4u, 7u, 64u, 1000u, 1u << 20}) {
             SCOPED_TRACE("pieces of " + std::to_string(piece));
             MeshTriangles mesh;

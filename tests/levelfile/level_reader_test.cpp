@@ -102,7 +102,7 @@ TEST(LevelReader, RoundTrip)
     Bytes file = test::readFile(dir.file("level.kes"));
 
     LevelFile level;
-    Status status = readLevelFile(file, level);
+    Status status = decodeLevelFile(file, level);
     ASSERT_TRUE(status) << status.reason();
     EXPECT_EQ(level.header, header);
     EXPECT_EQ(level.size, file.size());
@@ -238,7 +238,7 @@ TEST(LevelReader, ReportsTheFirstProblemWithItsOffset)
     const Bytes valid = smallLevel(dir);
     {
         LevelFile level;
-        ASSERT_TRUE(readLevelFile(valid, level));
+        ASSERT_TRUE(decodeLevelFile(valid, level));
         ASSERT_EQ(level.layers.at(0).offset, 62u);
         ASSERT_EQ(level.layers[0].textures.at(0).offset, 134u);
     }
@@ -290,7 +290,7 @@ TEST(LevelReader, ReportsTheFirstProblemWithItsOffset)
         Bytes bytes = valid;
         c.damage(bytes);
         LevelFile level;
-        Status status = readLevelFile(bytes, level);
+        Status status = decodeLevelFile(bytes, level);
         ASSERT_FALSE(status);
         EXPECT_EQ(status.reason().rfind(c.expected, 0), 0u) << status.reason();
     }
@@ -307,14 +307,14 @@ TEST(LevelReader, SafeOnTruncatedAndChangedBytes)
     for (std::size_t size = 0; size < valid.size(); ++size) {
         LevelFile level;
         Bytes prefix(valid.begin(), valid.begin() + size); // own buffer, so a tool sees overreads
-        EXPECT_FALSE(readLevelFile(prefix, level)) << size;
+        EXPECT_FALSE(decodeLevelFile(prefix, level)) << size;
     }
     for (std::size_t at = 0; at < valid.size(); ++at) {
         for (std::uint8_t value : {std::uint8_t(valid[at] ^ 0x80), std::uint8_t(0xFF)}) {
             Bytes changed = valid;
             changed[at] = value;
             LevelFile level;
-            readLevelFile(changed, level);
+            decodeLevelFile(changed, level);
         }
     }
 }

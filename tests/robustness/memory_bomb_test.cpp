@@ -130,7 +130,7 @@ Bytes repeated(const std::string& line, std::size_t times)
 bool readLevel(std::span<const std::uint8_t> bytes)
 {
     LevelFile level;
-    return readLevelFile(bytes, level).ok();
+    return decodeLevelFile(bytes, level).ok();
 }
 
 bool readBitmap(std::span<const std::uint8_t> bytes)
@@ -149,7 +149,7 @@ bool readProject(std::span<const std::uint8_t> bytes)
 bool readMesh(std::span<const std::uint8_t> bytes)
 {
     std::vector<ReaderWarning> warnings;
-    parseObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), "claim.obj", &warnings);
+    decodeObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), "claim.obj", &warnings);
     return true;
 }
 
@@ -215,7 +215,7 @@ TEST(MemoryBombs, ATextureThatHoldsWhatItClaimsIsReadWhole)
     const Bytes stream = test::zlibCompress(pixels);
     const Bytes file = levelWithLayer(layerWithTexture(2000, 300, stream), 0);
     LevelFile level;
-    Status status = readLevelFile(file, level);
+    Status status = decodeLevelFile(file, level);
     ASSERT_TRUE(status) << status.reason();
     ASSERT_EQ(level.layers.size(), 1u);
     ASSERT_EQ(level.layers[0].textures.size(), 1u);

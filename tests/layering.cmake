@@ -1,0 +1,31 @@
+# Fails when a file of the core includes a header of a layer above its own, or
+# any core file includes Qt or the programs on top:
+#   model <- assets <- levelfile <- generate <- cli, app
+# Run as: cmake -DSOURCE_DIR=<src> -P layering.cmake
+set(allowed_model model)
+set(allowed_assets model assets)
+set(allowed_levelfile model assets levelfile)
+set(allowed_generate model assets levelfile generate)
+
+set(problems "")
+foreach(layer model assets levelfile generate)
+  file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line ${includes})
+      if(line MATCHES "#[ \t]*include[ \t]*\"([a-z_]+)/")
+        list(FIND allowed_${layer} ${CMAKE_MATCH_1} found)
+        if(found EQUAL -1)
+          list(APPEND problems "${file}: ${line}")
+        endif()
+      elseif(line MATCHES "<Q[A-Za-z]*>|<Qt")
+        list(APPEND problems "${file}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(problems)
+  list(JOIN problems "\n" text)
+  message(FATAL_ERROR "includes that go up the layers:\n${text}")
+endif()
+message(STATUS "every include of the core points down the layers")
