@@ -46,7 +46,7 @@ std::size_t AssetFileReader::read(char* buffer, std::size_t size)
     stream_.read(buffer, static_cast<std::streamsize>(size));
     const auto got = static_cast<std::size_t>(stream_.gcount());
     if (stream_.bad())
-        fail(errno != 0 ? lastErrorText() : "input/output error");
+        status_ = fail(errno != 0 ? lastErrorText() : "input/output error");
     return got;
 }
 
@@ -55,7 +55,7 @@ void AssetFileReader::rewind()
     stream_.clear();
     stream_.seekg(0);
     if (!stream_)
-        fail(errno != 0 ? lastErrorText() : "cannot be read from its start again");
+        status_ = fail(errno != 0 ? lastErrorText() : "cannot be read from its start again");
 }
 
 Status AssetFileReader::fail(const std::string& cause)

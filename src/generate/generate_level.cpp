@@ -38,23 +38,29 @@ LevelFileHeader headerFor(const LevelProject& project)
 // The keyed value chunks: frames to use L/R, the target count, the start
 // position and rotation, the background colour, then each target's kind and
 // position.
-bool writeSettingsAndTargets(LevelFileWriter& writer, const LevelProject& project)
+Status writeSettingsAndTargets(LevelFileWriter& writer, const LevelProject& project)
 {
     const LevelSettings& s = project.settings;
     const std::array<float, 6> start = parseNumbers6(s.startPosition);
     const std::array<float, 3> background = parseNumbers3(s.backgroundColor);
-    bool ok = writer.writeFloat(static_cast<float>(leadingNumber(s.framesLR)))
-        && writer.writeInteger(kTargetCountKey.index, project.targets.count())
-        && writer.writeVector(kStartPositionKey.group, kStartPositionKey.index, start[0], start[1], start[2])
-        && writer.writeVector(kStartRotationKey.group, kStartRotationKey.index, start[3], start[4], start[5])
-        && writer.writeVector(kBackgroundColorKey.group, kBackgroundColorKey.index, background[0],
-                              background[1], background[2]);
-    for (int i = 0; ok && i < project.targets.count(); ++i) {
+    Status status = writer.writeFloat(static_cast<float>(leadingNumber(s.framesLR)));
+    if (status)
+        status = writer.writeInteger(kTargetCountKey.index, project.targets.count());
+    if (status)
+        status = writer.writeVector(kStartPositionKey.group, kStartPositionKey.index, start[0], start[1], start[2]);
+    if (status)
+        status = writer.writeVector(kStartRotationKey.group, kStartRotationKey.index, start[3], start[4], start[5]);
+    if (status)
+        status = writer.writeVector(kBackgroundColorKey.group, kBackgroundColorKey.index, background[0],
+                                    background[1], background[2]);
+    for (int i = 0; status && i < project.targets.count(); ++i) {
         const TargetEntry& target = project.targets.at(i);
         const auto n = static_cast<std::uint16_t>(i + 1);
-        ok = writer.writeInteger(n, target.kind) && writer.writeVector(kTargetGroup, n, target.x, target.y, target.z);
+        status = writer.writeInteger(n, target.kind);
+        if (status)
+            status = writer.writeVector(kTargetGroup, n, target.x, target.y, target.z);
     }
-    return ok;
+    return status;
 }
 
 } // namespace
@@ -72,24 +78,23 @@ GenerationResult generateLevel(const LevelProject& project, const std::string& o
 {
     GenerationResult result;
     LevelFileWriter writer;
-    if (!writer.open(outputPath, headerFor(project)) || !writeSettingsAndTargets(writer, project)) {
-        result.status = Status::failure(writer.lastError());
+    result.status = writer.open(outputPath, headerFor(project));
+    if (result.status)
+        result.status = writeSettingsAndTargets(writer, project);
+    if (!result.status)
         return result;
-    }
 
     std::vector<LayerPlan> layers;
     for (int i = 0; i < project.layers.count(); ++i)
         layers.push_back(planLayer(i, project.layers.at(i), options.baseFolder));
     const int threads = generationThreadCount(options);
-    result.status = threads == 1 ? writeLayersInTurn(writer, layers, options.progress, result.warnings)
-                                 : writeLayersInParallel(writer, layers, threads, options.progress, result.warnings);
+    result.status = writeLayers(writer, layers, threads, options.progress, result.warnings);
     if (!result.status)
         return result;
 
     result.triangles = writer.trianglesWritten();
     result.bytes = writer.bytesWritten();
-    if (!writer.close())
-        result.status = Status::failure(writer.lastError());
+    result.status = writer.close();
     return result;
 }
 

@@ -1,5 +1,6 @@
-// Writing the layer chunks of a level, one after the other on the calling
-// thread, or prepared on worker threads and written in order.
+// Writing the layer chunks of a level: the parts of every layer (textures
+// compressed, mesh frames read and encoded) are made on worker threads, or on
+// the calling thread when there are none, and written in table order.
 #pragma once
 
 #include <functional>
@@ -16,21 +17,14 @@ namespace kes {
 // layer is written.
 using LayerProgress = std::function<void(int layer, int layerCount)>;
 
-// Writes one layer chunk per plan, in order, with `writer`: for each layer
-// its texture is read, then writeLayer reads its meshes and compresses the
-// texture. Stops at the first failure and returns its reason, prefixed with
-// the layer's name. What the OBJ reader worked around is appended to
-// `warnings`, up to the failure.
-Status writeLayersInTurn(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, const LayerProgress& progress,
-                         std::vector<ReaderWarning>& warnings);
-
-// Writes the same bytes and gives the same result, progress calls and
-// warnings as writeLayersInTurn, but `threads` worker threads read the
-// meshes and the textures and encode and compress them, a few parts ahead,
-// while the calling thread writes the parts in file order. A frame or texture
-// is held at most a few parts ahead of the one being written, and each frame
-// is read into memory once, as in writeLayersInTurn.
-Status writeLayersInParallel(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
-                             const LayerProgress& progress, std::vector<ReaderWarning>& warnings);
+// Writes one layer chunk per plan, in order, with `writer`. With `threads`
+// of 1 every part is made on the calling thread just before it is needed;
+// with more, that many worker threads make the parts a few ahead of the one
+// being written, each frame read into memory once. The bytes, the result,
+// the progress calls and the warnings are the same either way. Stops at the
+// first failure and returns its reason, prefixed with the layer's name. What
+// the OBJ reader worked around is appended to `warnings`, up to the failure.
+[[nodiscard]] Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
+                                 const LayerProgress& progress, std::vector<ReaderWarning>& warnings);
 
 } // namespace kes

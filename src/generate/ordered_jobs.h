@@ -21,6 +21,9 @@ namespace kes {
 // than `window` results are started but not yet taken, which bounds the
 // memory that results waiting to be taken hold.
 //
+// With no worker threads (threads = 0) there is no thread at all: take()
+// runs the next job itself, on the consumer's thread.
+//
 // `job` is called on the worker threads, several at once. An exception it
 // throws is rethrown by the take() of its result. Destroying the object
 // stops handing out jobs, waits for the running ones and drops every result
@@ -31,7 +34,7 @@ public:
     OrderedJobs(std::size_t count, int threads, std::size_t window, std::function<Result(std::size_t)> job)
         : count_(count), window_(std::max<std::size_t>(window, 1)), job_(std::move(job)), slots_(window_)
     {
-        const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), count);
+        const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(threads, 0)), count);
         workers_.reserve(workers);
         for (std::size_t i = 0; i < workers; ++i)
             workers_.emplace_back([this] { work(); });
@@ -55,6 +58,8 @@ public:
     // most `count` times.
     Result take()
     {
+        if (workers_.empty())
+            return job_(taken_++);
         std::unique_lock lock(mutex_);
         Slot& slot = slots_[taken_ % window_];
         resultReady_.wait(lock, [&] { return slot.done; });

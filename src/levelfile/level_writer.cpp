@@ -1,182 +1,125 @@
 #include "levelfile/level_writer.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
-#include "assets/obj_reader.h"
+#include "levelfile/layer_parts.h"
 #include "levelfile/level_encoding.h"
-#include "levelfile/texture_compression.h"
 
 namespace kes {
-namespace {
-
-// Triangles encoded per write, so a large mesh needs no second full copy.
-constexpr std::size_t kTrianglesPerWrite = 16384;
-
-} // namespace
 
 LevelFileWriter::~LevelFileWriter()
 {
     // An incomplete file is discarded by the AtomicFile; a complete one is
-    // finished, as close() would.
+    // finished, as close() would. A destructor has nobody to tell of a
+    // failure: callers that care call close().
     if (isComplete())
-        file_.commit();
+        static_cast<void>(file_.commit());
 }
 
-bool LevelFileWriter::open(const std::string& path, const LevelFileHeader& header)
+Status LevelFileWriter::open(const std::string& path, const LevelFileHeader& header)
 {
     if (state_ != State::New)
-        return refuse("this writer has already written '" + path_ + "'; a writer writes one level file");
+        return Status::failure("this writer has already written '" + path_ + "'; a writer writes one level file");
     if (header.title.size() > kMaxHeaderText)
-        return refuse("cannot write '" + path + "': the title is " + std::to_string(header.title.size())
-                      + " bytes long, but a level file holds at most 65535");
+        return Status::failure("cannot write '" + path + "': the title is " + std::to_string(header.title.size())
+                               + " bytes long, but a level file holds at most 65535");
     if (header.author.size() > kMaxHeaderText)
-        return refuse("cannot write '" + path + "': the author is " + std::to_string(header.author.size())
-                      + " bytes long, but a level file holds at most 65535");
-    Status status = file_.open(path);
-    if (!status)
-        return refuse(status.reason());
+        return Status::failure("cannot write '" + path + "': the author is " + std::to_string(header.author.size())
+                               + " bytes long, but a level file holds at most 65535");
+    if (Status opened = file_.open(path); !opened)
+        return opened;
     path_ = path;
     state_ = State::Open;
     std::copy_n(header.chunkCounts.begin(), kChunkKindCount, remaining_.begin());
     std::vector<std::uint8_t> bytes;
     encodeHeader(header, bytes);
-    if (!writeBytes(bytes))
-        return false;
-    lastError_.clear();
-    return true;
+    return writeBytes(bytes);
 }
 
-bool LevelFileWriter::writeVector(std::int16_t group, std::uint16_t index, float x, float y, float z)
+Status LevelFileWriter::writeVector(std::int16_t group, std::uint16_t index, float x, float y, float z)
 {
     std::vector<std::uint8_t> bytes;
     encodeVectorChunk(group, index, x, y, z, bytes);
     return writeChunk(ChunkKind::VectorChunk, bytes);
 }
 
-bool LevelFileWriter::writeInteger(std::uint16_t index, std::int32_t value)
+Status LevelFileWriter::writeInteger(std::uint16_t index, std::int32_t value)
 {
     std::vector<std::uint8_t> bytes;
     encodeIntegerChunk(index, value, bytes);
     return writeChunk(ChunkKind::IntegerChunk, bytes);
 }
 
-bool LevelFileWriter::writeFloat(float value)
+Status LevelFileWriter::writeFloat(float value)
 {
     std::vector<std::uint8_t> bytes;
     encodeFloatChunk(value, bytes);
     return writeChunk(ChunkKind::FloatChunk, bytes);
 }
 
-bool LevelFileWriter::writeLayer(const std::string& objPath, LayerDescriptor& descriptor)
+Status LevelFileWriter::writeLayer(const std::string& objPath, LayerDescriptor& descriptor)
 {
-    if (!acceptChunk(ChunkKind::LayerChunk))
-        return false;
-    Status check = checkLayerDescriptor(descriptor);
-    if (!check)
-        return refuse("cannot write the layer of '" + objPath + "': " + check.reason());
+    if (Status accepted = acceptChunk(ChunkKind::LayerChunk); !accepted)
+        return accepted;
+    if (Status check = checkLayerDescriptor(descriptor); !check)
+        return Status::failure("cannot write the layer of '" + objPath + "': " + check.reason());
     if (!isAnimatedLayerKind(descriptor.kind))
         descriptor.frameCount = 1;
-    std::vector<std::uint8_t> bytes;
-    encodeLayerHead(descriptor, bytes);
-    if (!writeBytes(bytes) || !writeFrames(objPath, descriptor) || !writeTextures(descriptor))
-        return false;
-    --remaining_[chunkKindSlot(ChunkKind::LayerChunk)];
-    lastError_.clear();
-    return true;
+    // The parts are made here, one at a time, in the order writeLayerParts
+    // takes them.
+    int next = 0;
+    auto nextPart = [&]() {
+        const LayerPartIndex part = layerPartAt(next++, descriptor.textureCount);
+        if (part.isTexture)
+            return makeTexturePart(descriptor.textureWidths[part.number], descriptor.textureHeights[part.number],
+                                   descriptor.texturePixels[part.number]);
+        return makeFramePart(frameMeshPath(objPath, descriptor.frameCount, part.number), descriptor.normals != 0);
+    };
+    return writeLayerParts(*this, descriptor, nextPart, warnings_);
 }
 
-bool LevelFileWriter::writeFrames(const std::string& objPath, const LayerDescriptor& descriptor)
+Status LevelFileWriter::beginLayer()
 {
-    bool withNormals = descriptor.normals != 0;
-    std::vector<std::uint8_t> bytes;
-    for (int frame = 1; frame <= descriptor.frameCount; ++frame) {
-        MeshTriangles mesh;
-        std::string meshPath = frameMeshPath(objPath, descriptor.frameCount, frame);
-        Status status = loadObjMesh(meshPath, mesh, &warnings_);
-        if (!status)
-            return breakWriter(status.reason());
-        if (mesh.faces.size() > std::numeric_limits<std::uint32_t>::max())
-            return breakWriter("cannot write the mesh of '" + meshPath + "': it has more triangles than a level file holds");
-        bytes.clear();
-        encodeFrameHead(static_cast<std::uint32_t>(mesh.faces.size()), bytes);
-        for (std::size_t first = 0; first < mesh.faces.size(); first += kTrianglesPerWrite) {
-            std::size_t count = std::min(kTrianglesPerWrite, mesh.faces.size() - first);
-            encodeTriangles(mesh, first, count, withNormals, bytes);
-            if (!writeBytes(bytes))
-                return false;
-            bytes.clear();
-        }
-        if (!bytes.empty() && !writeBytes(bytes))
-            return false;
-        triangles_ += mesh.faces.size();
-    }
-    return true;
+    if (Status accepted = acceptChunk(ChunkKind::LayerChunk); !accepted)
+        return accepted;
+    layerOpen_ = true;
+    return Status::success();
 }
 
-bool LevelFileWriter::writeTextures(const LayerDescriptor& descriptor)
+Status LevelFileWriter::writeLayerBytes(std::span<const std::uint8_t> bytes)
 {
-    std::vector<std::uint8_t> bytes;
-    encodeTextureCount(descriptor.textureCount, bytes);
-    if (!writeBytes(bytes))
-        return false;
-    std::vector<std::uint8_t> compressed;
-    for (std::size_t t = 0; t < descriptor.textureCount; ++t) {
-        Status status = compressTexture(descriptor.texturePixels[t], compressed);
-        if (!status)
-            return breakWriter(status.reason());
-        if (compressed.size() > std::numeric_limits<std::uint32_t>::max())
-            return breakWriter("cannot write a texture of " + std::to_string(descriptor.textureWidths[t]) + " x "
-                               + std::to_string(descriptor.textureHeights[t])
-                               + " pixels: it compresses to more than 4 GiB");
-        bytes.clear();
-        encodeTextureBlobHead(descriptor.textureWidths[t], descriptor.textureHeights[t],
-                              static_cast<std::uint32_t>(compressed.size()), bytes);
-        if (!writeBytes(bytes) || !writeBytes(compressed))
-            return false;
-    }
-    return true;
+    if (Status open = checkOpen(); !open)
+        return open;
+    if (!layerOpen_)
+        return Status::failure("no layer chunk of '" + path_ + "' has been begun");
+    return writeBytes(bytes);
 }
 
-bool LevelFileWriter::beginPreparedLayer()
+Status LevelFileWriter::finishLayer(std::uint64_t triangles)
 {
-    if (!acceptChunk(ChunkKind::LayerChunk))
-        return false;
-    preparedLayerOpen_ = true;
-    lastError_.clear();
-    return true;
-}
-
-bool LevelFileWriter::writePreparedLayerPart(std::span<const std::uint8_t> bytes)
-{
-    if (!checkOpen())
-        return false;
-    if (!preparedLayerOpen_)
-        return refuse("no prepared layer chunk of '" + path_ + "' has been begun");
-    if (!writeBytes(bytes))
-        return false;
-    lastError_.clear();
-    return true;
-}
-
-bool LevelFileWriter::finishPreparedLayer(std::uint64_t triangles)
-{
-    if (!checkOpen())
-        return false;
-    if (!preparedLayerOpen_)
-        return refuse("no prepared layer chunk of '" + path_ + "' has been begun");
-    preparedLayerOpen_ = false;
+    if (Status open = checkOpen(); !open)
+        return open;
+    if (!layerOpen_)
+        return Status::failure("no layer chunk of '" + path_ + "' has been begun");
+    layerOpen_ = false;
     --remaining_[chunkKindSlot(ChunkKind::LayerChunk)];
     triangles_ += triangles;
-    lastError_.clear();
-    return true;
+    return Status::success();
 }
 
-bool LevelFileWriter::close()
+Status LevelFileWriter::fail(std::string reason)
 {
-    if (!checkOpen())
-        return false;
+    file_.discard();
+    state_ = State::Broken;
+    brokenReason_ = reason;
+    return Status::failure(std::move(reason));
+}
+
+Status LevelFileWriter::close()
+{
+    if (Status open = checkOpen(); !open)
+        return open;
     if (!isComplete()) {
         std::string missing;
         for (ChunkKind kind : {ChunkKind::LayerChunk, ChunkKind::VectorChunk, ChunkKind::IntegerChunk,
@@ -187,17 +130,15 @@ bool LevelFileWriter::close()
             missing += std::to_string(remaining(kind)) + " " + chunkKindName(kind) + " chunk"
                 + (remaining(kind) == 1 ? "" : "s");
         }
-        return refuse("'" + path_ + "' is incomplete: " + missing + " still to write");
+        return Status::failure("'" + path_ + "' is incomplete: " + missing + " still to write");
     }
-    Status status = file_.commit();
-    if (!status) {
+    if (Status committed = file_.commit(); !committed) {
         state_ = State::Broken;
-        brokenReason_ = status.reason();
-        return refuse(status.reason());
+        brokenReason_ = committed.reason();
+        return committed;
     }
     state_ = State::Closed;
-    lastError_.clear();
-    return true;
+    return Status::success();
 }
 
 bool LevelFileWriter::isComplete() const
@@ -205,57 +146,43 @@ bool LevelFileWriter::isComplete() const
     return state_ == State::Open && std::all_of(remaining_.begin(), remaining_.end(), [](auto n) { return n == 0; });
 }
 
-bool LevelFileWriter::refuse(std::string reason)
-{
-    lastError_ = std::move(reason);
-    return false;
-}
-
-bool LevelFileWriter::checkOpen()
+Status LevelFileWriter::checkOpen() const
 {
     switch (state_) {
-    case State::New: return refuse("no level file is open");
-    case State::Broken: return refuse("writing '" + path_ + "' failed earlier: " + brokenReason_);
-    case State::Closed: return refuse("'" + path_ + "' is already finished");
+    case State::New: return Status::failure("no level file is open");
+    case State::Broken: return Status::failure("writing '" + path_ + "' failed earlier: " + brokenReason_);
+    case State::Closed: return Status::failure("'" + path_ + "' is already finished");
     case State::Open: break;
     }
-    return true;
+    return Status::success();
 }
 
-bool LevelFileWriter::acceptChunk(ChunkKind kind)
+Status LevelFileWriter::acceptChunk(ChunkKind kind) const
 {
-    if (!checkOpen())
-        return false;
-    if (preparedLayerOpen_)
-        return refuse("'" + path_ + "' is in the middle of a prepared layer chunk");
+    if (Status open = checkOpen(); !open)
+        return open;
+    if (layerOpen_)
+        return Status::failure("'" + path_ + "' is in the middle of a layer chunk");
     if (remaining(kind) == 0)
-        return refuse(std::string("'") + path_ + "' declares no more " + chunkKindName(kind) + " chunks");
-    return true;
+        return Status::failure(std::string("'") + path_ + "' declares no more " + chunkKindName(kind) + " chunks");
+    return Status::success();
 }
 
-bool LevelFileWriter::writeChunk(ChunkKind kind, const std::vector<std::uint8_t>& bytes)
+Status LevelFileWriter::writeChunk(ChunkKind kind, const std::vector<std::uint8_t>& bytes)
 {
-    if (!acceptChunk(kind) || !writeBytes(bytes))
-        return false;
+    if (Status accepted = acceptChunk(kind); !accepted)
+        return accepted;
+    if (Status written = writeBytes(bytes); !written)
+        return written;
     --remaining_[chunkKindSlot(kind)];
-    lastError_.clear();
-    return true;
+    return Status::success();
 }
 
-bool LevelFileWriter::writeBytes(std::span<const std::uint8_t> bytes)
+Status LevelFileWriter::writeBytes(std::span<const std::uint8_t> bytes)
 {
     if (file_.write(bytes.data(), bytes.size()))
-        return true;
-    // The commit of a failed file only removes it and tells the reason.
-    return breakWriter(file_.commit().reason());
-}
-
-bool LevelFileWriter::breakWriter(std::string reason)
-{
-    file_.discard();
-    state_ = State::Broken;
-    brokenReason_ = reason;
-    return refuse(std::move(reason));
+        return Status::success();
+    return fail(file_.writeError().reason());
 }
 
 } // namespace kes

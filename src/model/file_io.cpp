@@ -198,6 +198,13 @@ bool AtomicFile::write(const void* data, std::size_t size)
     return true;
 }
 
+Status AtomicFile::writeError() const
+{
+    if (!failed_)
+        return Status::success();
+    return Status::failure("cannot write '" + targetPath_ + "': " + errorText(errorNumber_));
+}
+
 Status AtomicFile::commit()
 {
     if (!file_)
@@ -222,7 +229,7 @@ Status AtomicFile::commit()
     std::error_code ec;
     if (failed_) {
         std::filesystem::remove(tempPath_, ec);
-        return Status::failure("cannot write '" + targetPath_ + "': " + errorText(errorNumber_));
+        return writeError();
     }
     // The new file keeps the permissions of the one it replaces.
     const std::filesystem::file_status replaced = std::filesystem::status(target_, ec);

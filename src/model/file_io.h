@@ -51,6 +51,9 @@ public:
     // commit() has little left to wait for.
     bool write(const void* data, std::size_t size);
     bool failed() const { return failed_; }
+    // Why writing failed, naming the target: "cannot write 'level.kes': no
+    // space left on the disk". A success while no write has failed.
+    Status writeError() const;
     // Bytes written so far.
     std::uint64_t size() const { return size_; }
 

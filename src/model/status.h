@@ -8,7 +8,7 @@ namespace kes {
 
 // A success, or a failure with a one-line reason such as
 // "cannot read mesh file 'x.obj': no such file".
-class Status {
+class [[nodiscard]] Status {
 public:
     static Status success() { return Status(); }
     static Status failure(std::string reason) { return Status(std::move(reason)); }

@@ -240,7 +240,7 @@ TEST(ParallelGeneration, ThreadCountFollowsTheOption)
 // no job starts more than `window` ahead of the results taken.
 TEST(OrderedJobs, HandsResultsBackInOrderWithinTheWindow)
 {
-    for (int threads : {1, 2, 4}) {
+    for (int threads : {0, 1, 2, 4}) {
         for (std::size_t window : {1u, 3u, 8u}) {
             SCOPED_TRACE(std::to_string(threads) + " threads, window " + std::to_string(window));
             // Counted before each take(), so it is never behind the results
@@ -314,10 +314,10 @@ TEST(PreparedLayer, MatchesWriteLayerAndKeepsTheChunkWhole)
 
     LevelFileWriter prepared;
     ASSERT_TRUE(prepared.open(dir.file("prepared.kes"), header));
-    EXPECT_FALSE(prepared.writePreparedLayerPart(Bytes{1})) << "no layer begun";
-    EXPECT_FALSE(prepared.finishPreparedLayer(0));
-    ASSERT_TRUE(prepared.beginPreparedLayer());
-    EXPECT_FALSE(prepared.beginPreparedLayer()) << "a layer is open";
+    EXPECT_FALSE(prepared.writeLayerBytes(Bytes{1})) << "no layer begun";
+    EXPECT_FALSE(prepared.finishLayer(0));
+    ASSERT_TRUE(prepared.beginLayer());
+    EXPECT_FALSE(prepared.beginLayer()) << "a layer is open";
     EXPECT_FALSE(prepared.writeVector(1, 1, 0, 0, 0));
     EXPECT_FALSE(prepared.writeLayer(dir.file("one.obj"), descriptor));
     Bytes head, frame, textures;
@@ -326,13 +326,13 @@ TEST(PreparedLayer, MatchesWriteLayerAndKeepsTheChunkWhole)
     ASSERT_TRUE(loadObjMesh(dir.file("one.obj"), mesh));
     encodeFrame(mesh, false, frame);
     encodeTextureCount(0, textures);
-    ASSERT_TRUE(prepared.writePreparedLayerPart(head));
-    ASSERT_TRUE(prepared.writePreparedLayerPart(frame));
-    ASSERT_TRUE(prepared.writePreparedLayerPart(textures));
+    ASSERT_TRUE(prepared.writeLayerBytes(head));
+    ASSERT_TRUE(prepared.writeLayerBytes(frame));
+    ASSERT_TRUE(prepared.writeLayerBytes(textures));
     EXPECT_FALSE(prepared.close()) << "the layer is not finished";
-    ASSERT_TRUE(prepared.finishPreparedLayer(3));
+    ASSERT_TRUE(prepared.finishLayer(3));
     EXPECT_EQ(prepared.remaining(ChunkKind::LayerChunk), 0);
-    EXPECT_FALSE(prepared.beginPreparedLayer()) << "no layer chunk left";
+    EXPECT_FALSE(prepared.beginLayer()) << "no layer chunk left";
     ASSERT_TRUE(prepared.writeVector(1, 1, 0, 0, 0));
     EXPECT_EQ(prepared.trianglesWritten(), 3u);
     ASSERT_TRUE(prepared.close());

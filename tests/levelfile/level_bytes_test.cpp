@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "level_fixtures.h"
+#include "support/expect_status.h"
 #include "levelfile/level_writer.h"
 
 namespace kes {
@@ -31,7 +32,7 @@ Bytes chunksAfterEmptyHeader(const TempDir& dir, std::array<std::uint16_t, 5> co
         LevelFileWriter writer;
         EXPECT_TRUE(writer.open(path, header));
         write(writer);
-        EXPECT_TRUE(writer.close()) << writer.lastError();
+        EXPECT_OK(writer.close());
     }
     Bytes bytes = test::readFile(path);
     EXPECT_GE(bytes.size(), kHeaderFixedSize);
@@ -55,7 +56,7 @@ TEST(LevelBytes, EmptyLevelIsHeaderAndFiveKeyedChunks)
     ASSERT_TRUE(writer.writeVector(-1, 0, 1, 2, 3));
     ASSERT_TRUE(writer.writeVector(-1, 1, 0.5f, -2, 0));
     ASSERT_TRUE(writer.writeVector(-100, 0, 0.25f, 0.5f, 1));
-    ASSERT_TRUE(writer.close()) << writer.lastError();
+    ASSERT_OK(writer.close());
 
     Bytes expected = {
         't', 'k', '3', 'd', 0x00, 0x00,
@@ -151,7 +152,7 @@ TEST_P(LayerBytes, ChunkMatchesLayout)
     LayerDescriptor descriptor;
     c.setUp(descriptor);
     Bytes chunk = chunksAfterEmptyHeader(dir, {1, 0, 0, 0, 0}, [&](LevelFileWriter& writer) {
-        EXPECT_TRUE(writer.writeLayer(dir.file(c.objName), descriptor)) << writer.lastError();
+        EXPECT_OK(writer.writeLayer(dir.file(c.objName), descriptor));
     });
     EXPECT_EQ(chunk, c.expected());
 }

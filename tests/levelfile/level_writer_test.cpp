@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "level_fixtures.h"
+#include "support/expect_status.h"
 #include "levelfile/level_writer.h"
 
 namespace kes {
@@ -47,11 +48,12 @@ TEST(LevelWriter, RefusesAChunkBeyondItsDeclaredCount)
     std::uint64_t size = writer.bytesWritten();
     EXPECT_EQ(writer.remaining(ChunkKind::VectorChunk), 0);
 
-    EXPECT_FALSE(writer.writeVector(1, 5, 1, 2, 3));
-    EXPECT_NE(writer.lastError().find("vector"), std::string::npos) << writer.lastError();
+    Status refused = writer.writeVector(1, 5, 1, 2, 3);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.reason().find("vector"), std::string::npos) << refused.reason();
     EXPECT_EQ(writer.bytesWritten(), size);
     // A refusal does not spoil the file: it still closes complete.
-    EXPECT_TRUE(writer.close()) << writer.lastError();
+    EXPECT_OK(writer.close());
     EXPECT_EQ(test::readFile(dir.file("a.kes")).size(), size);
 }
 
@@ -80,8 +82,7 @@ TEST(LevelWriter, OpenAndCloseRules)
     LevelFileWriter writer;
     EXPECT_FALSE(writer.isOpen());
     EXPECT_FALSE(writer.writeFloat(1)) << "not open yet";
-    EXPECT_FALSE(writer.close());
-    EXPECT_FALSE(writer.lastError().empty());
+    EXPECT_FALSE(writer.close().reason().empty());
 
     ASSERT_TRUE(writer.open(path, headerWithCounts({0, 0, 0, 1, 0})));
     EXPECT_TRUE(writer.isOpen());
@@ -89,14 +90,14 @@ TEST(LevelWriter, OpenAndCloseRules)
     EXPECT_FALSE(exists(dir.file("b.kes")));
 
     // Incomplete: close does nothing, nothing stands at the target yet.
-    EXPECT_FALSE(writer.close());
-    EXPECT_NE(writer.lastError().find("1 float chunk"), std::string::npos) << writer.lastError();
+    Status incomplete = writer.close();
+    EXPECT_FALSE(incomplete);
+    EXPECT_NE(incomplete.reason().find("1 float chunk"), std::string::npos) << incomplete.reason();
     EXPECT_TRUE(writer.isOpen());
     EXPECT_FALSE(exists(path));
 
     EXPECT_TRUE(writer.writeFloat(2));
-    EXPECT_TRUE(writer.close()) << writer.lastError();
-    EXPECT_TRUE(writer.lastError().empty());
+    EXPECT_OK(writer.close());
     EXPECT_FALSE(writer.isOpen());
     EXPECT_TRUE(exists(path));
     EXPECT_FALSE(writer.close()) << "closed twice";
@@ -110,15 +111,16 @@ TEST(LevelWriter, OpenFailsWithAReason)
     TempDir dir;
     LevelFileWriter writer;
     std::string path = dir.file("no-such-folder/a.kes");
-    EXPECT_FALSE(writer.open(path, headerWithCounts({0, 0, 0, 0, 0})));
-    EXPECT_NE(writer.lastError().find(path), std::string::npos) << writer.lastError();
+    Status failed = writer.open(path, headerWithCounts({0, 0, 0, 0, 0}));
+    EXPECT_FALSE(failed);
+    EXPECT_NE(failed.reason().find(path), std::string::npos) << failed.reason();
     EXPECT_FALSE(writer.isOpen());
 
     LevelFileHeader header = headerWithCounts({0, 0, 0, 0, 0});
     header.title.assign(65536, 'x');
     EXPECT_FALSE(writer.open(dir.file("a.kes"), header)) << "a title of 65536 bytes has no length word";
     header.title.assign(65535, 'x');
-    EXPECT_TRUE(writer.open(dir.file("a.kes"), header)) << writer.lastError();
+    EXPECT_OK(writer.open(dir.file("a.kes"), header));
     EXPECT_TRUE(writer.close());
     EXPECT_EQ(test::readFile(dir.file("a.kes")).size(), kHeaderFixedSize + 65535 + 1);
 }
@@ -132,7 +134,7 @@ TEST(LevelWriter, MovingLayerForcesOneFrame)
     LayerDescriptor descriptor;
     descriptor.kind = kLayerMoving;
     descriptor.frameCount = 40; // no numbered files exist: only m.obj is read
-    EXPECT_TRUE(writer.writeLayer(dir.file("m.obj"), descriptor)) << writer.lastError();
+    EXPECT_OK(writer.writeLayer(dir.file("m.obj"), descriptor));
     EXPECT_EQ(descriptor.frameCount, 1);
     EXPECT_EQ(writer.trianglesWritten(), 3u);
     EXPECT_TRUE(writer.close());
@@ -148,7 +150,7 @@ TEST(LevelWriter, AnimatedLayerKeepsItsFrameCount)
     LayerDescriptor descriptor;
     descriptor.kind = kLayerAnimatedTrigger;
     descriptor.frameCount = 3;
-    EXPECT_TRUE(writer.writeLayer(dir.file("w.obj"), descriptor)) << writer.lastError();
+    EXPECT_OK(writer.writeLayer(dir.file("w.obj"), descriptor));
     EXPECT_EQ(descriptor.frameCount, 3);
     EXPECT_EQ(writer.trianglesWritten(), 6u);
     EXPECT_TRUE(writer.close());
@@ -179,8 +181,9 @@ TEST(LevelWriter, RefusesATextureWhosePixelsDoNotMatchItsSize)
     descriptor.textureWidths[0] = 2;
     descriptor.textureHeights[0] = 2;
     descriptor.texturePixels[0].assign(11, 0);
-    EXPECT_FALSE(writer.writeLayer(dir.file("m.obj"), descriptor));
-    EXPECT_NE(writer.lastError().find("12"), std::string::npos) << writer.lastError();
+    Status refused = writer.writeLayer(dir.file("m.obj"), descriptor);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.reason().find("12"), std::string::npos) << refused.reason();
     EXPECT_EQ(writer.bytesWritten(), size);
 
     descriptor.textureCount = 4;
@@ -189,7 +192,7 @@ TEST(LevelWriter, RefusesATextureWhosePixelsDoNotMatchItsSize)
     // Nothing was written, so the layer can still be written correctly.
     descriptor.textureCount = 1;
     descriptor.texturePixels[0].assign(12, 7);
-    EXPECT_TRUE(writer.writeLayer(dir.file("m.obj"), descriptor)) << writer.lastError();
+    EXPECT_OK(writer.writeLayer(dir.file("m.obj"), descriptor));
     EXPECT_TRUE(writer.close());
 }
 
@@ -220,12 +223,14 @@ TEST(LevelWriter, UnreadableMeshBreaksTheWriter)
         LayerDescriptor descriptor;
         descriptor.kind = c.kind;
         descriptor.frameCount = c.frameCount;
-        EXPECT_FALSE(writer.writeLayer(dir.file("m.obj"), descriptor));
-        EXPECT_NE(writer.lastError().find(dir.file(c.missing)), std::string::npos) << writer.lastError();
+        Status failed = writer.writeLayer(dir.file("m.obj"), descriptor);
+        EXPECT_FALSE(failed);
+        EXPECT_NE(failed.reason().find(dir.file(c.missing)), std::string::npos) << failed.reason();
         EXPECT_FALSE(writer.isOpen());
         EXPECT_EQ(writer.remaining(ChunkKind::LayerChunk), 1);
-        EXPECT_FALSE(writer.writeFloat(1));
-        EXPECT_NE(writer.lastError().find("failed earlier"), std::string::npos) << writer.lastError();
+        Status later = writer.writeFloat(1);
+        EXPECT_FALSE(later);
+        EXPECT_NE(later.reason().find("failed earlier"), std::string::npos) << later.reason();
         EXPECT_FALSE(writer.close());
         EXPECT_EQ(test::readFile(path), Bytes(std::begin("earlier level"), std::end("earlier level") - 1));
         std::vector<std::string> present = {"a.kes"};
@@ -299,18 +304,18 @@ TEST(LevelWriter, WriteErrorIsReportedAndTheTargetKept)
             byte = static_cast<std::uint8_t>(random());
 
         LevelFileWriter writer;
-        bool layerWritten = false;
-        bool closed = true;
+        Status layerWritten = Status::success();
+        Status closed = Status::success();
         {
             test::FileSizeLimit limit(300);
             ASSERT_TRUE(writer.open(path, headerWithCounts({1, 0, 0, 0, 0})));
             layerWritten = writer.writeLayer(dir.file("m.obj"), descriptor);
             closed = writer.close();
         }
-        EXPECT_EQ(layerWritten, !c.layerFails) << writer.lastError();
+        EXPECT_EQ(layerWritten.ok(), !c.layerFails) << layerWritten.reason();
         EXPECT_FALSE(closed);
-        EXPECT_NE(writer.lastError().find(path), std::string::npos) << writer.lastError();
-        EXPECT_NE(writer.lastError().find("file too large"), std::string::npos) << writer.lastError();
+        EXPECT_NE(closed.reason().find(path), std::string::npos) << closed.reason();
+        EXPECT_NE(closed.reason().find("file too large"), std::string::npos) << closed.reason();
         EXPECT_FALSE(writer.isOpen());
         if (c.earlierFile) {
             EXPECT_EQ(test::readFile(path), earlier);

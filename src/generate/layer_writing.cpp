@@ -1,0 +1,77 @@
+#include "generate/layer_writing.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "generate/ordered_jobs.h"
+#include "levelfile/layer_parts.h"
+
+namespace kes {
+namespace {
+
+// The parts of all layers, numbered in the order writeLayerParts takes them:
+// each layer's texture when it has one, then its frames.
+class LevelParts {
+public:
+    explicit LevelParts(const std::vector<LayerPlan>& layers) : layers_(layers)
+    {
+        std::size_t count = 0;
+        for (const LayerPlan& plan : layers) {
+            first_.push_back(count);
+            count += static_cast<std::size_t>(layerPartCount(plan.descriptor.frameCount, textureCount(plan)));
+        }
+        first_.push_back(count);
+    }
+
+    std::size_t count() const { return first_.back(); }
+
+    static std::uint16_t textureCount(const LayerPlan& plan) { return plan.texturePath ? 1 : 0; }
+
+    // Makes part `number`; called on the worker threads.
+    LayerPart make(std::size_t number) const
+    {
+        // The last layer that starts at or before `number`: layers without
+        // parts start where the next one does.
+        const auto layer = static_cast<std::size_t>(std::upper_bound(first_.begin(), first_.end(), number)
+                                                    - first_.begin() - 1);
+        const LayerPlan& plan = layers_[layer];
+        const LayerPartIndex part = layerPartAt(static_cast<int>(number - first_[layer]), textureCount(plan));
+        if (part.isTexture)
+            return makeTexturePart(*plan.texturePath);
+        return makeFramePart(frameMeshPath(plan.objPath, plan.descriptor.frameCount, part.number),
+                             plan.descriptor.normals != 0);
+    }
+
+private:
+    const std::vector<LayerPlan>& layers_;
+    std::vector<std::size_t> first_; // number of each layer's first part, then the total
+};
+
+} // namespace
+
+Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
+                   const LayerProgress& progress, std::vector<ReaderWarning>& warnings)
+{
+    const LevelParts parts(layers);
+    // Two parts per worker: one being made, one done and waiting, so that a
+    // worker rarely waits for the writer.
+    const int workers = threads > 1 ? threads : 0;
+    const std::size_t window = 2 * static_cast<std::size_t>(std::max(workers, 1));
+    OrderedJobs<LayerPart> made(parts.count(), workers, window,
+                                [&parts](std::size_t number) { return parts.make(number); });
+    auto nextPart = [&made]() { return made.take(); };
+
+    const int layerCount = static_cast<int>(layers.size());
+    for (int i = 0; i < layerCount; ++i) {
+        const LayerPlan& plan = layers[static_cast<std::size_t>(i)];
+        if (progress)
+            progress(i, layerCount);
+        LayerDescriptor descriptor = plan.descriptor;
+        descriptor.textureCount = LevelParts::textureCount(plan);
+        if (Status written = writeLayerParts(writer, descriptor, nextPart, warnings); !written)
+            return Status::failure(plan.name + ": " + written.reason());
+    }
+    return Status::success();
+}
+
+} // namespace kes

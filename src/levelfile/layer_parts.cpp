@@ -1,0 +1,117 @@
+#include "levelfile/layer_parts.h"
+
+#include <limits>
+
+#include "assets/obj_reader.h"
+#include "levelfile/level_encoding.h"
+#include "levelfile/texture_compression.h"
+
+namespace kes {
+
+LayerPart makeFramePart(const std::string& meshPath, bool withNormals)
+{
+    LayerPart part;
+    MeshTriangles mesh;
+    if (Status read = loadObjMesh(meshPath, mesh, &part.warnings); !read) {
+        part.status = read;
+        return part;
+    }
+    if (mesh.faces.size() > std::numeric_limits<std::uint32_t>::max()) {
+        part.status = Status::failure("cannot write the mesh of '" + meshPath
+                                      + "': it has more triangles than a level file holds");
+        return part;
+    }
+    part.triangles = mesh.faces.size();
+    encodeFrameHead(static_cast<std::uint32_t>(mesh.faces.size()), part.head);
+    encodeTriangles(mesh, 0, mesh.faces.size(), withNormals, part.body);
+    return part;
+}
+
+LayerPart makeTexturePart(std::uint16_t width, std::uint16_t height, const std::vector<std::uint8_t>& pixels)
+{
+    LayerPart part;
+    if (Status compressed = compressTexture(pixels, part.body); !compressed) {
+        part.status = compressed;
+        return part;
+    }
+    if (part.body.size() > std::numeric_limits<std::uint32_t>::max()) {
+        part.status = Status::failure("cannot write a texture of " + std::to_string(width) + " x "
+                                      + std::to_string(height) + " pixels: it compresses to more than 4 GiB");
+        part.body = {};
+        return part;
+    }
+    encodeTextureBlobHead(width, height, static_cast<std::uint32_t>(part.body.size()), part.head);
+    return part;
+}
+
+LayerPart makeTexturePart(const std::string& bmpPath)
+{
+    LayerDescriptor texture;
+    if (Status loaded = loadTextureSet(bmpPath, texture); !loaded) {
+        LayerPart part;
+        part.status = loaded;
+        part.failsBeforeMeshes = true;
+        return part;
+    }
+    return makeTexturePart(texture.textureWidths[0], texture.textureHeights[0], texture.texturePixels[0]);
+}
+
+int layerPartCount(std::uint16_t frameCount, std::uint16_t textureCount)
+{
+    return int(frameCount) + int(textureCount);
+}
+
+LayerPartIndex layerPartAt(int part, std::uint16_t textureCount)
+{
+    if (part < textureCount)
+        return {true, part};
+    return {false, part - textureCount + 1};
+}
+
+Status writeLayerParts(LevelFileWriter& writer, const LayerDescriptor& descriptor,
+                       const std::function<LayerPart()>& nextPart, std::vector<ReaderWarning>& warnings)
+{
+    // The textures are made first but written last: keep them until then.
+    std::vector<LayerPart> textures;
+    for (int t = 0; t < descriptor.textureCount; ++t) {
+        textures.push_back(nextPart());
+        if (textures.back().failsBeforeMeshes)
+            return textures.back().status;
+    }
+
+    std::vector<std::uint8_t> bytes;
+    encodeLayerHead(descriptor, bytes);
+    if (Status begun = writer.beginLayer(); !begun)
+        return begun;
+    if (Status written = writer.writeLayerBytes(bytes); !written)
+        return written;
+    auto writePart = [&writer](const LayerPart& part) {
+        Status written = writer.writeLayerBytes(part.head);
+        return written ? writer.writeLayerBytes(part.body) : written;
+    };
+
+    std::uint64_t triangles = 0;
+    for (int frame = 0; frame < descriptor.frameCount; ++frame) {
+        LayerPart part = nextPart();
+        if (!part.status)
+            return writer.fail(part.status.reason());
+        warnings.insert(warnings.end(), part.warnings.begin(), part.warnings.end());
+        if (Status written = writePart(part); !written)
+            return written;
+        triangles += part.triangles;
+    }
+
+    bytes.clear();
+    encodeTextureCount(descriptor.textureCount, bytes);
+    if (Status written = writer.writeLayerBytes(bytes); !written)
+        return written;
+    for (const LayerPart& part : textures) {
+        if (!part.status)
+            return writer.fail(part.status.reason());
+        if (Status written = writePart(part); !written)
+            return written;
+    }
+    return writer.finishLayer(triangles);
+}
+
+} // namespace kes
