@@ -48,9 +48,9 @@ Json triggerArea(const std::array<float, 6>& stored)
 
 std::string targetKindShortName(std::int32_t kind)
 {
-    switch (kind) {
-    case 0: return "Goal";
-    case 1: return "Brake";
+    switch (static_cast<TargetKind>(kind)) {
+    case TargetKind::Goal: return "Goal";
+    case TargetKind::Brake: return "Brake";
     default: return "unknown";
     }
 }
@@ -178,21 +178,21 @@ Json levelSummary(const LevelFile& level)
             {"collision", layer.collides()},
             {"normals", layer.hasNormals()},
         };
-        switch (layer.kind) {
-        case kLayerMoving:
+        switch (layerKindOf(layer.kind)) {
+        case LayerKind::Moving:
             entry["speed"] = numbers(layer.speed);
             entry["framesTillResetStop"] = number(layer.frames);
             break;
-        case kLayerVibrating:
+        case LayerKind::Vibrating:
             entry["speed"] = numbers(layer.speed);
             entry["vibration"] = numbers(layer.vibration);
             break;
-        case kLayerTrigger:
+        case LayerKind::Trigger:
             entry["speed"] = numbers(layer.speed);
             entry["framesTillResetStop"] = number(layer.frames);
             entry["triggerArea"] = triggerArea(layer.triggerArea);
             break;
-        case kLayerAnimatedTrigger:
+        case LayerKind::AnimatedTrigger:
             entry["triggerArea"] = triggerArea(layer.triggerArea);
             break;
         default:

@@ -32,7 +32,7 @@ LayerPlan planLayer(int index, const LayerEntry& entry, const std::string& baseF
     LayerPlan plan;
     plan.name = "layer " + std::to_string(index + 1) + " ('" + entry.objPath + "')";
     LayerDescriptor& d = plan.descriptor;
-    d.kind = low16(entry.kind);
+    d.kind = layerKindOf(low16(entry.kind));
     d.speed = entry.speed;
     d.frames = static_cast<float>(entry.frames);
     d.vibration = entry.vibration;

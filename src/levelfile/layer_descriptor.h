@@ -18,7 +18,7 @@ namespace kes {
 // textureWidths[t] x textureHeights[t] pixels of three bytes (red, green,
 // blue), rows without padding; an empty slot is an empty vector.
 struct LayerDescriptor {
-    std::uint16_t kind = kLayerStatic;
+    LayerKind kind = LayerKind::Static;
     std::array<float, 3> speed{};
     float frames = 0;                   // frames till reset/stop
     std::array<float, 3> vibration{};

@@ -94,26 +94,26 @@ void encodeLayerHead(const LayerDescriptor& descriptor, std::vector<std::uint8_t
 {
     ByteAppender put(out);
     put.u16(static_cast<std::uint16_t>(ChunkKind::LayerChunk));
-    put.u16(descriptor.kind);
+    put.u16(layerKindWord(descriptor.kind));
     put.u16(layerFlags(descriptor));
     switch (descriptor.kind) {
-    case kLayerMoving:
+    case LayerKind::Moving:
         appendFloats(put, descriptor.speed);
         put.f32(descriptor.frames);
         break;
-    case kLayerVibrating:
+    case LayerKind::Vibrating:
         appendFloats(put, descriptor.speed);
         appendFloats(put, descriptor.vibration);
         break;
-    case kLayerTrigger:
+    case LayerKind::Trigger:
         appendFloats(put, descriptor.speed);
         put.f32(descriptor.frames);
         appendFloats(put, descriptor.triggerArea);
         break;
-    case kLayerAnimated:
+    case LayerKind::Animated:
         put.u16(descriptor.frameCount);
         break;
-    case kLayerAnimatedTrigger:
+    case LayerKind::AnimatedTrigger:
         appendFloats(put, descriptor.triggerArea);
         put.u16(descriptor.frameCount);
         break;

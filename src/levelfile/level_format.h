@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/level_model.h"
+
 namespace kes {
 
 // The four bytes a level file starts with.
@@ -91,31 +93,29 @@ inline constexpr std::uint16_t kLayerFlagCollision = 1;
 inline constexpr std::uint16_t kLayerFlagNormals = 2;
 inline constexpr std::uint16_t kLayerFlagDraw = 4;
 
-// Layer kinds as stored in a layer chunk (the values of LayerKind).
-inline constexpr std::uint16_t kLayerStatic = 0;
-inline constexpr std::uint16_t kLayerMoving = 1;
-inline constexpr std::uint16_t kLayerVibrating = 2;
-inline constexpr std::uint16_t kLayerTrigger = 3;
-inline constexpr std::uint16_t kLayerAnimated = 4;
-inline constexpr std::uint16_t kLayerAnimatedTrigger = 5;
+// The layer kind that a layer chunk's kind word names. Words outside 0 to 5
+// name no kind of the editor's; they are kept as they are.
+constexpr LayerKind layerKindOf(std::uint16_t word) { return static_cast<LayerKind>(word); }
+// The kind word of a layer chunk.
+constexpr std::uint16_t layerKindWord(LayerKind kind) { return static_cast<std::uint16_t>(kind); }
 
 // True for the two animated kinds, whose layer chunks store a frame count and
 // that many frames; every other kind has exactly one frame.
-constexpr bool isAnimatedLayerKind(std::uint16_t kind)
+constexpr bool isAnimatedLayerKind(LayerKind kind)
 {
-    return kind == kLayerAnimated || kind == kLayerAnimatedTrigger;
+    return kind == LayerKind::Animated || kind == LayerKind::AnimatedTrigger;
 }
 
 // Number of bytes of motion parameters that a layer chunk of `kind` holds
 // after its flags: 0, 16, 24, 40, 2 or 26; 0 for an unknown kind.
-constexpr std::size_t motionParameterSize(std::uint16_t kind)
+constexpr std::size_t motionParameterSize(LayerKind kind)
 {
     switch (kind) {
-    case kLayerMoving: return 16;
-    case kLayerVibrating: return 24;
-    case kLayerTrigger: return 40;
-    case kLayerAnimated: return 2;
-    case kLayerAnimatedTrigger: return 26;
+    case LayerKind::Moving: return 16;
+    case LayerKind::Vibrating: return 24;
+    case LayerKind::Trigger: return 40;
+    case LayerKind::Animated: return 2;
+    case LayerKind::AnimatedTrigger: return 26;
     default: return 0;
     }
 }

@@ -188,26 +188,26 @@ Status Decoder::decodeLayer(std::uint64_t offset, LevelFile& level)
     const std::uint16_t knownFlags = kLayerFlagCollision | kLayerFlagNormals | kLayerFlagDraw;
     if ((layer.flags & ~knownFlags) != 0)
         return problem(flagsOffset, "layer flags " + std::to_string(layer.flags) + " hold unknown bits");
-    if (Status status = need(motionParameterSize(layer.kind), "the motion parameters of a layer"); !status)
+    if (Status status = need(motionParameterSize(layerKindOf(layer.kind)), "the motion parameters of a layer"); !status)
         return status;
-    switch (layer.kind) {
-    case kLayerMoving:
+    switch (layerKindOf(layer.kind)) {
+    case LayerKind::Moving:
         floats(layer.speed);
         layer.frames = f32();
         break;
-    case kLayerVibrating:
+    case LayerKind::Vibrating:
         floats(layer.speed);
         floats(layer.vibration);
         break;
-    case kLayerTrigger:
+    case LayerKind::Trigger:
         floats(layer.speed);
         layer.frames = f32();
         floats(layer.triggerArea);
         break;
-    case kLayerAnimated:
+    case LayerKind::Animated:
         layer.frameCount = u16();
         break;
-    case kLayerAnimatedTrigger:
+    case LayerKind::AnimatedTrigger:
         floats(layer.triggerArea);
         layer.frameCount = u16();
         break;

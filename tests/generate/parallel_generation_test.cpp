@@ -299,7 +299,7 @@ TEST(PreparedLayer, MatchesWriteLayerAndKeepsTheChunkWhole)
     TempDir dir;
     test::writeObj(dir.file("one.obj"), test::fixtureTriangles(3));
     LayerDescriptor descriptor;
-    descriptor.kind = kLayerMoving;
+    descriptor.kind = LayerKind::Moving;
     descriptor.speed = {1, 2, 3};
     descriptor.frames = 9;
     descriptor.draw = 1;

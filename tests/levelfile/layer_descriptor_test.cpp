@@ -37,7 +37,7 @@ TEST(FrameMeshPath, NumberedNames)
 TEST(LoadTextureSet, WithoutPathNoTexture)
 {
     LayerDescriptor descriptor;
-    descriptor.kind = kLayerTrigger;
+    descriptor.kind = LayerKind::Trigger;
     descriptor.textureCount = 2;
     descriptor.textureWidths = {1, 1, 0};
     descriptor.textureHeights = {1, 1, 0};
@@ -48,7 +48,7 @@ TEST(LoadTextureSet, WithoutPathNoTexture)
         EXPECT_TRUE(descriptor.texturePixels[t].empty());
         EXPECT_EQ(descriptor.textureWidths[t], 0);
     }
-    EXPECT_EQ(descriptor.kind, kLayerTrigger) << "only the texture fields are filled";
+    EXPECT_EQ(descriptor.kind, LayerKind::Trigger) << "only the texture fields are filled";
 }
 
 TEST(LoadTextureSet, ReadsTheBitmapIntoSlotZero)

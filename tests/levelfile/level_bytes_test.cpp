@@ -133,7 +133,7 @@ void appendFloats(Bytes& b, std::initializer_list<float> values)
 
 void setMotion(LayerDescriptor& d, std::uint16_t kind)
 {
-    d.kind = kind;
+    d.kind = layerKindOf(kind);
     d.speed = {1, 2, 3};
     d.frames = 250;
     d.vibration = {4, 5, 6};

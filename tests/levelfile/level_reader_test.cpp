@@ -25,7 +25,7 @@ std::vector<SampleLayer> sampleLayers()
     std::vector<SampleLayer> layers(7);
     for (std::size_t i = 0; i < layers.size(); ++i) {
         LayerDescriptor& d = layers[i].descriptor;
-        d.kind = static_cast<std::uint16_t>(i);
+        d.kind = layerKindOf(static_cast<std::uint16_t>(i));
         d.speed = {1.5f, -2, float(i)};
         d.frames = 100;
         d.vibration = {0.25f, 0.5f, 0.75f};
@@ -38,7 +38,7 @@ std::vector<SampleLayer> sampleLayers()
     layers[4].triangles = {2, 0, 1};
     layers[5].descriptor.frameCount = 0; // AnimatedTrigger without frames
     layers[5].triangles = {};
-    layers[6].descriptor.kind = 11;      // unknown kind: one frame
+    layers[6].descriptor.kind = layerKindOf(11); // unknown kind: one frame
     layers[6].descriptor.normals = 1;
     // Textures: one ordinary, a 0 x 0 one, three in a layer.
     layers[1].descriptor.textureCount = 1;
@@ -130,17 +130,18 @@ TEST(LevelReader, RoundTrip)
         SCOPED_TRACE("layer " + std::to_string(i));
         const LayerDescriptor& d = layers[i].descriptor;
         const LevelLayer& read = level.layers[i];
-        EXPECT_EQ(read.kind, d.kind);
+        EXPECT_EQ(read.kind, layerKindWord(d.kind));
         EXPECT_EQ(read.collides(), d.collision != 0);
         EXPECT_EQ(read.isDrawn(), d.draw != 0);
         EXPECT_EQ(read.hasNormals(), d.normals != 0);
-        bool hasSpeed = d.kind >= 1 && d.kind <= 3;
+        using enum LayerKind;
+        bool hasSpeed = d.kind == Moving || d.kind == Vibrating || d.kind == Trigger;
         const std::array<float, 3> none3{};
         const std::array<float, 6> none6{};
         EXPECT_EQ(read.speed, hasSpeed ? d.speed : none3);
-        EXPECT_EQ(read.frames, d.kind == 1 || d.kind == 3 ? 100.0f : 0.0f);
-        EXPECT_EQ(read.vibration, d.kind == 2 ? d.vibration : none3);
-        EXPECT_EQ(read.triggerArea, d.kind == 3 || d.kind == 5 ? d.triggerArea : none6);
+        EXPECT_EQ(read.frames, d.kind == Moving || d.kind == Trigger ? 100.0f : 0.0f);
+        EXPECT_EQ(read.vibration, d.kind == Vibrating ? d.vibration : none3);
+        EXPECT_EQ(read.triggerArea, d.kind == Trigger || d.kind == AnimatedTrigger ? d.triggerArea : none6);
         EXPECT_EQ(read.frameCount, d.frameCount);
 
         ASSERT_EQ(read.meshFrames.size(), layers[i].triangles.size());

@@ -132,7 +132,7 @@ TEST(LevelWriter, MovingLayerForcesOneFrame)
     LevelFileWriter writer;
     ASSERT_TRUE(writer.open(dir.file("a.kes"), headerWithCounts({1, 0, 0, 0, 0})));
     LayerDescriptor descriptor;
-    descriptor.kind = kLayerMoving;
+    descriptor.kind = LayerKind::Moving;
     descriptor.frameCount = 40; // no numbered files exist: only m.obj is read
     EXPECT_OK(writer.writeLayer(dir.file("m.obj"), descriptor));
     EXPECT_EQ(descriptor.frameCount, 1);
@@ -148,7 +148,7 @@ TEST(LevelWriter, AnimatedLayerKeepsItsFrameCount)
     LevelFileWriter writer;
     ASSERT_TRUE(writer.open(dir.file("a.kes"), headerWithCounts({1, 0, 0, 0, 0})));
     LayerDescriptor descriptor;
-    descriptor.kind = kLayerAnimatedTrigger;
+    descriptor.kind = LayerKind::AnimatedTrigger;
     descriptor.frameCount = 3;
     EXPECT_OK(writer.writeLayer(dir.file("w.obj"), descriptor));
     EXPECT_EQ(descriptor.frameCount, 3);
@@ -202,14 +202,14 @@ TEST(LevelWriter, UnreadableMeshBreaksTheWriter)
 {
     struct Case {
         const char* name;
-        std::uint16_t kind;
+        LayerKind kind;
         std::uint16_t frameCount;
         std::vector<int> framesPresent;
         const char* missing;
     };
     const Case cases[] = {
-        {"missing mesh", kLayerStatic, 1, {}, "m.obj"},
-        {"missing second frame", kLayerAnimated, 3, {1, 3}, "m_000002.obj"},
+        {"missing mesh", LayerKind::Static, 1, {}, "m.obj"},
+        {"missing second frame", LayerKind::Animated, 3, {1, 3}, "m_000002.obj"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
