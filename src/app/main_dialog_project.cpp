@@ -36,11 +36,7 @@ std::string warningsText(const std::vector<ReaderWarning>& warnings)
 {
     std::string text;
     for (std::size_t i = 0; i < warnings.size() && i < kWarningsShown; ++i) {
-        const ReaderWarning& warning = warnings[i];
-        text.append("warning: ").append(warning.file);
-        if (warning.line > 0)
-            text.append(":").append(std::to_string(warning.line));
-        text.append(": ").append(warning.what).append("\n");
+        text.append("warning: ").append(formatWarning(warnings[i])).append("\n");
     }
     if (warnings.size() > kWarningsShown)
         text.append("and ").append(std::to_string(warnings.size() - kWarningsShown)).append(" more warnings\n");

@@ -11,4 +11,14 @@ struct ReaderWarning {
     std::string what;   // "face corner 2 names position 17, but only 12 were read"
 };
 
+// "mesh.obj:4: what", or "mesh.obj: what" without a line: how every part of
+// kesgen shows a warning (after "warning: ").
+inline std::string formatWarning(const ReaderWarning& warning)
+{
+    std::string text = warning.file;
+    if (warning.line > 0)
+        text.append(":").append(std::to_string(warning.line));
+    return text.append(": ").append(warning.what);
+}
+
 } // namespace kes

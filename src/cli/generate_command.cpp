@@ -27,10 +27,7 @@ std::string defaultOutputPath(const std::string& projectPath)
 
 void printWarning(const ReaderWarning& warning)
 {
-    std::cerr << "warning: " << warning.file;
-    if (warning.line > 0)
-        std::cerr << ':' << warning.line;
-    std::cerr << ": " << warning.what << '\n';
+    std::cerr << "warning: " << formatWarning(warning) << '\n';
 }
 
 } // namespace

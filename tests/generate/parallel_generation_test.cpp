@@ -47,7 +47,7 @@ std::vector<std::string> warningTexts(const std::vector<ReaderWarning>& warnings
 {
     std::vector<std::string> texts;
     for (const ReaderWarning& w : warnings)
-        texts.push_back(w.file + ":" + std::to_string(w.line) + ": " + w.what);
+        texts.push_back(formatWarning(w));
     return texts;
 }
 
