@@ -9,15 +9,7 @@ namespace kes {
 
 Status loadAssetFile(const std::string& path, std::string_view kind, std::vector<std::uint8_t>& bytes)
 {
-    Status read = loadWholeFile(path, bytes);
-    if (read)
-        return read;
-    // Keep the cause that loadWholeFile found, and say which file it was.
-    const std::string plainPrefix = "cannot read '" + path + "': ";
-    std::string cause = read.reason();
-    if (cause.starts_with(plainPrefix))
-        cause.erase(0, plainPrefix.size());
-    return Status::failure("cannot read " + std::string(kind) + " '" + path + "': " + cause);
+    return loadWholeFile(path, bytes, kind);
 }
 
 Status AssetFileReader::open(const std::string& path, std::string_view kind)

@@ -70,15 +70,21 @@ std::string lastErrorText()
     return errorText(errno);
 }
 
-Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind)
 {
     bytes.clear();
+    auto failure = [&](const std::string& cause) {
+        std::string reason = "cannot read ";
+        if (!kind.empty())
+            reason.append(kind).append(" ");
+        return Status::failure(reason.append("'").append(path).append("': ").append(cause));
+    };
     std::error_code ec;
     if (std::filesystem::is_directory(pathFromUtf8(path), ec))
-        return Status::failure("cannot read '" + path + "': is a folder");
+        return failure("is a folder");
     std::FILE* file = openFile(pathFromUtf8(path), "rb");
     if (!file)
-        return Status::failure("cannot read '" + path + "': " + lastErrorText());
+        return failure(lastErrorText());
     bool failed = false;
     int errorNumber = 0;
     // Read straight into the vector: at the size the file has now, then on in
@@ -118,7 +124,7 @@ Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
     std::fclose(file);
     if (failed) {
         bytes.clear();
-        return Status::failure("cannot read '" + path + "': " + errorText(errorNumber));
+        return failure(errorText(errorNumber));
     }
     return Status::success();
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/status.h"
@@ -25,7 +26,9 @@ std::string lastErrorText();
 
 // Reads the whole file into `bytes`. On failure returns a reason naming the
 // file, such as "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
-Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// `kind`, when given, names the kind of file in that reason:
+// "cannot read texture file 'x.bmp': no such file".
+Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind = {});
 
 // A file written beside its target under a temporary name and renamed over the
 // target only when commit() succeeds. Until then the target is untouched; a
