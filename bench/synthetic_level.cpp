@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/byte_order.h"
+#include "support/bmp_builder.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
 
@@ -123,18 +124,7 @@ std::uint64_t writeHeightfield(const std::filesystem::path& path, int side, doub
 // which compresses about as well as a photograph. Returns its size.
 std::uint64_t writePhotoLikeBmp(const std::filesystem::path& path, int side, std::uint32_t seed)
 {
-    const std::size_t stride = (std::size_t(side) * 3 + 3) / 4 * 4;
-    std::vector<std::uint8_t> file(54 + stride * side, 0);
-    std::uint8_t* b = file.data();
-    b[0] = 'B';
-    b[1] = 'M';
-    putU32(b + 2, static_cast<std::uint32_t>(file.size()));
-    putU32(b + 10, 54);
-    putU32(b + 14, 40);
-    putI32(b + 18, side);
-    putI32(b + 22, side);
-    putU16(b + 26, 1);
-    putU16(b + 28, 24);
+    std::vector<std::uint8_t> rows(std::size_t(side) * side * 3);
     std::uint32_t state = seed * 2654435761u + 1;
     auto noise = [&] { // xorshift32, summed twice for a softer spread of about +-5
         state ^= state << 13;
@@ -144,18 +134,19 @@ std::uint64_t writePhotoLikeBmp(const std::filesystem::path& path, int side, std
     };
     const double s = seed * 0.37;
     for (int y = 0; y < side; ++y) {
-        std::uint8_t* row = b + 54 + std::size_t(y) * stride;
+        std::uint8_t* row = rows.data() + std::size_t(y) * side * 3;
         for (int x = 0; x < side; ++x) {
             double fx = double(x) / side, fy = double(y) / side;
             double light = 0.5 + 0.3 * std::sin(6.0 * fx + s) * std::cos(4.0 * fy - s) + 0.2 * fy;
             double channel[3] = {light * (0.8 + 0.2 * std::sin(3 * fy + s)), light * (0.7 + 0.3 * fx),
                                  light * (0.6 + 0.4 * std::cos(5 * fx * fy + s))};
-            for (int k = 0; k < 3; ++k) { // blue, green, red
-                int v = int(channel[2 - k] * 255) + noise();
+            for (int k = 2; k >= 0; --k) { // blue, green, red
+                int v = int(channel[k] * 255) + noise();
                 row[x * 3 + k] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
             }
         }
     }
+    const std::vector<std::uint8_t> file = test::encodeBmp(side, side, rows);
     writeWhole(path, file.data(), file.size());
     return file.size();
 }

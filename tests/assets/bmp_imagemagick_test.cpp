@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "model/byte_order.h"
-#include "../support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace kes {
 namespace {

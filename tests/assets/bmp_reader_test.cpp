@@ -4,23 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "model/byte_order.h"
-#include "../support/temp_dir.h"
+#include "support/bmp_builder.h"
+#include "support/temp_dir.h"
 #include "largest_allocation.h"
 
 namespace kes {
 namespace {
 
 using ::testing::HasSubstr;
-
-// What a test bitmap looks like in its file.
-struct BmpLayout {
-    int headerSize = 40;
-    int gapBeforePixels = 0; // bytes between the headers and the pixels
-    bool topDown = false;
-    int bitCount = 24;
-    int compression = 0;
-    char signature[2] = {'B', 'M'};
-};
+using test::BmpLayout;
+using test::encodeBmp;
 
 // The colour a test picture has at column x of stored row y.
 std::array<std::uint8_t, 3> testColour(int x, int y)
@@ -31,43 +24,15 @@ std::array<std::uint8_t, 3> testColour(int x, int y)
 
 // A BMP of width x height pixels whose stored row y (first row in the file is
 // y = 0) holds testColour(x, y) in red, green, blue; padding bytes are 0xEE.
-std::vector<std::uint8_t> makeBmp(int width, int height, const BmpLayout& layout = {})
+std::vector<std::uint8_t> makeBmp(int width, int height, BmpLayout layout = {})
 {
-    const int stride = (width * 3 + 3) / 4 * 4;
-    const int offset = 14 + layout.headerSize + layout.gapBeforePixels;
-    std::vector<std::uint8_t> out;
-    ByteAppender put(out);
-    put.u8(static_cast<std::uint8_t>(layout.signature[0]));
-    put.u8(static_cast<std::uint8_t>(layout.signature[1]));
-    put.u32(static_cast<std::uint32_t>(offset + stride * height));
-    put.u32(0);
-    put.u32(static_cast<std::uint32_t>(offset));
-    put.u32(static_cast<std::uint32_t>(layout.headerSize));
-    if (layout.headerSize == 12) {
-        put.i16(static_cast<std::int16_t>(width));
-        put.i16(static_cast<std::int16_t>(height));
-        put.u16(1);
-        put.u16(static_cast<std::uint16_t>(layout.bitCount));
-    } else {
-        put.i32(width);
-        put.i32(layout.topDown ? -height : height);
-        put.u16(1);
-        put.u16(static_cast<std::uint16_t>(layout.bitCount));
-        put.u32(static_cast<std::uint32_t>(layout.compression));
-        out.resize(14 + static_cast<std::size_t>(layout.headerSize), 0);
-    }
-    out.resize(out.size() + static_cast<std::size_t>(layout.gapBeforePixels), 0x77);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            auto c = testColour(x, y);
-            put.u8(c[2]);
-            put.u8(c[1]);
-            put.u8(c[0]);
-        }
-        for (int i = width * 3; i < stride; ++i)
-            put.u8(0xEE);
-    }
-    return out;
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (std::uint8_t v : testColour(x, y))
+                rows.push_back(v);
+    layout.padding = 0xEE;
+    return encodeBmp(width, height, rows, layout);
 }
 
 // The pixels the reader should deliver for makeBmp(width, height) (bottom-up).

@@ -11,7 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "../support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace kes {
 namespace {

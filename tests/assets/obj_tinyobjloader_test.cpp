@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <tiny_obj_loader.h>
 
-#include "../support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "generated_obj.h"
 
 namespace kes {

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "model/project_file.h"
 
 namespace kes {

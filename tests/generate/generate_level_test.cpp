@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "generate/generate_level.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "levelfile/level_reader.h"
 #include "model/number_text.h"
 

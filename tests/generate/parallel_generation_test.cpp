@@ -10,7 +10,7 @@
 #include "generate/generate_level.h"
 #include "generate/ordered_jobs.h"
 #include "levelfile/level_encoding.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "levelfile/level_writer.h"
 
 namespace kes {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "support/expect_status.h"
 #include "levelfile/level_reader.h"
 #include "levelfile/level_writer.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "levelfile/texture_compression.h"
 
 namespace kes {

@@ -13,7 +13,7 @@
 #include "assets/bmp_reader.h"
 #include "assets/largest_allocation.h"
 #include "assets/obj_reader.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "levelfile/level_reader.h"
 #include "model/project_file.h"
 

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "generate/generate_level.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "model/project_file.h"
 
 #ifndef _WIN32

@@ -1,4 +1,4 @@
-// Fixtures for the level file tests: OBJ and BMP files written by the tests
+// Fixtures for the tests of every layer: OBJ and BMP files written by the tests
 // themselves, little-endian byte builders and zlib helpers.
 #pragma once
 
@@ -13,6 +13,7 @@
 
 #include "levelfile/level_format.h"
 #include "model/byte_order.h"
+#include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
 namespace kes::test {
@@ -78,23 +79,7 @@ inline Bytes fixturePixels(int width, int height, unsigned seed = 1)
 // (red, green, blue per pixel).
 inline void writeBmp(const std::string& path, int width, int height, const Bytes& pixels)
 {
-    std::size_t stride = (std::size_t(width) * 3 + 3) / 4 * 4;
-    Bytes file(54 + stride * height, 0);
-    std::uint8_t* b = file.data();
-    b[0] = 'B';
-    b[1] = 'M';
-    putU32(b + 2, static_cast<std::uint32_t>(file.size()));
-    putU32(b + 10, 54);
-    putU32(b + 14, 40);
-    putI32(b + 18, width);
-    putI32(b + 22, height);
-    putU16(b + 26, 1);
-    putU16(b + 28, 24);
-    for (int r = 0; r < height; ++r)
-        for (int i = 0; i < width; ++i)
-            for (int k = 0; k < 3; ++k)
-                b[54 + r * stride + i * 3 + k] = pixels[(std::size_t(r) * width + i) * 3 + (2 - k)];
-    writeFile(path, file);
+    writeFile(path, encodeBmp(width, height, pixels));
 }
 
 // Little-endian byte builders for expected file contents.
