@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "support/level_fixtures.h"
+#include "support/sample_project.h"
 #include "model/project_file.h"
 
 namespace kes {
@@ -50,19 +51,10 @@ CliRun runCli(const std::string& args, const TempDir& dir, const std::string& fo
     return run;
 }
 
-// A project with one textured static layer and one target, in `dir`.
+// The sample project, in `dir`.
 void writeProject(const TempDir& dir, const std::string& obj = "mesh.obj", const std::string& bmp = "tex.bmp")
 {
-    test::writeObj(dir.file("mesh.obj"), test::fixtureTriangles(3));
-    test::writeBmp(dir.file("tex.bmp"), 4, 2, test::fixturePixels(4, 2));
-    LevelProject project;
-    LayerEntry layer;
-    layer.objPath = obj;
-    layer.bmpPath = bmp;
-    layer.draw = 1;
-    project.layers.append(layer);
-    project.targets.append(TargetEntry{1, 2, 3, 0});
-    ASSERT_TRUE(saveProject(project, dir.file("level.kgp")));
+    test::writeSampleProject(dir, obj, bmp);
 }
 
 TEST(Cli, GenerateWritesTheLevelBesideTheProject)
