@@ -1,14 +1,15 @@
 # Fails when a file of the core includes a header of a layer above its own, or
 # any core file includes Qt or the programs on top:
-#   model <- assets <- levelfile <- generate <- cli, app
+#   model <- assets <- levelfile <- generate <- scene <- cli, app
 # Run as: cmake -DSOURCE_DIR=<src> -P layering.cmake
 set(allowed_model model)
 set(allowed_assets model assets)
 set(allowed_levelfile model assets levelfile)
 set(allowed_generate model assets levelfile generate)
+set(allowed_scene model assets levelfile generate scene)
 
 set(problems "")
-foreach(layer model assets levelfile generate)
+foreach(layer model assets levelfile generate scene)
   file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

@@ -1,0 +1,133 @@
+// What the preview draws of a level: its meshes and textures as the readers
+// deliver them, the start and target markers, and the boxes and arrows that
+// show the layers' motion fields. Plain data, built by buildScene.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "assets/reader_warning.h"
+
+namespace kes {
+
+struct ScenePoint {
+    float x = 0, y = 0, z = 0;
+    bool operator==(const ScenePoint&) const = default;
+};
+
+// An axis-aligned box; empty until something is added.
+struct SceneBox {
+    ScenePoint min{};
+    ScenePoint max{};
+    bool empty = true;
+
+    void add(const ScenePoint& p);
+    void addBox(const SceneBox& box);
+    ScenePoint centre() const;
+    // The length of the diagonal; 0 for an empty box.
+    float diagonal() const;
+    // The box moved by `offset`.
+    SceneBox moved(const ScenePoint& offset) const;
+    bool operator==(const SceneBox&) const = default;
+};
+
+// One corner of a triangle as it is drawn: position and texture coordinates.
+struct SceneVertex {
+    float x, y, z;
+    float u, v;
+};
+
+// One mesh file read by the OBJ reader: three vertices per triangle, in the
+// reader's face order and corner order.
+struct SceneMeshFrame {
+    std::vector<SceneVertex> vertices;
+    SceneBox bounds;
+    std::vector<ReaderWarning> warnings;
+    std::size_t triangleCount() const { return vertices.size() / 3; }
+};
+
+// One texture as the BMP reader delivers it: width x height pixels of red,
+// green, blue bytes, rows in the file's order (the bottom row first for an
+// ordinary bitmap), which is the row order texture coordinates count from.
+struct SceneTexture {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+struct SceneLayer {
+    // "layer 3 ('rock.obj')", as generation names it.
+    std::string name;
+    std::int32_t kind = 0;   // LayerKind as stored; other values draw as Static
+    bool draw = false;       // drawn and textured; otherwise collision-only
+    bool collision = false;
+    // The mesh frames in frame order (one unless the kind is animated). Empty
+    // while loading, when a mesh could not be read, or for an animated layer
+    // with no frames.
+    std::vector<std::shared_ptr<const SceneMeshFrame>> frames;
+    // The texture of a drawn layer; null when it is not drawn, not yet read,
+    // or could not be read.
+    std::shared_ptr<const SceneTexture> texture;
+    // Some of its files are still being read.
+    bool loading = false;
+    // Every frame's bounds together; empty without frames.
+    SceneBox bounds;
+
+    // Moving and Trigger layers: how far the layer goes, speed x frames.
+    bool hasDisplacement = false;
+    ScenePoint displacement{};
+    // Vibrating layers: the room the layer shakes in, its bounds grown by
+    // the vibration width on every side.
+    bool hasVibration = false;
+    SceneBox vibrationBox;
+    // Trigger and Animated-Trigger layers: the area spanned by the typed
+    // corners.
+    bool hasTriggerArea = false;
+    SceneBox triggerArea;
+};
+
+struct SceneTarget {
+    ScenePoint position{};
+    std::int32_t kind = 0; // TargetKind as stored: 0 goal (green), 1 brake (red)
+};
+
+// Something that kept a layer, or all of the level, from being shown.
+struct SceneProblem {
+    int layer = -1; // 0-based layer index; -1 for the level's settings
+    std::string reason;
+};
+
+struct Scene {
+    // The background colour as typed (red, green, blue from 0 to 1);
+    // black when the text does not hold three numbers.
+    std::array<float, 3> background{};
+    // The start position and rotation (degrees about x, y and z); hasStart
+    // is false when the text does not hold six numbers.
+    bool hasStart = false;
+    ScenePoint start{};
+    ScenePoint startRotation{};
+    std::vector<SceneLayer> layers;
+    std::vector<SceneTarget> targets;
+    std::vector<SceneProblem> problems;
+    // Everything above together, the displaced layers at their end
+    // positions included; never empty (a unit box round the origin at least).
+    SceneBox bounds;
+
+    // The longest animation, in frames (at least 1).
+    int frameCount() const;
+    // The number of layers still waiting for files.
+    int loadingLayers() const;
+    std::vector<ReaderWarning> warnings() const;
+};
+
+// The size of the start and target markers for a scene of these bounds.
+float markerSize(const SceneBox& bounds);
+
+// The direction the start rotation faces: +z turned by the rotation (about
+// x, then y, then z).
+ScenePoint startDirection(const ScenePoint& rotationDegrees);
+
+} // namespace kes

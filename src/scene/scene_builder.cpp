@@ -1,0 +1,297 @@
+#include "scene/scene_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <set>
+#include <thread>
+
+#include "assets/bmp_reader.h"
+#include "assets/obj_reader.h"
+#include "generate/generate_level.h"
+#include "generate/layer_plan.h"
+#include "levelfile/layer_descriptor.h"
+#include "model/number_text.h"
+
+namespace kes {
+namespace {
+
+// One file of the scene, read once however many layers name it.
+struct FileJob {
+    std::string path;
+    bool mesh = true;
+    std::optional<FileStamp> stamp;
+    // The outcome.
+    std::shared_ptr<const SceneMeshFrame> meshFrame;
+    std::shared_ptr<const SceneTexture> texture;
+    Status status = Status::success();
+    bool done = false;
+};
+
+std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::vector<ReaderWarning>&& warnings)
+{
+    auto frame = std::make_shared<SceneMeshFrame>();
+    frame->vertices.reserve(mesh.faces.size() * 3);
+    for (const MeshFace& face : mesh.faces) {
+        for (int corner = 0; corner < 3; ++corner) {
+            const Vec3& p = face.position[static_cast<std::size_t>(corner)];
+            const Vec2& t = face.uv[static_cast<std::size_t>(corner)];
+            frame->vertices.push_back({p.x, p.y, p.z, t.u, t.v});
+            frame->bounds.add(ScenePoint{p.x, p.y, p.z});
+        }
+    }
+    frame->warnings = std::move(warnings);
+    return frame;
+}
+
+void readFile(FileJob& job)
+{
+    try {
+        if (job.mesh) {
+            MeshTriangles mesh;
+            std::vector<ReaderWarning> warnings;
+            job.status = loadObjMesh(job.path, mesh, &warnings);
+            if (job.status)
+                job.meshFrame = meshFrameFrom(std::move(mesh), std::move(warnings));
+        } else {
+            BitmapImage image;
+            job.status = loadBitmap(job.path, image);
+            if (job.status) {
+                auto texture = std::make_shared<SceneTexture>();
+                texture->width = image.width;
+                texture->height = image.height;
+                texture->pixels = std::move(image.pixels);
+                job.texture = std::move(texture);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        job.status = Status::failure(std::string("not enough memory to read ") + (job.mesh ? "mesh" : "texture")
+                                     + " file '" + job.path + "'");
+    }
+    job.done = true;
+}
+
+// Reads the jobs not yet done, on up to `threads` threads.
+void readFiles(std::vector<FileJob*>& jobs, const SceneBuildOptions& options)
+{
+    if (jobs.empty())
+        return;
+    GenerationOptions generation;
+    generation.threads = options.threads;
+    const int threads = std::min<int>(generationThreadCount(generation), static_cast<int>(jobs.size()));
+    std::atomic<std::size_t> next{0};
+    std::mutex progressMutex;
+    int done = 0;
+    const int total = static_cast<int>(jobs.size());
+    auto work = [&] {
+        for (;;) {
+            if (options.cancelled && options.cancelled->load())
+                return;
+            const std::size_t index = next.fetch_add(1);
+            if (index >= jobs.size())
+                return;
+            FileJob& job = *jobs[index];
+            readFile(job);
+            if (job.status && job.stamp && options.cache) {
+                options.cache->countRead();
+                if (job.mesh)
+                    options.cache->keepMesh(job.path, *job.stamp, job.meshFrame);
+                else
+                    options.cache->keepTexture(job.path, *job.stamp, job.texture);
+            }
+            if (options.progress) {
+                std::lock_guard lock(progressMutex);
+                options.progress(++done, total);
+            }
+        }
+    };
+    if (threads <= 1) {
+        work();
+        return;
+    }
+    std::vector<std::thread> workers;
+    for (int i = 0; i < threads; ++i)
+        workers.emplace_back(work);
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+SceneBox boxSpanning(const std::array<float, 6>& typed)
+{
+    SceneBox box;
+    box.add(ScenePoint{typed[0], typed[2], typed[4]});
+    box.add(ScenePoint{typed[1], typed[3], typed[5]});
+    return box;
+}
+
+std::vector<LayerPlan> planLayers(const SceneRequest& request)
+{
+    std::vector<LayerPlan> plans;
+    plans.reserve(request.layers.size());
+    for (std::size_t i = 0; i < request.layers.size(); ++i)
+        plans.push_back(planLayer(static_cast<int>(i), request.layers[i], request.baseFolder));
+    return plans;
+}
+
+} // namespace
+
+SceneRequest sceneRequestFor(const LevelProject& project, const std::string& baseFolder)
+{
+    SceneRequest request;
+    request.settings = project.settings;
+    for (int i = 0; i < project.layers.count(); ++i)
+        request.layers.push_back(project.layers.at(i));
+    for (int i = 0; i < project.targets.count(); ++i)
+        request.targets.push_back(project.targets.at(i));
+    request.baseFolder = baseFolder;
+    return request;
+}
+
+std::vector<std::string> sceneFiles(const SceneRequest& request)
+{
+    std::vector<std::string> files;
+    for (const LayerPlan& plan : planLayers(request)) {
+        for (int f = 1; f <= plan.descriptor.frameCount; ++f)
+            files.push_back(frameMeshPath(plan.objPath, plan.descriptor.frameCount, f));
+        if (plan.texturePath)
+            files.push_back(*plan.texturePath);
+    }
+    return files;
+}
+
+Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
+{
+    Scene scene;
+    const LevelSettings& settings = request.settings;
+    if (holdsNumbers(settings.backgroundColor, 3))
+        scene.background = parseNumbers3(settings.backgroundColor);
+    if (holdsNumbers(settings.startPosition, 6)) {
+        const std::array<float, 6> start = parseNumbers6(settings.startPosition);
+        scene.hasStart = true;
+        scene.start = {start[0], start[1], start[2]};
+        scene.startRotation = {start[3], start[4], start[5]};
+    }
+    for (const TargetEntry& target : request.targets)
+        scene.targets.push_back({{target.x, target.y, target.z}, target.kind});
+
+    // Every file once, from the cache when it holds the file as it is now.
+    const std::vector<LayerPlan> plans = planLayers(request);
+    std::map<std::pair<std::string, bool>, FileJob> files;
+    for (const LayerPlan& plan : plans) {
+        for (int f = 1; f <= plan.descriptor.frameCount; ++f)
+            files[{frameMeshPath(plan.objPath, plan.descriptor.frameCount, f), true}];
+        if (plan.texturePath)
+            files[{*plan.texturePath, false}];
+    }
+    std::vector<FileJob*> toRead;
+    std::set<std::string> paths;
+    for (auto& [key, job] : files) {
+        job.path = key.first;
+        job.mesh = key.second;
+        paths.insert(job.path);
+        if (options.cache) {
+            job.stamp = stampFile(job.path);
+            if (job.stamp) {
+                if (job.mesh)
+                    job.meshFrame = options.cache->mesh(job.path, *job.stamp);
+                else
+                    job.texture = options.cache->texture(job.path, *job.stamp);
+                job.done = job.meshFrame || job.texture;
+            }
+        }
+        if (!job.done)
+            toRead.push_back(&job);
+    }
+    if (!options.cachedOnly)
+        readFiles(toRead, options);
+    if (options.cache && !options.cachedOnly && !(options.cancelled && options.cancelled->load()))
+        options.cache->keepOnly(paths);
+
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        const LayerPlan& plan = plans[i];
+        const LayerEntry& entry = request.layers[i];
+        SceneLayer layer;
+        layer.name = plan.name;
+        layer.kind = entry.kind;
+        layer.draw = entry.draw != 0;
+        layer.collision = entry.collision != 0;
+        auto problem = [&](const Status& status) {
+            scene.problems.push_back({static_cast<int>(i), plan.name + ": " + status.reason()});
+        };
+        // Like generation, a layer reports its texture before its meshes.
+        if (plan.texturePath) {
+            const FileJob& job = files.at({*plan.texturePath, false});
+            if (!job.done)
+                layer.loading = true;
+            else if (!job.status)
+                problem(job.status);
+            else
+                layer.texture = job.texture;
+        }
+        for (int f = 1; f <= plan.descriptor.frameCount; ++f) {
+            const FileJob& job = files.at({frameMeshPath(plan.objPath, plan.descriptor.frameCount, f), true});
+            if (!job.done) {
+                layer.loading = true;
+            } else if (!job.status) {
+                problem(job.status);
+                layer.frames.clear();
+                break;
+            } else {
+                layer.frames.push_back(job.meshFrame);
+                layer.bounds.addBox(job.meshFrame->bounds);
+            }
+        }
+        if (layer.loading)
+            layer.frames.clear();
+
+        const LayerKind kind = plan.descriptor.kind;
+        if (kind == LayerKind::Moving || kind == LayerKind::Trigger) {
+            layer.hasDisplacement = true;
+            const float frames = static_cast<float>(entry.frames);
+            layer.displacement = {entry.speed[0] * frames, entry.speed[1] * frames, entry.speed[2] * frames};
+        }
+        if (kind == LayerKind::Vibrating && !layer.bounds.empty) {
+            layer.hasVibration = true;
+            const ScenePoint width{std::fabs(entry.vibration[0]), std::fabs(entry.vibration[1]),
+                                   std::fabs(entry.vibration[2])};
+            layer.vibrationBox = layer.bounds;
+            layer.vibrationBox.add(ScenePoint{layer.bounds.min.x - width.x, layer.bounds.min.y - width.y,
+                                    layer.bounds.min.z - width.z});
+            layer.vibrationBox.add(ScenePoint{layer.bounds.max.x + width.x, layer.bounds.max.y + width.y,
+                                    layer.bounds.max.z + width.z});
+        }
+        if (kind == LayerKind::Trigger || kind == LayerKind::AnimatedTrigger) {
+            layer.hasTriggerArea = true;
+            layer.triggerArea = boxSpanning(triggerAreaToTypedOrder(entry.triggerArea));
+        }
+        scene.layers.push_back(std::move(layer));
+    }
+
+    for (const SceneLayer& layer : scene.layers) {
+        scene.bounds.addBox(layer.bounds);
+        if (layer.hasDisplacement)
+            scene.bounds.addBox(layer.bounds.moved(layer.displacement));
+        if (layer.hasVibration)
+            scene.bounds.addBox(layer.vibrationBox);
+        if (layer.hasTriggerArea)
+            scene.bounds.addBox(layer.triggerArea);
+    }
+    for (const SceneTarget& target : scene.targets)
+        scene.bounds.add(target.position);
+    if (scene.hasStart)
+        scene.bounds.add(scene.start);
+    if (scene.bounds.empty || scene.bounds.diagonal() == 0 || !std::isfinite(scene.bounds.diagonal())) {
+        const ScenePoint c = scene.bounds.empty || !std::isfinite(scene.bounds.diagonal())
+                                 ? ScenePoint{} : scene.bounds.centre();
+        scene.bounds = {};
+        scene.bounds.add(ScenePoint{c.x - 1, c.y - 1, c.z - 1});
+        scene.bounds.add(ScenePoint{c.x + 1, c.y + 1, c.z + 1});
+    }
+    return scene;
+}
+
+} // namespace kes

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "levelfile/level_fixtures.h"
+#include "model/level_model.h"
+#include "scene/scene_builder.h"
+
+namespace kes {
+namespace {
+
+using test::TempDir;
+
+LayerEntry layerEntry(const std::string& obj, LayerKind kind, const std::string& bmp = {}, int frames = 0)
+{
+    LayerEntry entry;
+    entry.objPath = obj;
+    entry.bmpPath = bmp;
+    entry.kind = static_cast<std::int32_t>(kind);
+    entry.frames = frames;
+    entry.draw = bmp.empty() ? 0 : 1;
+    entry.collision = 1;
+    return entry;
+}
+
+SceneRequest requestWith(std::vector<LayerEntry> layers, const std::string& baseFolder)
+{
+    SceneRequest request;
+    request.layers = std::move(layers);
+    request.baseFolder = baseFolder;
+    return request;
+}
+
+TEST(SceneSettings, BackgroundStartAndTargetsComeFromTheTexts)
+{
+    struct Case {
+        const char* background;
+        const char* start;
+        std::array<float, 3> colour;
+        bool hasStart;
+        ScenePoint position;
+        ScenePoint rotation;
+    };
+    const Case cases[] = {
+        {"0.4000,0.6000,0.9000", "1,2,3,10,20,30", {0.4f, 0.6f, 0.9f}, true, {1, 2, 3}, {10, 20, 30}},
+        {"1,0.5", "1,2,3,4,5", {0, 0, 0}, false, {}, {}},                      // too few numbers
+        {"0.1, 0.2, 0.3 and more", "0,1,-15,0.0,0.0,0.0", {0.1f, 0.2f, 0.3f}, true, {0, 1, -15}, {}},
+        {"", "1 ,2,3,4,5,6", {0, 0, 0}, false, {}, {}},                         // blank before a comma
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.background) + " / " + c.start);
+        SceneRequest request;
+        request.settings.backgroundColor = c.background;
+        request.settings.startPosition = c.start;
+        request.targets = {{1, 2, 3, 0}, {-4, 5, 6, 1}};
+        const Scene scene = buildScene(request);
+        EXPECT_EQ(scene.background, c.colour);
+        EXPECT_EQ(scene.hasStart, c.hasStart);
+        if (c.hasStart) {
+            EXPECT_EQ(scene.start, c.position);
+            EXPECT_EQ(scene.startRotation, c.rotation);
+        }
+        ASSERT_EQ(scene.targets.size(), 2u);
+        EXPECT_EQ(scene.targets[1].position, (ScenePoint{-4, 5, 6}));
+        EXPECT_EQ(scene.targets[1].kind, 1);
+        EXPECT_TRUE(scene.problems.empty());
+        EXPECT_FALSE(scene.bounds.empty);
+    }
+}
+
+TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
+{
+    TempDir dir;
+    // One triangle spanning (0,0,0) to (2,1,0).
+    test::writeObj(dir.file("tri.obj"), {{{{{0, 0, 0, 0, 0}, {2, 0, 0, 1, 0}, {2, 1, 0, 1, 1}}}}});
+    struct Case {
+        LayerKind kind;
+        std::array<float, 3> speed;
+        int frames;
+        std::array<float, 3> vibration;
+        std::array<float, 6> typedArea; // x1,x2,y1,y2,z1,z2
+        bool displaced;
+        ScenePoint displacement;
+        bool vibrates;
+        SceneBox vibrationBox;
+        bool triggered;
+        SceneBox area;
+    };
+    auto box = [](ScenePoint a, ScenePoint b) {
+        SceneBox result;
+        result.add(a);
+        result.add(b);
+        return result;
+    };
+    const std::array<float, 6> area{5, -1, 0, 4, 2, 3};
+    const Case cases[] = {
+        {LayerKind::Static, {1, 1, 1}, 10, {1, 1, 1}, area, false, {}, false, {}, false, {}},
+        {LayerKind::Moving, {0, 0.05f, 0.5f}, 100, {}, area, true, {0, 5, 50}, false, {}, false, {}},
+        {LayerKind::Vibrating, {0.5f, 0, 0}, 0, {0.25f, -1, 0}, area, false, {}, true,
+         box({-0.25f, -1, 0}, {2.25f, 2, 0}), false, {}},
+        {LayerKind::Trigger, {0, 0.1f, 0}, 40, {}, area, true, {0, 4, 0}, false, {}, true,
+         box({-1, 0, 2}, {5, 4, 3})},
+        {LayerKind::AnimatedTrigger, {1, 1, 1}, 1, {}, area, false, {}, false, {}, true, box({-1, 0, 2}, {5, 4, 3})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        LayerEntry entry = layerEntry("tri.obj", c.kind, {}, c.frames);
+        entry.speed = c.speed;
+        entry.vibration = c.vibration;
+        entry.triggerArea = triggerAreaFromTypedOrder(c.typedArea);
+        const Scene scene = buildScene(requestWith({entry}, dir.path().string()));
+        ASSERT_EQ(scene.layers.size(), 1u);
+        const SceneLayer& layer = scene.layers[0];
+        EXPECT_TRUE(scene.problems.empty()) << scene.problems[0].reason;
+        ASSERT_EQ(layer.frames.size(), 1u);
+        EXPECT_EQ(layer.bounds, box({0, 0, 0}, {2, 1, 0}));
+        EXPECT_EQ(layer.hasDisplacement, c.displaced);
+        if (c.displaced) {
+            EXPECT_NEAR(layer.displacement.x, c.displacement.x, 1e-4);
+            EXPECT_NEAR(layer.displacement.y, c.displacement.y, 1e-4);
+            EXPECT_NEAR(layer.displacement.z, c.displacement.z, 1e-4);
+            // The end position belongs to what "Frame all" shows.
+            EXPECT_GE(scene.bounds.max.y, 1 + c.displacement.y - 1e-4);
+        }
+        EXPECT_EQ(layer.hasVibration, c.vibrates);
+        if (c.vibrates) {
+            EXPECT_EQ(layer.vibrationBox, c.vibrationBox);
+        }
+        EXPECT_EQ(layer.hasTriggerArea, c.triggered);
+        if (c.triggered) {
+            EXPECT_EQ(layer.triggerArea, c.area);
+        }
+    }
+}
+
+TEST(SceneLayers, MeshesAndTexturesAreWhatTheReadersDeliver)
+{
+    TempDir dir;
+    // A quad face: the reader keeps its first triangle only.
+    test::writeFile(dir.file("quad.obj"), "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0.25 0.75\nvt 1 0\n"
+                                          "f 1/1 2/2 3/1 4/2\n");
+    // Two rows: the first in the file (the bottom one) red, the second blue.
+    test::writeBmp(dir.file("tex.bmp"), 2, 2, {255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255});
+    const Scene scene = buildScene(requestWith({layerEntry("quad.obj", LayerKind::Static, "tex.bmp")},
+                                               dir.path().string()));
+    ASSERT_EQ(scene.layers.size(), 1u);
+    const SceneLayer& layer = scene.layers[0];
+    ASSERT_EQ(layer.frames.size(), 1u);
+    const auto& v = layer.frames[0]->vertices;
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[2].x, 1);
+    EXPECT_EQ(v[2].y, 1);
+    EXPECT_EQ(v[0].u, 0.25f); // not flipped
+    EXPECT_EQ(v[0].v, 0.75f);
+    ASSERT_TRUE(layer.texture);
+    EXPECT_EQ(layer.texture->width, 2);
+    EXPECT_EQ(layer.texture->pixels[0], 255); // first row as stored: red
+    EXPECT_EQ(layer.texture->pixels[8], 255); // second row: blue
+    EXPECT_TRUE(layer.draw);
+    EXPECT_EQ(layer.name, "layer 1 ('quad.obj')");
+}
+
+TEST(SceneLayers, AnimatedLayersReadTheirNumberedFrameFiles)
+{
+    TempDir dir;
+    for (int f = 1; f <= 3; ++f)
+        test::writeObj(dir.file("wave_00000" + std::to_string(f) + ".obj"), test::fixtureTriangles(f));
+    test::writeObj(dir.file("still.obj"), test::fixtureTriangles(5));
+    struct Case {
+        const char* obj;
+        LayerKind kind;
+        int frames;
+        std::vector<std::size_t> triangles; // per frame
+        bool problem;
+    };
+    const Case cases[] = {
+        {"wave.obj", LayerKind::Animated, 3, {1, 2, 3}, false},
+        {"wave.obj", LayerKind::AnimatedTrigger, 2, {1, 2}, false},
+        {"still.obj", LayerKind::Animated, 1, {5}, false},     // one frame: the file itself
+        {"still.obj", LayerKind::Moving, 3, {5}, false},       // not animated: one frame
+        {"wave.obj", LayerKind::Animated, 0, {}, false},       // no frames, nothing to read
+        {"wave.obj", LayerKind::Animated, 4, {}, true},        // frame 4 is missing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.obj) + " " + std::to_string(c.frames));
+        const Scene scene = buildScene(requestWith({layerEntry(c.obj, c.kind, {}, c.frames)}, dir.path().string()));
+        const SceneLayer& layer = scene.layers.at(0);
+        ASSERT_EQ(layer.frames.size(), c.triangles.size());
+        for (std::size_t f = 0; f < c.triangles.size(); ++f)
+            EXPECT_EQ(layer.frames[f]->triangleCount(), c.triangles[f]);
+        ASSERT_EQ(scene.problems.size(), c.problem ? 1u : 0u);
+        if (c.problem) {
+            EXPECT_EQ(scene.problems[0].layer, 0);
+            EXPECT_NE(scene.problems[0].reason.find("wave_000004.obj"), std::string::npos) << scene.problems[0].reason;
+        }
+        EXPECT_EQ(scene.frameCount(), std::max<int>(1, static_cast<int>(c.triangles.size())));
+    }
+}
+
+TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
+{
+    TempDir dir;
+    test::writeObj(dir.file("good.obj"), test::fixtureTriangles(2));
+    test::writeBmp(dir.file("good.bmp"), 1, 1, {1, 2, 3});
+    test::writeFile(dir.file("bad.bmp"), "BM not a bitmap");
+    struct Case {
+        LayerEntry entry;
+        const char* problem; // part of the reason; empty for none
+        bool hasMesh;
+        bool hasTexture;
+    };
+    LayerEntry notDrawn = layerEntry("good.obj", LayerKind::Static);
+    notDrawn.bmpPath = "missing.bmp"; // never opened: the layer is not drawn
+    LayerEntry drawnWithoutPath = layerEntry("good.obj", LayerKind::Static, "x");
+    drawnWithoutPath.bmpPath = "";
+    const Case cases[] = {
+        {layerEntry("missing.obj", LayerKind::Static, "good.bmp"), "layer 1 ('missing.obj'): cannot read mesh file",
+         false, true},
+        {layerEntry("good.obj", LayerKind::Static, "missing.bmp"), "cannot read texture file", true, false},
+        {layerEntry("good.obj", LayerKind::Static, "bad.bmp"), "bad.bmp", true, false},
+        {notDrawn, "", true, false},
+        {drawnWithoutPath, "cannot read texture file", true, false},
+        {layerEntry(dir.path().string(), LayerKind::Static), "cannot read mesh file", false, false}, // a folder
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry.objPath + " " + c.entry.bmpPath);
+        // The good layer after the faulty one is still shown.
+        const Scene scene = buildScene(requestWith({c.entry, layerEntry("good.obj", LayerKind::Static, "good.bmp")},
+                                                   dir.path().string()));
+        ASSERT_EQ(scene.layers.size(), 2u);
+        EXPECT_EQ(!scene.layers[0].frames.empty(), c.hasMesh);
+        EXPECT_EQ(scene.layers[0].texture != nullptr, c.hasTexture);
+        EXPECT_EQ(scene.layers[1].frames.size(), 1u);
+        if (c.problem[0] == '\0') {
+            EXPECT_TRUE(scene.problems.empty());
+        } else {
+            ASSERT_EQ(scene.problems.size(), 1u);
+            EXPECT_EQ(scene.problems[0].layer, 0);
+            EXPECT_NE(scene.problems[0].reason.find(c.problem), std::string::npos) << scene.problems[0].reason;
+        }
+    }
+}
+
+TEST(SceneLayers, PathsResolveLikeGeneration)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "meshes");
+    test::writeObj(dir.file("meshes/a.obj"), test::fixtureTriangles(1));
+    LayerEntry relative = layerEntry("meshes/a.obj", LayerKind::Static);
+    LayerEntry absolute = layerEntry(dir.file("meshes/a.obj"), LayerKind::Static);
+    const Scene fromProjectFolder = buildScene(requestWith({relative, absolute}, dir.path().string()));
+    EXPECT_TRUE(fromProjectFolder.problems.empty());
+    EXPECT_EQ(sceneFiles(requestWith({relative}, dir.path().string())),
+              std::vector<std::string>{dir.file("meshes/a.obj")});
+    // Without a project folder a relative path is taken from the current one.
+    const Scene fromCurrentFolder = buildScene(requestWith({relative, absolute}, ""));
+    ASSERT_EQ(fromCurrentFolder.problems.size(), 1u);
+    EXPECT_EQ(fromCurrentFolder.problems[0].layer, 0);
+}
+
+TEST(SceneMarkers, StartDirectionTurnsPlusZ)
+{
+    struct Case {
+        ScenePoint rotation;
+        ScenePoint direction;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, {0, 0, 1}},
+        {{0, 90, 0}, {1, 0, 0}},
+        {{0, 180, 0}, {0, 0, -1}},
+        {{90, 0, 0}, {0, -1, 0}},
+        {{0, 0, 90}, {0, 0, 1}}, // rolling keeps the direction
+    };
+    for (const Case& c : cases) {
+        const ScenePoint d = startDirection(c.rotation);
+        EXPECT_NEAR(d.x, c.direction.x, 1e-5);
+        EXPECT_NEAR(d.y, c.direction.y, 1e-5);
+        EXPECT_NEAR(d.z, c.direction.z, 1e-5);
+    }
+}
+
+} // namespace
+} // namespace kes
