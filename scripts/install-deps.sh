@@ -7,14 +7,12 @@ packages=(
   g++ cmake ninja-build pkg-config
   zlib1g-dev libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev
+  qt6-base-dev libqt6opengl6-dev
+  xvfb xauth libgl1-mesa-dri
   locales imagemagick libtinyobjloader-dev
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
   libbenchmark-dev
 )
-if [ "${1:-}" = "--with-screenshot" ]; then
-  packages+=(xvfb xauth)
-fi
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -12,6 +12,8 @@
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
+#include "app/preview/preview_dock.h"
+#include "app/preview/preview_pane.h"
 #include "model/number_text.h"
 
 namespace kes::editor {
@@ -27,7 +29,17 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
 
     const DialogUnits units = DialogUnits::forFont(font());
     controls_ = buildDialogControls(*this, dialogControls(), units, [this](int id) { command(id); });
-    setFixedSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight));
+    // The form keeps its size; the preview beside it takes the rest.
+    preview_ = new PreviewPane([this] {
+        const LayerForm layer = layerForm();
+        const TargetForm target = targetForm();
+        return previewContentFor(currentProject(), projectFolder_, selectedRow(kLayerList), selectedRow(kTargetList),
+                                 layerFormIsValid(layer) ? std::optional(layerEntryFromForm(layer)) : std::nullopt,
+                                 targetFormIsValid(target) ? std::optional(targetEntryFromForm(target)) : std::nullopt);
+    }, this);
+    dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
+    connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { list(kLayerList)->setCurrentRow(row); });
+    connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { list(kTargetList)->setCurrentRow(row); });
 
     auto* layerKinds = controlAs<QComboBox>(kLayerKind);
     for (int kind = 0; kind < kLayerKindCount; ++kind)
@@ -42,6 +54,7 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     if (!startupProjectPath.empty())
         loadProject(startupProjectPath);
     updateControlStates();
+    preview_->contentChanged();
     control(kQuit)->setFocus();
 }
 
@@ -99,6 +112,8 @@ void MainDialog::command(int id)
     if (destroying_ || generating_)
         return;
     updateControlStates();
+    if (preview_)
+        preview_->contentChanged(); // shown once the command is done
     switch (id) {
     case kQuit:
         quit();

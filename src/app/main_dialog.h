@@ -25,6 +25,7 @@ class QListWidget;
 namespace kes::editor {
 
 class GenerationProgressDialog;
+class PreviewPane;
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -56,6 +57,9 @@ public:
     // The dialog that "Generate Level..." shows while a long generation
     // runs; hidden otherwise.
     GenerationProgressDialog* generationProgress() const { return progress_; }
+
+    // The 3D preview of the level beside the form.
+    PreviewPane* preview() const { return preview_; }
 
 protected:
     // Escape and the close box end the program like "Quit" (but not while
@@ -116,6 +120,7 @@ private:
     TargetTable targets_;
     std::string projectFolder_;
     GenerationProgressDialog* progress_;
+    PreviewPane* preview_ = nullptr;
     bool destroying_ = false;
     bool generating_ = false; // no command runs meanwhile
 };

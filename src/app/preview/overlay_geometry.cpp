@@ -1,0 +1,141 @@
+#include "app/preview/overlay_geometry.h"
+
+#include <array>
+#include <cmath>
+
+namespace kes::editor {
+namespace {
+
+using P = ScenePoint;
+
+P add(const P& a, const P& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+P scale(const P& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+P cross(const P& a, const P& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+P normalised(const P& a)
+{
+    const float length = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+    return length > 0 ? scale(a, 1 / length) : P{0, 0, 1};
+}
+
+void put(std::vector<OverlayVertex>& out, const P& p, const float* c)
+{
+    out.push_back({p.x, p.y, p.z, c[0], c[1], c[2], c[3]});
+}
+
+std::array<P, 8> corners(const SceneBox& box)
+{
+    std::array<P, 8> c;
+    for (int i = 0; i < 8; ++i)
+        c[static_cast<std::size_t>(i)] = {(i & 1) ? box.max.x : box.min.x, (i & 2) ? box.max.y : box.min.y,
+                                          (i & 4) ? box.max.z : box.min.z};
+    return c;
+}
+
+void boxEdges(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
+{
+    if (box.empty)
+        return;
+    const auto c = corners(box);
+    static constexpr int kEdges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
+                                          {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+    for (const auto& e : kEdges) {
+        put(out, c[static_cast<std::size_t>(e[0])], colour);
+        put(out, c[static_cast<std::size_t>(e[1])], colour);
+    }
+}
+
+void boxFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
+{
+    if (box.empty)
+        return;
+    const auto c = corners(box);
+    static constexpr int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                         {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+    for (const auto& f : kFaces)
+        for (int k : {0, 1, 2, 0, 2, 3})
+            put(out, c[static_cast<std::size_t>(f[k])], colour);
+}
+
+SceneBox cubeAround(const P& centre, float half)
+{
+    SceneBox box;
+    box.add(P{centre.x - half, centre.y - half, centre.z - half});
+    box.add(P{centre.x + half, centre.y + half, centre.z + half});
+    return box;
+}
+
+void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float head, const float* colour)
+{
+    put(out, from, colour);
+    put(out, to, colour);
+    const P d = normalised({to.x - from.x, to.y - from.y, to.z - from.z});
+    P side = cross(d, {0, 1, 0});
+    if (side.x * side.x + side.y * side.y + side.z * side.z < 1e-6f)
+        side = cross(d, {1, 0, 0});
+    side = normalised(side);
+    const P up = normalised(cross(side, d));
+    for (const P& s : {side, scale(side, -1), up, scale(up, -1)}) {
+        put(out, to, colour);
+        put(out, add(to, add(scale(d, -head), scale(s, head * 0.5f))), colour);
+    }
+}
+
+// A pyramid pointing along the start direction, with a white tick for "up".
+void startMarker(OverlayGeometry& out, const Scene& scene, float size)
+{
+    const P forward = startDirection(scene.startRotation);
+    const P up = rotateByStart(scene.startRotation, {0, 1, 0});
+    const P side = rotateByStart(scene.startRotation, {1, 0, 0});
+    const P tip = add(scene.start, scale(forward, size * 3));
+    const P base = add(scene.start, scale(forward, -size));
+    const P b[4] = {add(base, add(scale(up, size), scale(side, size))), add(base, add(scale(up, size), scale(side, -size))),
+                    add(base, add(scale(up, -size), scale(side, -size))), add(base, add(scale(up, -size), scale(side, size)))};
+    for (int i = 0; i < 4; ++i) {
+        put(out.solids, b[i], overlay_colour::kStart);
+        put(out.solids, b[(i + 1) % 4], overlay_colour::kStart);
+        put(out.solids, tip, overlay_colour::kStart);
+    }
+    for (int k : {0, 1, 2, 0, 2, 3})
+        put(out.solids, b[k], overlay_colour::kStart);
+    put(out.lines, scene.start, overlay_colour::kStartUp);
+    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStartUp);
+}
+
+} // namespace
+
+OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection)
+{
+    OverlayGeometry out;
+    const float size = markerSize(scene.bounds);
+    if (scene.hasStart)
+        startMarker(out, scene, size);
+    for (std::size_t i = 0; i < scene.targets.size(); ++i) {
+        const SceneTarget& target = scene.targets[i];
+        const float* colour = target.kind == 0   ? overlay_colour::kGoal
+                              : target.kind == 1 ? overlay_colour::kBrake
+                                                 : overlay_colour::kOtherTarget;
+        boxFaces(out.solids, cubeAround(target.position, size), colour);
+        if (static_cast<int>(i) == selection.target)
+            boxEdges(out.lines, cubeAround(target.position, size * 1.6f), overlay_colour::kSelection);
+    }
+    for (std::size_t i = 0; i < scene.layers.size(); ++i) {
+        const SceneLayer& layer = scene.layers[i];
+        if (layer.hasTriggerArea) {
+            boxFaces(out.translucent, layer.triggerArea, overlay_colour::kTriggerFill);
+            boxEdges(out.lines, layer.triggerArea, overlay_colour::kTriggerEdge);
+        }
+        if (layer.hasVibration)
+            boxEdges(out.lines, layer.vibrationBox, overlay_colour::kVibration);
+        if (layer.hasDisplacement && !layer.bounds.empty) {
+            const P from = layer.bounds.centre();
+            const P to = add(from, layer.displacement);
+            if (from != to)
+                arrow(out.lines, from, to, size * 1.5f, overlay_colour::kDisplacement);
+        }
+        if (static_cast<int>(i) == selection.layer)
+            boxEdges(out.lines, layer.bounds, overlay_colour::kSelection);
+    }
+    return out;
+}
+
+} // namespace kes::editor

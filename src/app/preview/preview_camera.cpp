@@ -1,0 +1,98 @@
+#include "app/preview/preview_camera.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kes::editor {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+float radians(float degrees) { return degrees * kPi / 180.0f; }
+
+} // namespace
+
+void PreviewCamera::frame(const SceneBox& bounds)
+{
+    const ScenePoint c = bounds.centre();
+    target_ = {c.x, c.y, c.z};
+    sceneSize_ = std::max(bounds.diagonal(), 0.001f);
+    const float radius = sceneSize_ / 2;
+    distance_ = radius / std::sin(radians(kFieldOfViewDegrees / 2)) * 1.05f;
+    yawDegrees_ = 200;
+    pitchDegrees_ = 30;
+}
+
+void PreviewCamera::lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds)
+{
+    sceneSize_ = std::max(bounds.diagonal(), 0.001f);
+    const QVector3D d = direction.lengthSquared() > 0 ? direction.normalized() : QVector3D(0, 0, 1);
+    distance_ = std::max(sceneSize_ * 0.05f, 0.01f);
+    target_ = position + d * distance_;
+    // The eye sits at the target plus the distance along -d.
+    yawDegrees_ = std::atan2(-d.x(), -d.z()) * 180.0f / kPi;
+    pitchDegrees_ = std::asin(std::clamp(-d.y(), -1.0f, 1.0f)) * 180.0f / kPi;
+}
+
+void PreviewCamera::orbit(const QPointF& pixels)
+{
+    yawDegrees_ -= static_cast<float>(pixels.x()) * 0.4f;
+    pitchDegrees_ = std::clamp(pitchDegrees_ + static_cast<float>(pixels.y()) * 0.4f, -89.0f, 89.0f);
+}
+
+void PreviewCamera::pan(const QPointF& pixels, const QSize& viewport)
+{
+    const float unitsPerPixel = 2 * distance_ * std::tan(radians(kFieldOfViewDegrees / 2))
+                                / static_cast<float>(std::max(viewport.height(), 1));
+    const QMatrix4x4 v = view();
+    const QVector3D right(v(0, 0), v(0, 1), v(0, 2));
+    const QVector3D up(v(1, 0), v(1, 1), v(1, 2));
+    target_ += (-right * static_cast<float>(pixels.x()) + up * static_cast<float>(pixels.y())) * unitsPerPixel;
+}
+
+void PreviewCamera::zoom(float steps)
+{
+    distance_ = std::clamp(distance_ * std::pow(0.85f, steps), sceneSize_ * 1e-4f, sceneSize_ * 100.0f);
+}
+
+QVector3D PreviewCamera::eye() const
+{
+    const float yaw = radians(yawDegrees_), pitch = radians(pitchDegrees_);
+    return target_ + distance_ * QVector3D(std::cos(pitch) * std::sin(yaw), std::sin(pitch),
+                                           std::cos(pitch) * std::cos(yaw));
+}
+
+QMatrix4x4 PreviewCamera::view() const
+{
+    QMatrix4x4 m;
+    m.lookAt(eye(), target_, QVector3D(0, 1, 0));
+    return m;
+}
+
+QMatrix4x4 PreviewCamera::projection(const QSize& viewport) const
+{
+    const float aspect = static_cast<float>(std::max(viewport.width(), 1)) / static_cast<float>(std::max(viewport.height(), 1));
+    const float nearPlane = std::max(distance_ * 0.01f, sceneSize_ * 1e-4f);
+    const float farPlane = distance_ + sceneSize_ * 4;
+    QMatrix4x4 m;
+    m.perspective(kFieldOfViewDegrees, aspect, nearPlane, farPlane);
+    return m;
+}
+
+void PreviewCamera::ray(const QPointF& pixel, const QSize& viewport, QVector3D& origin, QVector3D& direction) const
+{
+    const QMatrix4x4 inverse = viewProjection(viewport).inverted();
+    const float x = static_cast<float>(2 * pixel.x() / std::max(viewport.width(), 1) - 1);
+    const float y = static_cast<float>(1 - 2 * pixel.y() / std::max(viewport.height(), 1));
+    const QVector3D nearPoint = inverse.map(QVector3D(x, y, -1));
+    const QVector3D farPoint = inverse.map(QVector3D(x, y, 1));
+    origin = nearPoint;
+    direction = (farPoint - nearPoint).normalized();
+}
+
+QPointF PreviewCamera::project(const QVector3D& point, const QSize& viewport) const
+{
+    const QVector3D ndc = viewProjection(viewport).map(point);
+    return {(ndc.x() + 1) / 2 * viewport.width(), (1 - ndc.y()) / 2 * viewport.height()};
+}
+
+} // namespace kes::editor

@@ -1,0 +1,48 @@
+// The preview's camera: it orbits a point at a distance, as in common 3D
+// tools, and can stand at the level's start position.
+#pragma once
+
+#include <QMatrix4x4>
+#include <QPointF>
+#include <QSize>
+#include <QVector3D>
+
+#include "scene/scene.h"
+
+namespace kes::editor {
+
+class PreviewCamera {
+public:
+    // Looks at the whole of `bounds` from above and behind (the -z side).
+    void frame(const SceneBox& bounds);
+    // Stands at `position` looking along `direction`, keeping the scene's
+    // size for the clipping planes.
+    void lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds);
+
+    // Left drag: turns round the point looked at by the pixels moved.
+    void orbit(const QPointF& pixels);
+    // Middle or Shift+left drag: moves the point looked at with the mouse.
+    void pan(const QPointF& pixels, const QSize& viewport);
+    // Wheel: steps of 1 per notch; positive comes closer.
+    void zoom(float steps);
+
+    QVector3D eye() const;
+    QMatrix4x4 view() const;
+    QMatrix4x4 projection(const QSize& viewport) const;
+    QMatrix4x4 viewProjection(const QSize& viewport) const { return projection(viewport) * view(); }
+
+    // The ray from the eye through pixel `pixel` (from the top left).
+    void ray(const QPointF& pixel, const QSize& viewport, QVector3D& origin, QVector3D& direction) const;
+    // Where `point` shows in the viewport, in pixels from the top left.
+    QPointF project(const QVector3D& point, const QSize& viewport) const;
+
+private:
+    QVector3D target_{0, 0, 0};
+    float distance_ = 10;
+    float yawDegrees_ = 200;
+    float pitchDegrees_ = 30;
+    float sceneSize_ = 10;
+    static constexpr float kFieldOfViewDegrees = 45;
+};
+
+} // namespace kes::editor

@@ -1,0 +1,220 @@
+#include "app/preview/preview_pane.h"
+
+#include <algorithm>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/preview/opengl_check.h"
+#include "app/preview/preview_view.h"
+#include "app/preview/scene_loader.h"
+
+namespace kes::editor {
+namespace {
+
+// The game runs at 25 frames per second.
+constexpr int kFrameMilliseconds = 40;
+
+bool sameRequest(const SceneRequest& a, const SceneRequest& b)
+{
+    return a.settings == b.settings && a.layers == b.layers && a.targets == b.targets && a.baseFolder == b.baseFolder;
+}
+
+// Puts the form's entry into `rows` as previewContentFor says.
+template <typename Entry>
+void showFormEntry(std::vector<Entry>& rows, int selected, const std::optional<Entry>& form)
+{
+    if (!form || std::find(rows.begin(), rows.end(), *form) != rows.end())
+        return;
+    if (selected >= 0 && selected < static_cast<int>(rows.size()))
+        rows[static_cast<std::size_t>(selected)] = *form;
+    else
+        rows.push_back(*form);
+}
+
+} // namespace
+
+PreviewContent previewContentFor(const LevelProject& project, const std::string& baseFolder, int selectedLayer,
+                                 int selectedTarget, const std::optional<LayerEntry>& formLayer,
+                                 const std::optional<TargetEntry>& formTarget)
+{
+    PreviewContent content;
+    content.request = sceneRequestFor(project, baseFolder);
+    content.layerRows = project.layers.count();
+    content.targetRows = project.targets.count();
+    content.selection = {selectedLayer, selectedTarget};
+    showFormEntry(content.request.layers, selectedLayer, formLayer);
+    showFormEntry(content.request.targets, selectedTarget, formTarget);
+    return content;
+}
+
+PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* parent)
+    : QWidget(parent)
+    , content_(std::move(content))
+    , loader_(new SceneLoader(this))
+    , cannotDraw_(new QLabel(this))
+    , progress_(new QLabel(this))
+    , problems_(new QListWidget(this))
+    , play_(new QPushButton(QStringLiteral("Play"), this))
+    , frameCounter_(new QLabel(this))
+{
+    setAccessibleName(QStringLiteral("Level preview"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    auto* controls = new QHBoxLayout;
+    auto* frameAll = new QPushButton(QStringLiteral("Frame all"), this);
+    frameAll->setToolTip(QStringLiteral("Show the whole level (F)"));
+    auto* fromStart = new QPushButton(QStringLiteral("View from start"), this);
+    play_->setCheckable(true);
+    play_->setAccessibleName(QStringLiteral("Play animation"));
+    frameCounter_->setAccessibleName(QStringLiteral("Animation frame"));
+    for (QPushButton* button : {frameAll, fromStart, play_}) {
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::TabFocus);
+        controls->addWidget(button);
+    }
+    controls->addWidget(frameCounter_);
+    controls->addStretch(1);
+    layout->addLayout(controls);
+
+    const QString reason = openGLUnavailableReason();
+    if (reason.isEmpty()) {
+        view_ = new PreviewView(this);
+        layout->addWidget(view_, 1);
+        connect(view_, &PreviewView::failed, this, &PreviewPane::cannotDraw);
+        connect(view_, &PreviewView::layerClicked, this, [this](int index) {
+            if (index < content_().layerRows)
+                emit layerClicked(index);
+        });
+        connect(view_, &PreviewView::targetClicked, this, [this](int index) {
+            if (index < content_().targetRows)
+                emit targetClicked(index);
+        });
+        connect(frameAll, &QPushButton::clicked, view_, &PreviewView::frameAll);
+        connect(fromStart, &QPushButton::clicked, view_, &PreviewView::viewFromStart);
+        cannotDraw_->hide();
+    } else {
+        cannotDraw(reason);
+        frameAll->setEnabled(false);
+        fromStart->setEnabled(false);
+    }
+    cannotDraw_->setWordWrap(true);
+    cannotDraw_->setAlignment(Qt::AlignCenter);
+    cannotDraw_->setAccessibleName(QStringLiteral("Preview message"));
+    layout->addWidget(cannotDraw_, view_ ? 0 : 1);
+    progress_->setAccessibleName(QStringLiteral("Preview progress"));
+    progress_->hide();
+    layout->addWidget(progress_);
+    problems_->setAccessibleName(QStringLiteral("Preview problems"));
+    problems_->setMaximumHeight(90);
+    problems_->setFocusPolicy(Qt::NoFocus);
+    problems_->hide();
+    layout->addWidget(problems_);
+
+    connect(play_, &QPushButton::toggled, this, &PreviewPane::setPlaying);
+    player_.setInterval(kFrameMilliseconds);
+    player_.setTimerType(Qt::PreciseTimer);
+    connect(&player_, &QTimer::timeout, this, [this] {
+        ++frame_;
+        showFrame();
+    });
+    changes_.setSingleShot(true);
+    changes_.setInterval(0);
+    connect(&changes_, &QTimer::timeout, this, &PreviewPane::refresh);
+    connect(loader_, &SceneLoader::sceneReady, this, &PreviewPane::showScene);
+    connect(loader_, &SceneLoader::progress, this, &PreviewPane::showProgress);
+    showFrame();
+}
+
+PreviewPane::~PreviewPane() = default;
+
+void PreviewPane::contentChanged()
+{
+    changes_.start();
+}
+
+void PreviewPane::refresh()
+{
+    const PreviewContent content = content_();
+    if (view_)
+        view_->setSelection(content.selection);
+    if (hasShownRequest_ && sameRequest(content.request, shownRequest_))
+        return;
+    shownRequest_ = content.request;
+    hasShownRequest_ = true;
+    loader_->request(content.request);
+}
+
+void PreviewPane::showScene(std::shared_ptr<const Scene> scene)
+{
+    scene_ = std::move(scene);
+    if (view_)
+        view_->setScene(scene_);
+    if (!loader_->busy())
+        progress_->hide();
+    showProblems();
+    showFrame();
+    emit sceneShown();
+}
+
+void PreviewPane::showProgress(int done, int total)
+{
+    if (!loader_->busy()) {
+        progress_->hide();
+        return;
+    }
+    progress_->setText(total > 0 ? QStringLiteral("Reading files: %1 of %2").arg(done).arg(total)
+                                 : QStringLiteral("Reading files..."));
+    progress_->show();
+}
+
+void PreviewPane::setPlaying(bool playing)
+{
+    if (play_->isChecked() != playing)
+        play_->setChecked(playing); // comes back here through toggled
+    if (playing == player_.isActive())
+        return;
+    if (playing)
+        player_.start();
+    else
+        player_.stop();
+    play_->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+}
+
+void PreviewPane::showFrame()
+{
+    const int frames = scene_ ? scene_->frameCount() : 1;
+    frame_ %= frames;
+    frameCounter_->setText(QStringLiteral("Frame %1 / %2").arg(frame_ + 1).arg(frames));
+    if (view_)
+        view_->setFrame(frame_);
+}
+
+void PreviewPane::showProblems()
+{
+    problems_->clear();
+    if (scene_) {
+        for (const SceneProblem& problem : scene_->problems)
+            problems_->addItem(QString::fromStdString(problem.reason));
+        const std::size_t warnings = scene_->warnings().size();
+        if (warnings > 0)
+            problems_->addItem(QStringLiteral("%1 reader warning(s): the mesh files hold lines that were worked around")
+                                   .arg(warnings));
+    }
+    problems_->setVisible(problems_->count() > 0);
+}
+
+void PreviewPane::cannotDraw(const QString& reason)
+{
+    cannotDraw_->setText(QStringLiteral("The preview can't draw here: %1.").arg(reason));
+    cannotDraw_->show();
+    if (view_)
+        view_->hide();
+}
+
+} // namespace kes::editor

@@ -1,0 +1,297 @@
+#include "app/preview/preview_renderer.h"
+
+#include <algorithm>
+
+#include <QFile>
+#include <QOpenGLShaderProgram>
+
+namespace kes::editor {
+namespace {
+
+constexpr float kPlainColour[4] = {0.72f, 0.72f, 0.72f, 1};       // drawn without a texture
+constexpr float kCollisionColour[4] = {1.00f, 0.30f, 0.70f, 1};   // collision-only layers
+constexpr float kGhostColour[4] = {0.10f, 0.85f, 0.95f, 0.45f};   // the end of a displacement
+
+QString shaderSource(const QString& name)
+{
+    QFile file(":/kesgen/preview/shaders/" + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+bool buildProgram(QOpenGLShaderProgram& program, const QString& name, QString& reason)
+{
+    if (!program.addShaderFromSourceCode(QOpenGLShader::Vertex, shaderSource(name + ".vert"))
+        || !program.addShaderFromSourceCode(QOpenGLShader::Fragment, shaderSource(name + ".frag"))
+        || !program.link()) {
+        reason = QStringLiteral("the %1 shaders do not compile: %2").arg(name, program.log().trimmed());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PreviewRenderer::PreviewRenderer() = default;
+
+PreviewRenderer::~PreviewRenderer() = default;
+
+bool PreviewRenderer::initialize(QString& reason)
+{
+    if (!initializeOpenGLFunctions()) {
+        reason = QStringLiteral("OpenGL 3.3 core functions are not available");
+        return false;
+    }
+    meshProgram_ = std::make_unique<QOpenGLShaderProgram>();
+    lineProgram_ = std::make_unique<QOpenGLShaderProgram>();
+    if (!buildProgram(*meshProgram_, "mesh", reason) || !buildProgram(*lineProgram_, "lines", reason))
+        return false;
+    glGenVertexArrays(1, &overlayVao_);
+    glGenBuffers(1, &overlayVbo_);
+    glBindVertexArray(overlayVao_);
+    glBindBuffer(GL_ARRAY_BUFFER, overlayVbo_);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex),
+                          reinterpret_cast<const void*>(offsetof(OverlayVertex, r)));
+    glBindVertexArray(0);
+    initialized_ = true;
+    return true;
+}
+
+std::shared_ptr<PreviewRenderer::LayerBuffers>
+PreviewRenderer::buffersFor(const SceneLayer& layer, std::vector<std::shared_ptr<LayerBuffers>>& previous)
+{
+    if (layer.frames.empty())
+        return nullptr;
+    for (auto& kept : previous)
+        if (kept && kept->frames == layer.frames)
+            return kept;
+    auto buffers = std::make_shared<LayerBuffers>();
+    buffers->frames = layer.frames;
+    std::size_t vertices = 0;
+    for (const auto& frame : layer.frames) {
+        buffers->first.push_back(static_cast<int>(vertices));
+        buffers->count.push_back(static_cast<int>(frame->vertices.size()));
+        vertices += frame->vertices.size();
+    }
+    glGenVertexArrays(1, &buffers->vao);
+    glGenBuffers(1, &buffers->vbo);
+    glBindVertexArray(buffers->vao);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers->vbo);
+    const auto bytes = static_cast<GLsizeiptr>(vertices * sizeof(SceneVertex));
+    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    std::size_t offset = 0;
+    for (const auto& frame : layer.frames) {
+        const std::size_t size = frame->vertices.size() * sizeof(SceneVertex);
+        if (size > 0)
+            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(size),
+                            frame->vertices.data());
+        offset += size;
+    }
+    uploadedBytes_ += offset;
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SceneVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(SceneVertex),
+                          reinterpret_cast<const void*>(offsetof(SceneVertex, u)));
+    glBindVertexArray(0);
+    return buffers;
+}
+
+unsigned PreviewRenderer::textureFor(const std::shared_ptr<const SceneTexture>& texture)
+{
+    if (!texture || texture->width <= 0 || texture->height <= 0)
+        return 0;
+    auto found = textures_.find(texture.get());
+    if (found != textures_.end())
+        return found->second.id;
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (texture->width > largest || texture->height > largest)
+        return 0; // shown untextured
+    TextureObject object{texture, 0};
+    glGenTextures(1, &object.id);
+    glBindTexture(GL_TEXTURE_2D, object.id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // Rows as the reader delivers them: the first row is t = 0.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 texture->pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    uploadedBytes_ += texture->pixels.size();
+    textures_[texture.get()] = object;
+    return object.id;
+}
+
+void PreviewRenderer::setScene(std::shared_ptr<const Scene> scene, const PreviewSelection& selection)
+{
+    if (!initialized_)
+        return;
+    uploadedBytes_ = 0;
+    std::vector<std::shared_ptr<LayerBuffers>> previous = std::move(layers_);
+    layers_.clear();
+    scene_ = std::move(scene);
+    if (scene_)
+        for (const SceneLayer& layer : scene_->layers)
+            layers_.push_back(buffersFor(layer, previous));
+    // Free what the new scene no longer uses.
+    for (auto& old : previous) {
+        if (old && std::find(layers_.begin(), layers_.end(), old) == layers_.end()) {
+            glDeleteVertexArrays(1, &old->vao);
+            glDeleteBuffers(1, &old->vbo);
+            old->vao = old->vbo = 0; // two layers may share them
+        }
+    }
+    std::map<const SceneTexture*, TextureObject> used;
+    if (scene_) {
+        for (const SceneLayer& layer : scene_->layers) {
+            if (textureFor(layer.texture) != 0)
+                used[layer.texture.get()] = textures_[layer.texture.get()];
+        }
+    }
+    for (auto& [key, object] : textures_)
+        if (!used.count(key))
+            glDeleteTextures(1, &object.id);
+    textures_ = std::move(used);
+    setSelection(selection);
+}
+
+void PreviewRenderer::setSelection(const PreviewSelection& selection)
+{
+    if (!initialized_)
+        return;
+    selection_ = selection;
+    uploadOverlay(scene_ ? buildOverlay(*scene_, selection) : OverlayGeometry{});
+}
+
+void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)
+{
+    std::vector<OverlayVertex> all;
+    all.reserve(overlay.solids.size() + overlay.lines.size() + overlay.translucent.size());
+    all.insert(all.end(), overlay.solids.begin(), overlay.solids.end());
+    all.insert(all.end(), overlay.lines.begin(), overlay.lines.end());
+    all.insert(all.end(), overlay.translucent.begin(), overlay.translucent.end());
+    solidCount_ = static_cast<int>(overlay.solids.size());
+    lineCount_ = static_cast<int>(overlay.lines.size());
+    translucentCount_ = static_cast<int>(overlay.translucent.size());
+    glBindBuffer(GL_ARRAY_BUFFER, overlayVbo_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * sizeof(OverlayVertex)), all.data(),
+                 GL_DYNAMIC_DRAW);
+    uploadedBytes_ += all.size() * sizeof(OverlayVertex);
+}
+
+void PreviewRenderer::drawLayer(std::size_t index, int frame, bool ghost)
+{
+    const LayerBuffers* buffers = layers_[index].get();
+    if (!buffers)
+        return;
+    const SceneLayer& layer = scene_->layers[index];
+    const std::size_t f = static_cast<std::size_t>(frame) % buffers->first.size();
+    if (buffers->count[f] == 0)
+        return;
+    const bool selected = static_cast<int>(index) == selection_.layer;
+    meshProgram_->setUniformValue("highlight", selected && !ghost ? 0.35f : 0.0f);
+    if (ghost) {
+        meshProgram_->setUniformValue("offset", QVector3D(layer.displacement.x, layer.displacement.y,
+                                                          layer.displacement.z));
+        meshProgram_->setUniformValue("textured", false);
+        meshProgram_->setUniformValue("lit", false);
+        meshProgram_->setUniformValue("colour", QVector4D(kGhostColour[0], kGhostColour[1], kGhostColour[2],
+                                                          kGhostColour[3]));
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    } else if (layer.draw) {
+        const unsigned texture = textureFor(layer.texture);
+        meshProgram_->setUniformValue("offset", QVector3D());
+        meshProgram_->setUniformValue("textured", texture != 0);
+        meshProgram_->setUniformValue("lit", true);
+        meshProgram_->setUniformValue("colour", QVector4D(kPlainColour[0], kPlainColour[1], kPlainColour[2], 1));
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    } else {
+        meshProgram_->setUniformValue("offset", QVector3D());
+        meshProgram_->setUniformValue("textured", false);
+        meshProgram_->setUniformValue("lit", false);
+        meshProgram_->setUniformValue("colour", QVector4D(kCollisionColour[0], kCollisionColour[1],
+                                                          kCollisionColour[2], 1));
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    }
+    glBindVertexArray(buffers->vao);
+    glDrawArrays(GL_TRIANGLES, buffers->first[f], buffers->count[f]);
+}
+
+void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame)
+{
+    const std::array<float, 3> background = scene_ ? scene_->background : std::array<float, 3>{};
+    glClearColor(background[0], background[1], background[2], 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!initialized_ || !scene_)
+        return;
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+
+    meshProgram_->bind();
+    meshProgram_->setUniformValue("viewProjection", viewProjection);
+    meshProgram_->setUniformValue("layerTexture", 0);
+    meshProgram_->setUniformValue("lightDirection", QVector3D(0.35f, 0.85f, 0.4f).normalized());
+    glActiveTexture(GL_TEXTURE0);
+    for (std::size_t i = 0; i < layers_.size(); ++i)
+        drawLayer(i, frame, false);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+
+    lineProgram_->bind();
+    lineProgram_->setUniformValue("viewProjection", viewProjection);
+    glBindVertexArray(overlayVao_);
+    if (solidCount_ > 0)
+        glDrawArrays(GL_TRIANGLES, 0, solidCount_);
+    if (lineCount_ > 0)
+        glDrawArrays(GL_LINES, solidCount_, lineCount_);
+
+    // See-through things last, without hiding what lies behind them.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    if (translucentCount_ > 0)
+        glDrawArrays(GL_TRIANGLES, solidCount_ + lineCount_, translucentCount_);
+    meshProgram_->bind();
+    for (std::size_t i = 0; i < layers_.size(); ++i)
+        if (scene_->layers[i].hasDisplacement)
+            drawLayer(i, frame, true);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glBindVertexArray(0);
+}
+
+void PreviewRenderer::release()
+{
+    if (!initialized_)
+        return;
+    for (auto& buffers : layers_) {
+        if (buffers) {
+            glDeleteVertexArrays(1, &buffers->vao);
+            glDeleteBuffers(1, &buffers->vbo);
+            buffers->vao = buffers->vbo = 0;
+        }
+    }
+    layers_.clear();
+    for (auto& [key, object] : textures_)
+        glDeleteTextures(1, &object.id);
+    textures_.clear();
+    glDeleteVertexArrays(1, &overlayVao_);
+    glDeleteBuffers(1, &overlayVbo_);
+    meshProgram_.reset();
+    lineProgram_.reset();
+    scene_.reset();
+    initialized_ = false;
+}
+
+} // namespace kes::editor

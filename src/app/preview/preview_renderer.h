@@ -1,0 +1,84 @@
+// Draws a scene with OpenGL 3.3 core: the layers from buffers uploaded once
+// per change, then markers, boxes and arrows. Needs the caller's context to
+// be current in every call.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <QMatrix4x4>
+#include <QOpenGLFunctions_3_3_Core>
+#include <QString>
+
+#include "app/preview/overlay_geometry.h"
+#include "scene/scene.h"
+
+class QOpenGLShaderProgram;
+
+namespace kes::editor {
+
+class PreviewRenderer : protected QOpenGLFunctions_3_3_Core {
+public:
+    PreviewRenderer();
+    ~PreviewRenderer();
+    PreviewRenderer(const PreviewRenderer&) = delete;
+    PreviewRenderer& operator=(const PreviewRenderer&) = delete;
+
+    // Prepares the shaders; false, with the reason, when the context can't
+    // run them.
+    bool initialize(QString& reason);
+
+    // Uploads what changed: meshes and textures the previous scene did not
+    // hold, and the markers. Meshes and textures shared with the previous
+    // scene stay where they are.
+    void setScene(std::shared_ptr<const Scene> scene, const PreviewSelection& selection);
+    // Uploads the markers again for another selection.
+    void setSelection(const PreviewSelection& selection);
+
+    // Draws into the bound framebuffer; each animated layer shows its frame
+    // `frame` (from 0, wrapping round its own frame count).
+    void render(const QMatrix4x4& viewProjection, int frame);
+
+    // Frees every graphics object.
+    void release();
+
+    // Bytes uploaded to the graphics card since the last setScene (for tests
+    // that check what is uploaded again).
+    std::size_t uploadedBytes() const { return uploadedBytes_; }
+
+private:
+    struct LayerBuffers {
+        std::vector<std::shared_ptr<const SceneMeshFrame>> frames;
+        unsigned vao = 0;
+        unsigned vbo = 0;
+        std::vector<int> first;   // of each frame, in vertices
+        std::vector<int> count;   // of each frame
+    };
+    struct TextureObject {
+        std::shared_ptr<const SceneTexture> texture;
+        unsigned id = 0;
+    };
+
+    std::shared_ptr<LayerBuffers> buffersFor(const SceneLayer& layer,
+                                             std::vector<std::shared_ptr<LayerBuffers>>& previous);
+    unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture);
+    void uploadOverlay(const OverlayGeometry& overlay);
+    void drawLayer(std::size_t index, int frame, bool ghost);
+
+    std::unique_ptr<QOpenGLShaderProgram> meshProgram_;
+    std::unique_ptr<QOpenGLShaderProgram> lineProgram_;
+    std::shared_ptr<const Scene> scene_;
+    PreviewSelection selection_;
+    std::vector<std::shared_ptr<LayerBuffers>> layers_;
+    std::map<const SceneTexture*, TextureObject> textures_;
+    unsigned overlayVao_ = 0;
+    unsigned overlayVbo_ = 0;
+    int solidCount_ = 0;
+    int lineCount_ = 0;
+    int translucentCount_ = 0;
+    std::size_t uploadedBytes_ = 0;
+    bool initialized_ = false;
+};
+
+} // namespace kes::editor

@@ -1,0 +1,53 @@
+// Builds the preview's scene off the user-interface thread: at once from the
+// files already read, then in the background for the rest, rereading only
+// files that changed, and again when a file the scene uses changes on disk.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+
+#include "scene/asset_cache.h"
+#include "scene/scene_builder.h"
+
+namespace kes::editor {
+
+class SceneLoader : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SceneLoader(QObject* parent = nullptr);
+    ~SceneLoader() override;
+
+    // Shows `request`: sceneReady comes at once with what the cache holds,
+    // and again when the files still missing have been read. An earlier
+    // request still being read is abandoned.
+    void request(const SceneRequest& request);
+
+    // True while files are being read.
+    bool busy() const { return running_ > 0; }
+
+signals:
+    void sceneReady(std::shared_ptr<const kes::Scene> scene);
+    // Files read so far of the files to read.
+    void progress(int done, int total);
+
+private:
+    void start(const SceneRequest& request);
+    void watch(const SceneRequest& request);
+
+    SceneAssetCache cache_;
+    QThreadPool pool_;
+    QFileSystemWatcher watcher_;
+    QTimer changedFiles_;
+    SceneRequest last_;
+    std::shared_ptr<std::atomic<bool>> cancelPrevious_;
+    int running_ = 0;
+    int generation_ = 0;
+};
+
+} // namespace kes::editor
