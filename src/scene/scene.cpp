@@ -75,18 +75,23 @@ float markerSize(const SceneBox& bounds)
     return std::max(bounds.diagonal() * 0.015f, 0.05f);
 }
 
-ScenePoint startDirection(const ScenePoint& rotationDegrees)
+ScenePoint rotateByStart(const ScenePoint& rotationDegrees, const ScenePoint& v)
 {
     constexpr float kRadians = 3.14159265358979f / 180.0f;
     const float ax = rotationDegrees.x * kRadians, ay = rotationDegrees.y * kRadians,
                 az = rotationDegrees.z * kRadians;
-    // +z about x ...
-    ScenePoint d{0, -std::sin(ax), std::cos(ax)};
+    // About x ...
+    ScenePoint d{v.x, v.y * std::cos(ax) - v.z * std::sin(ax), v.y * std::sin(ax) + v.z * std::cos(ax)};
     // ... about y ...
     d = {d.x * std::cos(ay) + d.z * std::sin(ay), d.y, -d.x * std::sin(ay) + d.z * std::cos(ay)};
     // ... about z.
     d = {d.x * std::cos(az) - d.y * std::sin(az), d.x * std::sin(az) + d.y * std::cos(az), d.z};
     return d;
+}
+
+ScenePoint startDirection(const ScenePoint& rotationDegrees)
+{
+    return rotateByStart(rotationDegrees, {0, 0, 1});
 }
 
 } // namespace kes

@@ -126,8 +126,10 @@ struct Scene {
 // The size of the start and target markers for a scene of these bounds.
 float markerSize(const SceneBox& bounds);
 
-// The direction the start rotation faces: +z turned by the rotation (about
-// x, then y, then z).
+// `v` turned by the start rotation: about x, then y, then z, by the angles in
+// degrees.
+ScenePoint rotateByStart(const ScenePoint& rotationDegrees, const ScenePoint& v);
+// The direction the start rotation faces: +z turned by it.
 ScenePoint startDirection(const ScenePoint& rotationDegrees);
 
 } // namespace kes

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
@@ -15,6 +16,7 @@
 #include "generate/generate_level.h"
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
+#include "model/file_io.h"
 #include "model/number_text.h"
 
 namespace kes {
@@ -50,6 +52,16 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
 
 void readFile(FileJob& job)
 {
+    // A pipe or a device could keep the reading waiting for ever: only
+    // regular files are read (a missing one is reported by the reader).
+    std::error_code error;
+    const auto status = std::filesystem::status(pathFromUtf8(job.path), error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        job.status = Status::failure(std::string("cannot read ") + (job.mesh ? "mesh" : "texture") + " file '"
+                                     + job.path + "': not a regular file");
+        job.done = true;
+        return;
+    }
     try {
         if (job.mesh) {
             MeshTriangles mesh;

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "levelfile/level_fixtures.h"
 #include "model/level_model.h"
 #include "scene/scene_builder.h"
@@ -203,6 +207,9 @@ TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
     test::writeObj(dir.file("good.obj"), test::fixtureTriangles(2));
     test::writeBmp(dir.file("good.bmp"), 1, 1, {1, 2, 3});
     test::writeFile(dir.file("bad.bmp"), "BM not a bitmap");
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(dir.file("pipe.bmp").c_str(), 0600), 0);
+#endif
     struct Case {
         LayerEntry entry;
         const char* problem; // part of the reason; empty for none
@@ -221,6 +228,11 @@ TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
         {notDrawn, "", true, false},
         {drawnWithoutPath, "cannot read texture file", true, false},
         {layerEntry(dir.path().string(), LayerKind::Static), "cannot read mesh file", false, false}, // a folder
+#ifndef _WIN32
+        // A pipe is never opened: reading it could wait for ever.
+        {layerEntry("good.obj", LayerKind::Static, "pipe.bmp"), "pipe.bmp': not a regular file", true, false},
+        {layerEntry("pipe.bmp", LayerKind::Static), "not a regular file", false, false},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry.objPath + " " + c.entry.bmpPath);

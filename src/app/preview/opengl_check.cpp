@@ -11,8 +11,6 @@ namespace {
 
 QString check()
 {
-    if (qEnvironmentVariableIsSet("KESGEN_NO_OPENGL"))
-        return QStringLiteral("drawing is switched off (KESGEN_NO_OPENGL is set)");
     const QString platform = QGuiApplication::platformName();
     QSurfaceFormat format;
     format.setVersion(3, 3);

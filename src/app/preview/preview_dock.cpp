@@ -31,8 +31,10 @@ public:
             dialog_.setMinimumSize(formAndToggle + kPaneMinimumWidth, form_.height());
             dialog_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
             pane_.show();
-            dialog_.resize(std::max(dialog_.width(), formAndToggle + (lastPaneWidth_ > 0 ? lastPaneWidth_ : kPaneWidth)),
-                           std::max(dialog_.height(), form_.height()));
+            const int paneWidth = lastPaneWidth_ > 0 ? lastPaneWidth_ : kPaneWidth;
+            dialog_.resize(formAndToggle + paneWidth, shownBefore_ ? std::max(dialog_.height(), form_.height())
+                                                                   : form_.height());
+            shownBefore_ = true;
         } else {
             if (pane_.isVisible())
                 lastPaneWidth_ = pane_.width();
@@ -55,7 +57,8 @@ protected:
 private:
     void place()
     {
-        toggle_.setGeometry(form_.width(), 0, kToggleWidth, dialog_.height());
+        toggle_.parentWidget()->setGeometry(form_.width(), 0, kToggleWidth, dialog_.height());
+        toggle_.setGeometry(0, 0, kToggleWidth, dialog_.height());
         pane_.setGeometry(form_.width() + kToggleWidth, 0,
                           std::max(dialog_.width() - form_.width() - kToggleWidth, 0), dialog_.height());
     }
@@ -65,13 +68,17 @@ private:
     QToolButton& toggle_;
     QSize form_;
     int lastPaneWidth_ = 0;
+    bool shownBefore_ = false;
 };
 
 } // namespace
 
 QToolButton* dockPreviewPane(QDialog& dialog, PreviewPane& pane, const QSize& formSize)
 {
-    auto* toggle = new QToolButton(&dialog);
+    // The toggle stands in a strip of its own between the form and the pane;
+    // it comes after the form's controls in the tab order.
+    auto* strip = new QWidget(&dialog);
+    auto* toggle = new QToolButton(strip);
     toggle->setCheckable(true);
     toggle->setChecked(true);
     toggle->setAutoRaise(true);

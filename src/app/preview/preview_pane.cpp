@@ -51,7 +51,8 @@ PreviewContent previewContentFor(const LevelProject& project, const std::string&
     return content;
 }
 
-PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* parent)
+PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* parent,
+                         const std::optional<QString>& unavailable)
     : QWidget(parent)
     , content_(std::move(content))
     , loader_(new SceneLoader(this))
@@ -82,7 +83,7 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     controls->addStretch(1);
     layout->addLayout(controls);
 
-    const QString reason = openGLUnavailableReason();
+    const QString reason = unavailable ? *unavailable : openGLUnavailableReason();
     if (reason.isEmpty()) {
         view_ = new PreviewView(this);
         layout->addWidget(view_, 1);

@@ -47,8 +47,10 @@ class PreviewPane : public QWidget {
 
 public:
     // `content` is asked for what to show after every change (see
-    // contentChanged).
-    explicit PreviewPane(std::function<PreviewContent()> content, QWidget* parent = nullptr);
+    // contentChanged). `unavailable` says why the pane can't draw; by
+    // default whether this display can run OpenGL 3.3 decides.
+    explicit PreviewPane(std::function<PreviewContent()> content, QWidget* parent = nullptr,
+                         const std::optional<QString>& unavailable = std::nullopt);
     ~PreviewPane() override;
 
     // Something in the form or the lists changed: the view follows at once

@@ -59,7 +59,8 @@ void PreviewView::initializeGL()
 void PreviewView::setScene(std::shared_ptr<const Scene> scene)
 {
     scene_ = std::move(scene);
-    if (!framed_ && scene_ && (!scene_->layers.empty() || !scene_->targets.empty())) {
+    if (!framed_ && scene_ && (!scene_->layers.empty() || !scene_->targets.empty())
+        && scene_->loadingLayers() == 0) {
         camera_.frame(scene_->bounds);
         framed_ = true;
     }

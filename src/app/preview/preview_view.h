@@ -22,7 +22,7 @@ public:
     ~PreviewView() override;
 
     // The scene to show; the camera frames it the first time one arrives
-    // with something in it.
+    // with something in it and all its files read.
     void setScene(std::shared_ptr<const Scene> scene);
     void setSelection(const PreviewSelection& selection);
     void setFrame(int frame);

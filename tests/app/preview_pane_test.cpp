@@ -1,0 +1,373 @@
+// The preview pane drawn for real (OpenGL under Xvfb with Mesa's software
+// renderer): pixels read back where the answer is certain, clicks that
+// select rows, animation, file watching and the pane in the editor's window.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/dialog_description.h"
+#include "app/main_dialog.h"
+#include "app/preview/preview_pane.h"
+#include "app/preview/preview_view.h"
+#include "fake_platform_services.h"
+#include "levelfile/level_fixtures.h"
+
+using namespace kes;
+using namespace kes::editor;
+
+namespace {
+
+// A big triangle in the plane z = 0 whose bounds' centre, which the camera
+// looks at, lies well inside it.
+void writeBigTriangle(const std::string& path)
+{
+    test::writeObj(path, {{{{{-10, -10, 0, 0.1f, 0.1f}, {10, -10, 0, 0.9f, 0.1f}, {0, 10, 0, 0.5f, 0.9f}}}}});
+}
+
+LayerEntry planeLayer(const std::string& folder, bool draw)
+{
+    LayerEntry entry;
+    entry.objPath = folder + "/plane.obj";
+    entry.bmpPath = folder + "/red.bmp";
+    entry.draw = draw ? 1 : 0;
+    entry.collision = 1;
+    return entry;
+}
+
+bool near(QRgb pixel, int r, int g, int b, int tolerance = 3)
+{
+    return std::abs(qRed(pixel) - r) <= tolerance && std::abs(qGreen(pixel) - g) <= tolerance
+        && std::abs(qBlue(pixel) - b) <= tolerance;
+}
+
+QString describe(QRgb pixel)
+{
+    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
+}
+
+} // namespace
+
+class PreviewPaneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void backgroundFillsAnEmptyLevel();
+    void aRedPlaneShowsAtTheCentreUntilItIsRemoved();
+    void aCollisionOnlyLayerIsAWireframe();
+    void targetMarkersShowWhereTheirCoordinatesProject();
+    void clickingAnObjectReportsItsRow();
+    void unreadableLayersAreListedWithTheirReason();
+    void animationPlaysAt25FramesPerSecondAndPauses();
+    void aFileChangedOnDiskIsShownAgain();
+    void unchangedMeshesAreNotUploadedAgain();
+    void theEditorShowsThePaneBesideTheFormAndFollowsIt();
+    void withoutOpenGLThePaneSaysWhyAndListsProblems();
+
+private:
+    // A pane of 400 x 300 pixels showing `content`, once its files are read.
+    void showPane(const PreviewContent& content);
+    QImage draw();
+
+    std::unique_ptr<test::TempDir> dir_;
+    std::string folder_;
+    PreviewContent content_;
+    std::unique_ptr<PreviewPane> pane_;
+};
+
+void PreviewPaneTest::init()
+{
+    dir_ = std::make_unique<test::TempDir>();
+    folder_ = dir_->path().string();
+    writeBigTriangle(dir_->file("plane.obj"));
+    test::writeBmp(dir_->file("red.bmp"), 2, 2, test::Bytes(12, 0));
+    test::Bytes red;
+    for (int i = 0; i < 4; ++i)
+        red.insert(red.end(), {255, 0, 0});
+    test::writeBmp(dir_->file("red.bmp"), 2, 2, red);
+    content_ = {};
+    content_.request.settings.backgroundColor = "0.2,0.4,0.6";
+    content_.request.settings.startPosition = ""; // no start marker in the middle
+}
+
+void PreviewPaneTest::cleanup()
+{
+    pane_.reset();
+    dir_.reset();
+}
+
+void PreviewPaneTest::showPane(const PreviewContent& content)
+{
+    content_ = content;
+    if (!pane_) {
+        pane_ = std::make_unique<PreviewPane>([this] { return content_; });
+        pane_->resize(400, 340);
+        pane_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pane_.get()));
+        QVERIFY2(pane_->view(), "no OpenGL: run this test under xvfb-run");
+    }
+    pane_->contentChanged();
+    QTRY_VERIFY(pane_->scene() && pane_->scene()->loadingLayers() == 0
+                && pane_->scene()->layers.size() == content.request.layers.size()
+                && pane_->scene()->targets.size() == content.request.targets.size());
+}
+
+QImage PreviewPaneTest::draw()
+{
+    QImage image = pane_->view()->grabFramebuffer();
+    if (qEnvironmentVariableIsSet("PREVIEW_TEST_SAVE"))
+        image.save(QString("/tmp/preview-%1.png").arg(QTest::currentTestFunction()));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+void PreviewPaneTest::backgroundFillsAnEmptyLevel()
+{
+    showPane(content_);
+    const QImage image = draw();
+    QVERIFY(!image.isNull());
+    for (QPoint p : {QPoint(1, 1), QPoint(image.width() / 2, image.height() / 2),
+                     QPoint(image.width() - 2, image.height() - 2)})
+        QVERIFY2(near(image.pixel(p), 51, 102, 153), qPrintable(describe(image.pixel(p))));
+}
+
+void PreviewPaneTest::aRedPlaneShowsAtTheCentreUntilItIsRemoved()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    showPane(content);
+    QImage image = draw();
+    QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20 && qBlue(centre) < 20, qPrintable(describe(centre)));
+
+    content.request.layers.clear();
+    showPane(content);
+    image = draw();
+    centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(near(centre, 51, 102, 153), qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::aCollisionOnlyLayerIsAWireframe()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, false)};
+    showPane(content);
+    const QImage image = draw();
+    QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(near(centre, 51, 102, 153), qPrintable(describe(centre)));
+    // Drawn, as edges only.
+    int background = 0, other = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            (near(image.pixel(x, y), 51, 102, 153) ? background : other)++;
+    QVERIFY2(other > 100, qPrintable(QString::number(other)));
+    QVERIFY2(background > 20 * other, qPrintable(QString::number(other)));
+}
+
+void PreviewPaneTest::targetMarkersShowWhereTheirCoordinatesProject()
+{
+    PreviewContent content = content_;
+    content.request.targets = {{3, 1, 2, 0}, {-3, 0, -2, 1}};
+    showPane(content);
+    const QImage image = draw();
+    const QSize size = pane_->view()->size();
+    struct Expected {
+        QVector3D position;
+        int r, g, b;
+    };
+    for (const Expected& e : {Expected{{3, 1, 2}, 26, 217, 51}, Expected{{-3, 0, -2}, 230, 26, 26}}) {
+        const QPointF at = pane_->view()->camera().project(e.position, size);
+        const QPoint pixel((at * image.width() / size.width()).toPoint());
+        QVERIFY(image.rect().contains(pixel));
+        QVERIFY2(near(image.pixel(pixel), e.r, e.g, e.b, 6), qPrintable(describe(image.pixel(pixel))));
+    }
+}
+
+void PreviewPaneTest::clickingAnObjectReportsItsRow()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    // The camera looks from the -z side: the brake is in front of the plane.
+    content.request.targets = {{0, 0, 5, 0}, {3, 1, -2, 1}};
+    content.layerRows = 1;
+    content.targetRows = 2;
+    showPane(content);
+    QSignalSpy layers(pane_.get(), &PreviewPane::layerClicked);
+    QSignalSpy targets(pane_.get(), &PreviewPane::targetClicked);
+    PreviewView* view = pane_->view();
+    const QPoint target = view->camera().project({3, 1, -2}, view->size()).toPoint();
+    QTest::mouseClick(view, Qt::LeftButton, {}, target);
+    QCOMPARE(targets.count(), 1);
+    QCOMPARE(targets.at(0).at(0).toInt(), 1);
+    // The plane's middle, beside the markers.
+    const QPoint plane = view->camera().project({-4, -6, 0}, view->size()).toPoint();
+    QTest::mouseClick(view, Qt::LeftButton, {}, plane);
+    QCOMPARE(layers.count(), 1);
+    QCOMPARE(layers.at(0).at(0).toInt(), 0);
+    // A drag turns the camera and selects nothing.
+    QTest::mousePress(view, Qt::LeftButton, {}, target);
+    QTest::mouseMove(view, target + QPoint(40, 10));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, target + QPoint(40, 10));
+    QCOMPARE(targets.count(), 1);
+    QVERIFY(view->camera().project({3, 1, -2}, view->size()).toPoint() != target);
+    // An entry being typed in a form is shown but is no row.
+    content.targetRows = 1;
+    showPane(content);
+    QTest::keyClick(view, Qt::Key_F);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project({3, 1, -2}, view->size()).toPoint());
+    QCOMPARE(targets.count(), 1);
+}
+
+void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
+{
+    PreviewContent content = content_;
+    LayerEntry missing = planeLayer(folder_, true);
+    missing.objPath = "gone.obj";
+    content.request.layers = {missing, planeLayer(folder_, true)};
+    content.request.baseFolder = folder_;
+    showPane(content);
+    auto* problems = pane_->findChild<QListWidget*>();
+    QVERIFY(problems);
+    QCOMPARE(problems->accessibleName(), QString("Preview problems"));
+    QVERIFY(problems->isVisible());
+    QCOMPARE(problems->count(), 1);
+    QVERIFY2(problems->item(0)->text().startsWith("layer 1 ('gone.obj'): cannot read mesh file"),
+             qPrintable(problems->item(0)->text()));
+    // The readable layer is drawn all the same.
+    const QImage image = draw();
+    const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20, qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
+{
+    for (int f = 1; f <= 3; ++f)
+        writeBigTriangle(dir_->file("wave_00000" + std::to_string(f) + ".obj"));
+    PreviewContent content = content_;
+    LayerEntry wave = planeLayer(folder_, true);
+    wave.objPath = folder_ + "/wave.obj";
+    wave.kind = static_cast<int>(LayerKind::Animated);
+    wave.frames = 3;
+    content.request.layers = {wave};
+    showPane(content);
+    QLabel* counter = nullptr;
+    for (QLabel* label : pane_->findChildren<QLabel*>())
+        if (label->accessibleName() == "Animation frame")
+            counter = label;
+    QVERIFY(counter);
+    QCOMPARE(counter->text(), QString("Frame 1 / 3"));
+    QElapsedTimer clock;
+    clock.start();
+    pane_->setPlaying(true);
+    QTRY_COMPARE(pane_->frame(), 2);
+    // Two frames of 40 ms.
+    QVERIFY2(clock.elapsed() >= 75, qPrintable(QString::number(clock.elapsed())));
+    pane_->setPlaying(false);
+    const int stopped = pane_->frame();
+    QTest::qWait(120);
+    QCOMPARE(pane_->frame(), stopped);
+    QCOMPARE(counter->text(), QString("Frame %1 / 3").arg(stopped + 1));
+}
+
+void PreviewPaneTest::aFileChangedOnDiskIsShownAgain()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    showPane(content);
+    const auto before = pane_->scene()->layers[0].frames[0];
+    // Re-exported: two triangles now.
+    test::writeObj(dir_->file("plane.obj"), test::fixtureTriangles(2));
+    QTRY_VERIFY_WITH_TIMEOUT(pane_->scene()->layers[0].frames.size() == 1
+                                 && pane_->scene()->layers[0].frames[0]->triangleCount() == 2, 5000);
+    QVERIFY(pane_->scene()->layers[0].frames[0] != before);
+}
+
+void PreviewPaneTest::unchangedMeshesAreNotUploadedAgain()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    showPane(content);
+    draw();
+    QVERIFY(pane_->view()->renderer().uploadedBytes() >= 3 * sizeof(SceneVertex) + 12);
+    // A change of the settings only: the markers are uploaded, the mesh and
+    // texture are not.
+    content.request.settings.startPosition = "1,2,3,0,0,0";
+    showPane(content);
+    QTRY_VERIFY(pane_->scene()->hasStart);
+    draw();
+    const std::size_t markers = pane_->view()->renderer().uploadedBytes();
+    QVERIFY2(markers < 3 * sizeof(SceneVertex) + 12 + 200 * sizeof(OverlayVertex), qPrintable(QString::number(markers)));
+}
+
+void PreviewPaneTest::theEditorShowsThePaneBesideTheFormAndFollowsIt()
+{
+    kes::editor_test::FakePlatformServices services;
+    MainDialog dialog(services);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    PreviewPane* pane = dialog.preview();
+    QVERIFY(pane && pane->isVisible());
+    QCOMPARE(pane->accessibleName(), QString("Level preview"));
+    QWidget* quit = dialog.control(kQuit);
+    QVERIFY(pane->geometry().left() >= quit->window()->findChild<QWidget*>()->x());
+
+    // Typing a target's position shows it at once, before it is added.
+    auto* position = dialog.controlAs<QLineEdit>(kPosition);
+    position->setText("4,5,6");
+    QTRY_VERIFY(pane->scene() && pane->scene()->targets.size() == 1);
+    QCOMPARE(pane->scene()->targets[0].position, (ScenePoint{4, 5, 6}));
+    dialog.controlAs<QWidget>(kAddTarget)->setEnabled(true);
+    QTest::mouseClick(dialog.controlAs<QAbstractButton>(kAddTarget), Qt::LeftButton);
+    QCOMPARE(dialog.targets().count(), 1);
+    QTRY_VERIFY(pane->scene()->targets.size() == 1); // the row, not a copy of it
+    // The background follows its text.
+    dialog.controlAs<QLineEdit>(kBackgroundColor)->setText("1,0,0");
+    QTRY_COMPARE(pane->scene()->background, (std::array<float, 3>{1, 0, 0}));
+
+    // Clicking the marker selects its row.
+    dialog.controlAs<QListWidget>(kTargetList)->clearSelection();
+    PreviewView* view = pane->view();
+    QTest::keyClick(view, Qt::Key_F);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project({4, 5, 6}, view->size()).toPoint());
+    QCOMPARE(dialog.controlAs<QListWidget>(kTargetList)->currentRow(), 0);
+
+    // The window is resizable and the pane takes the extra room; the toggle
+    // hides it and the window shrinks to the form.
+    const int paneWidth = pane->width();
+    dialog.resize(dialog.width() + 100, dialog.height() + 50);
+    QTRY_COMPARE(pane->width(), paneWidth + 100);
+    auto* toggle = dialog.findChild<QToolButton*>();
+    QVERIFY(toggle);
+    QCOMPARE(toggle->accessibleName(), QString("Show level preview"));
+    toggle->click();
+    QVERIFY(!pane->isVisible());
+    QTRY_VERIFY(dialog.width() < pane->x() + 40);
+    toggle->click();
+    QVERIFY(pane->isVisible());
+    QTRY_VERIFY(pane->width() > 200);
+}
+
+void PreviewPaneTest::withoutOpenGLThePaneSaysWhyAndListsProblems()
+{
+    PreviewContent content = content_;
+    LayerEntry missing = planeLayer(folder_, true);
+    missing.objPath = folder_ + "/gone.obj";
+    content.request.layers = {missing};
+    PreviewPane pane([&content] { return content; }, nullptr, QStringLiteral("there is no OpenGL here"));
+    pane.show();
+    QVERIFY(!pane.view());
+    bool told = false;
+    for (QLabel* label : pane.findChildren<QLabel*>())
+        told = told || (label->isVisible() && label->text() == "The preview can't draw here: there is no OpenGL here.");
+    QVERIFY(told);
+    pane.contentChanged();
+    QTRY_VERIFY(pane.scene() && pane.scene()->problems.size() == 1);
+    QTRY_COMPARE(pane.findChild<QListWidget*>()->count(), 1);
+}
+
+QTEST_MAIN(PreviewPaneTest)
+#include "preview_pane_test.moc"
