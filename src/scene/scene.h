@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/obj_reader.h"
 #include "assets/reader_warning.h"
 
 namespace kes {
@@ -34,19 +35,14 @@ struct SceneBox {
     bool operator==(const SceneBox&) const = default;
 };
 
-// One corner of a triangle as it is drawn: position and texture coordinates.
-struct SceneVertex {
-    float x, y, z;
-    float u, v;
-};
-
-// One mesh file read by the OBJ reader: three vertices per triangle, in the
-// reader's face order and corner order.
+// One mesh file as the OBJ reader delivers it: its triangles in face order,
+// each with its corners' positions and texture coordinates (the normals are
+// not kept: the preview lights each face by its own slope).
 struct SceneMeshFrame {
-    std::vector<SceneVertex> vertices;
+    std::vector<MeshFace> faces;
     SceneBox bounds;
     std::vector<ReaderWarning> warnings;
-    std::size_t triangleCount() const { return vertices.size() / 3; }
+    std::size_t triangleCount() const { return faces.size(); }
 };
 
 // One texture as the BMP reader delivers it: width x height pixels of red,

@@ -37,14 +37,25 @@ struct FileJob {
 std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::vector<ReaderWarning>&& warnings)
 {
     auto frame = std::make_shared<SceneMeshFrame>();
-    frame->vertices.reserve(mesh.faces.size() * 3);
-    for (const MeshFace& face : mesh.faces) {
-        for (int corner = 0; corner < 3; ++corner) {
-            const Vec3& p = face.position[static_cast<std::size_t>(corner)];
-            const Vec2& t = face.uv[static_cast<std::size_t>(corner)];
-            frame->vertices.push_back({p.x, p.y, p.z, t.u, t.v});
-            frame->bounds.add(ScenePoint{p.x, p.y, p.z});
+    // The faces as the reader made them, not copied; the normals are not
+    // drawn, so their memory goes back at once.
+    frame->faces = std::move(mesh.faces);
+    std::vector<FaceNormals>().swap(mesh.faceNormals);
+    if (!frame->faces.empty()) {
+        const Vec3& first = frame->faces.front().position[0];
+        float lo[3] = {first.x, first.y, first.z}, hi[3] = {first.x, first.y, first.z};
+        for (const MeshFace& face : frame->faces) {
+            for (const Vec3& p : face.position) {
+                lo[0] = std::min(lo[0], p.x);
+                lo[1] = std::min(lo[1], p.y);
+                lo[2] = std::min(lo[2], p.z);
+                hi[0] = std::max(hi[0], p.x);
+                hi[1] = std::max(hi[1], p.y);
+                hi[2] = std::max(hi[2], p.z);
+            }
         }
+        frame->bounds.add(ScenePoint{lo[0], lo[1], lo[2]});
+        frame->bounds.add(ScenePoint{hi[0], hi[1], hi[2]});
     }
     frame->warnings = std::move(warnings);
     return frame;

@@ -15,8 +15,9 @@ ScenePoint cross(const ScenePoint& a, const ScenePoint& b)
 float dot(const ScenePoint& a, const ScenePoint& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Möller-Trumbore; the distance along the ray, or a negative value for none.
-float hitTriangle(const ScenePoint& origin, const ScenePoint& dir, const SceneVertex* v)
+float hitTriangle(const ScenePoint& origin, const ScenePoint& dir, const MeshFace& face)
 {
+    const auto& v = face.position;
     const ScenePoint p0{v[0].x, v[0].y, v[0].z};
     const ScenePoint e1 = sub({v[1].x, v[1].y, v[1].z}, p0);
     const ScenePoint e2 = sub({v[2].x, v[2].y, v[2].z}, p0);
@@ -85,8 +86,8 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
         if (layer.frames.empty() || hitBox(origin, direction, layer.bounds) < 0)
             continue;
         const SceneMeshFrame& mesh = *layer.frames[static_cast<std::size_t>(frame) % layer.frames.size()];
-        for (std::size_t t = 0; t + 2 < mesh.vertices.size(); t += 3)
-            consider(ScenePick::What::Layer, static_cast<int>(i), hitTriangle(origin, direction, &mesh.vertices[t]));
+        for (const MeshFace& face : mesh.faces)
+            consider(ScenePick::What::Layer, static_cast<int>(i), hitTriangle(origin, direction, face));
     }
     if (best.what == ScenePick::What::Nothing)
         best.distance = 0;

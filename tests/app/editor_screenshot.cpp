@@ -1,7 +1,8 @@
 // Writes a picture of the editor, for the README:
 //   xvfb-run -a editor_screenshot OUTPUT.png [PROJECT.kgp [LAYER_ROW]]
 // Opens the project (if given), selects the layer row (if given) so that the
-// form shows it, and saves the window's image.
+// form shows it and the preview highlights it, waits until the preview has
+// read the level's files, and saves the window's image.
 #include <QApplication>
 #include <QListWidget>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include "app/app_icon.h"
 #include "app/dialog_description.h"
 #include "app/main_dialog.h"
+#include "app/preview/preview_pane.h"
 #include "app/qt_platform_services.h"
 #include "app/startup.h"
 
@@ -33,10 +35,21 @@ int main(int argc, char* argv[])
         dialog.controlAs<QListWidget>(kes::editor::kLayerList)->setCurrentRow(arguments[3].toInt());
 
     int status = 1;
-    QTimer::singleShot(500, &dialog, [&] {
-        status = dialog.grab().save(arguments[1]) ? 0 : 1;
-        dialog.done(0);
+    QTimer poll;
+    int waited = 0;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const auto& scene = dialog.preview()->scene();
+        const bool loaded = scene && scene->loadingLayers() == 0;
+        if (!loaded && (waited += poll.interval()) < 20000)
+            return;
+        poll.stop();
+        // One more moment for the view to draw what arrived.
+        QTimer::singleShot(300, &dialog, [&] {
+            status = dialog.grab().save(arguments[1]) ? 0 : 1;
+            dialog.done(0);
+        });
     });
+    poll.start(100);
     dialog.exec();
     return status;
 }

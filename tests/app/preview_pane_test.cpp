@@ -292,7 +292,7 @@ void PreviewPaneTest::unchangedMeshesAreNotUploadedAgain()
     content.request.layers = {planeLayer(folder_, true)};
     showPane(content);
     draw();
-    QVERIFY(pane_->view()->renderer().uploadedBytes() >= 3 * sizeof(SceneVertex) + 12);
+    QVERIFY(pane_->view()->renderer().uploadedBytes() >= 3 * 5 * sizeof(float) + 12);
     // A change of the settings only: the markers are uploaded, the mesh and
     // texture are not.
     content.request.settings.startPosition = "1,2,3,0,0,0";
@@ -300,7 +300,7 @@ void PreviewPaneTest::unchangedMeshesAreNotUploadedAgain()
     QTRY_VERIFY(pane_->scene()->hasStart);
     draw();
     const std::size_t markers = pane_->view()->renderer().uploadedBytes();
-    QVERIFY2(markers < 3 * sizeof(SceneVertex) + 12 + 200 * sizeof(OverlayVertex), qPrintable(QString::number(markers)));
+    QVERIFY2(markers < 3 * 5 * sizeof(float) + 12 + 200 * sizeof(OverlayVertex), qPrintable(QString::number(markers)));
 }
 
 void PreviewPaneTest::theEditorShowsThePaneBesideTheFormAndFollowsIt()

@@ -150,12 +150,10 @@ TEST(SceneLayers, MeshesAndTexturesAreWhatTheReadersDeliver)
     ASSERT_EQ(scene.layers.size(), 1u);
     const SceneLayer& layer = scene.layers[0];
     ASSERT_EQ(layer.frames.size(), 1u);
-    const auto& v = layer.frames[0]->vertices;
-    ASSERT_EQ(v.size(), 3u);
-    EXPECT_EQ(v[2].x, 1);
-    EXPECT_EQ(v[2].y, 1);
-    EXPECT_EQ(v[0].u, 0.25f); // not flipped
-    EXPECT_EQ(v[0].v, 0.75f);
+    const auto& faces = layer.frames[0]->faces;
+    ASSERT_EQ(faces.size(), 1u);
+    EXPECT_EQ(faces[0].position[2], (Vec3{1, 1, 0}));
+    EXPECT_EQ(faces[0].uv[0], (Vec2{0.25f, 0.75f})); // not flipped
     ASSERT_TRUE(layer.texture);
     EXPECT_EQ(layer.texture->width, 2);
     EXPECT_EQ(layer.texture->pixels[0], 255); // first row as stored: red

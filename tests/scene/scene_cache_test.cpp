@@ -68,7 +68,7 @@ TEST_F(SceneCache, UnchangedFilesAreReadOnceAndChangedOnesAgain)
     std::filesystem::last_write_time(dir.path() / "a.obj", before + std::chrono::seconds(2));
     Scene fourth = buildScene(request, options);
     EXPECT_EQ(cache.reads(), 5);
-    EXPECT_EQ(fourth.layers[0].frames[0]->vertices[0].x, test::fixtureTriangle(7).corners[0][0]);
+    EXPECT_EQ(fourth.layers[0].frames[0]->faces[0].position[0].x, test::fixtureTriangle(7).corners[0][0]);
 }
 
 TEST_F(SceneCache, CachedOnlyShowsWhatIsKeptAndMarksTheRestLoading)

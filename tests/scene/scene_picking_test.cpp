@@ -9,10 +9,9 @@ namespace {
 std::shared_ptr<const SceneMeshFrame> square(float z)
 {
     auto frame = std::make_shared<SceneMeshFrame>();
-    frame->vertices = {{-1, -1, z, 0, 0}, {1, -1, z, 1, 0}, {1, 1, z, 1, 1},
-                       {-1, -1, z, 0, 0}, {1, 1, z, 1, 1}, {-1, 1, z, 0, 1}};
-    for (const SceneVertex& v : frame->vertices)
-        frame->bounds.add(ScenePoint{v.x, v.y, v.z});
+    frame->faces = {{{{{-1, -1, z}, {1, -1, z}, {1, 1, z}}}, {}}, {{{{-1, -1, z}, {1, 1, z}, {-1, 1, z}}}, {}}};
+    frame->bounds.add(ScenePoint{-1, -1, z});
+    frame->bounds.add(ScenePoint{1, 1, z});
     return frame;
 }
 

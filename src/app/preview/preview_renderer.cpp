@@ -8,6 +8,12 @@
 namespace kes::editor {
 namespace {
 
+// One corner of a triangle in a layer's buffer.
+struct Vertex {
+    float x, y, z;
+    float u, v;
+};
+
 constexpr float kPlainColour[4] = {0.72f, 0.72f, 0.72f, 1};       // drawn without a texture
 constexpr float kCollisionColour[4] = {1.00f, 0.30f, 0.70f, 1};   // collision-only layers
 constexpr float kGhostColour[4] = {0.10f, 0.85f, 0.95f, 0.45f};   // the end of a displacement
@@ -74,29 +80,34 @@ PreviewRenderer::buffersFor(const SceneLayer& layer, std::vector<std::shared_ptr
     std::size_t vertices = 0;
     for (const auto& frame : layer.frames) {
         buffers->first.push_back(static_cast<int>(vertices));
-        buffers->count.push_back(static_cast<int>(frame->vertices.size()));
-        vertices += frame->vertices.size();
+        buffers->count.push_back(static_cast<int>(frame->faces.size() * 3));
+        vertices += frame->faces.size() * 3;
     }
     glGenVertexArrays(1, &buffers->vao);
     glGenBuffers(1, &buffers->vbo);
     glBindVertexArray(buffers->vao);
     glBindBuffer(GL_ARRAY_BUFFER, buffers->vbo);
-    const auto bytes = static_cast<GLsizeiptr>(vertices * sizeof(SceneVertex));
-    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
-    std::size_t offset = 0;
-    for (const auto& frame : layer.frames) {
-        const std::size_t size = frame->vertices.size() * sizeof(SceneVertex);
-        if (size > 0)
-            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(size),
-                            frame->vertices.data());
-        offset += size;
+    const std::size_t bytes = vertices * sizeof(Vertex);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    // The reader's faces become vertices on their way into the buffer: one
+    // pass, no copy of the mesh in between.
+    if (bytes > 0) {
+        auto* out = static_cast<Vertex*>(glMapBufferRange(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes),
+                                                          GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT));
+        if (out) {
+            for (const auto& frame : layer.frames)
+                for (const MeshFace& face : frame->faces)
+                    for (std::size_t k = 0; k < 3; ++k)
+                        *out++ = {face.position[k].x, face.position[k].y, face.position[k].z, face.uv[k].u,
+                                  face.uv[k].v};
+            glUnmapBuffer(GL_ARRAY_BUFFER);
+        }
     }
-    uploadedBytes_ += offset;
+    uploadedBytes_ += bytes;
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SceneVertex), nullptr);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(SceneVertex),
-                          reinterpret_cast<const void*>(offsetof(SceneVertex, u)));
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, u)));
     glBindVertexArray(0);
     return buffers;
 }
