@@ -109,7 +109,7 @@ Drawing drawFrames(const std::string& projectPath, int repetitions)
         return {};
     }
     editor::PreviewCamera camera;
-    camera.frame(scene->bounds);
+    camera.frame(scene->bounds, size);
     auto* gl = QOpenGLContext::currentContext()->functions();
     gl->glViewport(0, 0, size.width(), size.height());
     renderer.setScene(scene, {});

@@ -5,7 +5,10 @@
 #   our OBJ reader against tinyobjloader, our texture compression against one
 #   compress2 at level 6, whole generation (one thread and all cores) against
 #   the floor (reading every mesh plus one compress2 per texture), and the
-#   peak memory of generation.
+#   peak memory of generation;
+# then the editor's preview: building the scene of the level against reading
+# its files, and the frame time of the level and of the example level at
+# 1280 x 720 (under Xvfb, with Mesa's software renderer).
 # Ends with a table of the ratios and their targets. Extra arguments go to
 # kesgen-bench (--repetitions=N, --threads=N, --benchmark_filter=...).
 # KESGEN_BENCH_BUILD names the build folder (default /tmp/build-bench).
@@ -13,12 +16,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build="${KESGEN_BENCH_BUILD:-/tmp/build-bench}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON -DKESGEN_BUILD_EDITOR=OFF >/dev/null
-cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate kesgen-bench-preview
 
 level="$(mktemp -d -t kesgen-bench.XXXXXX)"
 trap 'rm -rf "$level"' EXIT
 "$build/bench/kesgen-bench-level" "$level"
 echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 "$build/bench/kesgen-bench" --level="$level/level.kgp" --generate_tool="$build/bench/kesgen-bench-generate" "$@"
+xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bench/kesgen-bench-preview" --level="$level/level.kgp" \
+  --draw=examples/example.kgp
 echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"

@@ -11,15 +11,30 @@ float radians(float degrees) { return degrees * kPi / 180.0f; }
 
 } // namespace
 
-void PreviewCamera::frame(const SceneBox& bounds)
+void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport)
 {
     const ScenePoint c = bounds.centre();
     target_ = {c.x, c.y, c.z};
     sceneSize_ = std::max(bounds.diagonal(), 0.001f);
-    const float radius = sceneSize_ / 2;
-    distance_ = radius / std::sin(radians(kFieldOfViewDegrees / 2)) * 1.05f;
     yawDegrees_ = 200;
     pitchDegrees_ = 30;
+    // The nearest distance at which every corner of the bounds is in view.
+    distance_ = 1;
+    const QMatrix4x4 orientation = view(); // at distance 1: only its axes matter here
+    const float tanY = std::tan(radians(kFieldOfViewDegrees / 2));
+    const float aspect = static_cast<float>(std::max(viewport.width(), 1)) / static_cast<float>(std::max(viewport.height(), 1));
+    const float tanX = tanY * aspect;
+    float needed = sceneSize_ * 0.05f;
+    for (int i = 0; i < 8; ++i) {
+        const QVector3D corner((i & 1) ? bounds.max.x : bounds.min.x, (i & 2) ? bounds.max.y : bounds.min.y,
+                               (i & 4) ? bounds.max.z : bounds.min.z);
+        const QVector3D d = corner - target_;
+        const float x = QVector3D::dotProduct(d, QVector3D(orientation(0, 0), orientation(0, 1), orientation(0, 2)));
+        const float y = QVector3D::dotProduct(d, QVector3D(orientation(1, 0), orientation(1, 1), orientation(1, 2)));
+        const float towardEye = QVector3D::dotProduct(d, QVector3D(orientation(2, 0), orientation(2, 1), orientation(2, 2)));
+        needed = std::max({needed, towardEye + std::fabs(x) / tanX, towardEye + std::fabs(y) / tanY});
+    }
+    distance_ = needed * 1.1f;
 }
 
 void PreviewCamera::lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds)

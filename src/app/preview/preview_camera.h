@@ -13,8 +13,9 @@ namespace kes::editor {
 
 class PreviewCamera {
 public:
-    // Looks at the whole of `bounds` from above and behind (the -z side).
-    void frame(const SceneBox& bounds);
+    // Looks at the whole of `bounds` from above and behind (the -z side), as
+    // near as a viewport of this shape allows.
+    void frame(const SceneBox& bounds, const QSize& viewport);
     // Stands at `position` looking along `direction`, keeping the scene's
     // size for the clipping planes.
     void lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds);

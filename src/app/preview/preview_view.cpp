@@ -61,7 +61,7 @@ void PreviewView::setScene(std::shared_ptr<const Scene> scene)
     scene_ = std::move(scene);
     if (!framed_ && scene_ && (!scene_->layers.empty() || !scene_->targets.empty())
         && scene_->loadingLayers() == 0) {
-        camera_.frame(scene_->bounds);
+        camera_.frame(scene_->bounds, size());
         framed_ = true;
     }
     sceneChanged_ = true;
@@ -90,7 +90,7 @@ void PreviewView::setFrame(int frame)
 void PreviewView::frameAll()
 {
     if (scene_)
-        camera_.frame(scene_->bounds);
+        camera_.frame(scene_->bounds, size());
     framed_ = true;
     update();
 }
