@@ -27,7 +27,7 @@ LevelInputs listLevelInputs(const std::string& projectPath)
     for (int i = 0; i < inputs.project.layers.count(); ++i) {
         const LayerEntry& entry = inputs.project.layers.at(i);
         const auto kind = static_cast<std::uint16_t>(entry.kind);
-        const std::uint16_t frames = isAnimatedLayerKind(kind) ? static_cast<std::uint16_t>(entry.frames) : 1;
+        const std::uint16_t frames = isAnimatedLayerKind(layerKindOf(kind)) ? static_cast<std::uint16_t>(entry.frames) : 1;
         const std::string objPath = resolve(entry.objPath, inputs.baseFolder);
         for (int f = 1; f <= frames; ++f)
             inputs.meshPaths.push_back(frameMeshPath(objPath, frames, f));
