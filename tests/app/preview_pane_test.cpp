@@ -13,7 +13,7 @@
 #include "app/preview/preview_pane.h"
 #include "app/preview/preview_view.h"
 #include "fake_platform_services.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 
 using namespace kes;
 using namespace kes::editor;

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "model/level_model.h"
 #include "scene/scene_builder.h"
 

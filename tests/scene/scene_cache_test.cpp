@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "scene/scene_builder.h"
 
 namespace kes {
