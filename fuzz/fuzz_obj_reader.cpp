@@ -4,7 +4,7 @@
 // is allocated beyond a multiple of the input's size, the warnings stay within
 // their limit, asking for warnings does not change the mesh, and the file
 // gives the same mesh and warnings as the text, whatever the size of the
-// pieces.
+// pieces, and parsed in chunks on two threads, whatever their number.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -75,5 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KESGEN_FUZZ_CHECK(watch.bytes() <= kesgen_fuzz::allocationAllowance(size));
     KESGEN_FUZZ_CHECK(sameMesh(fromFile, mesh));
     KESGEN_FUZZ_CHECK(sameWarnings(fileWarnings, warnings));
+
+    // Chunk boundaries fall elsewhere for every count.
+    kes::MeshTriangles fromChunks;
+    std::vector<kes::ReaderWarning> chunkWarnings;
+    const kes::ObjReadOptions chunked{2, 1 + size % 8};
+    KESGEN_FUZZ_CHECK(kes::loadObjMesh(path, fromChunks, &chunkWarnings, chunked).ok());
+    KESGEN_FUZZ_CHECK(watch.bytes() <= kesgen_fuzz::allocationAllowance(size));
+    KESGEN_FUZZ_CHECK(sameMesh(fromChunks, mesh));
+    KESGEN_FUZZ_CHECK(sameWarnings(chunkWarnings, warnings));
     return 0;
 }

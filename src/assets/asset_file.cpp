@@ -50,6 +50,23 @@ void AssetFileReader::rewind()
         status_ = fail(errno != 0 ? lastErrorText() : "cannot be read from its start again");
 }
 
+void AssetFileReader::seek(std::uint64_t offset)
+{
+    stream_.clear();
+    stream_.seekg(static_cast<std::streamoff>(offset));
+    if (!stream_)
+        fail(errno != 0 ? lastErrorText() : "cannot be read at byte " + std::to_string(offset));
+}
+
+std::uint64_t AssetFileReader::size()
+{
+    stream_.clear();
+    stream_.seekg(0, std::ios::end);
+    const std::streamoff end = stream_.tellg();
+    rewind();
+    return end > 0 ? static_cast<std::uint64_t>(end) : 0;
+}
+
 Status AssetFileReader::fail(const std::string& cause)
 {
     status_ = Status::failure("cannot read " + kind_ + " '" + path_ + "': " + cause);

@@ -35,6 +35,10 @@ public:
 
     // Goes back to the start of the file.
     void rewind();
+    // Goes to byte `offset` of the file.
+    void seek(std::uint64_t offset);
+    // The size of the file in bytes, then back at its start.
+    std::uint64_t size();
 
     // Success, or why reading failed.
     const Status& status() const { return status_; }

@@ -4,9 +4,11 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "assets/asset_file.h"
 #include "assets/obj_numbers.h"
+#include "assets/parallel_for.h"
 
 // Marks the paths that only problems in a file take, to keep them out of the
 // reading loops.
@@ -157,8 +159,9 @@ std::string floatText(float value)
     return std::string(buffer, result.ptr);
 }
 
-// Collects the warnings of one file, at most kMaxObjWarnings of them, and then
-// one line that says how many more there were.
+
+// Collects the warnings of one file (or of one chunk of it), at most
+// kMaxObjWarnings of them, and counts the ones left out.
 class WarningList {
 public:
     WarningList(std::vector<ReaderWarning>* out, const std::string& file) : out_(out), file_(file) {}
@@ -179,11 +182,7 @@ public:
         out_->push_back(ReaderWarning{file_, lineNumber, makeText()});
     }
 
-    void finish()
-    {
-        if (out_ && dropped_ > 0)
-            out_->push_back(ReaderWarning{file_, 0, "and " + std::to_string(dropped_) + " more warnings"});
-    }
+    std::int64_t dropped() const { return dropped_; }
 
 private:
     std::vector<ReaderWarning>* out_;
@@ -191,6 +190,13 @@ private:
     int kept_ = 0;
     std::int64_t dropped_ = 0;
 };
+
+// The closing warning that says how many were left out.
+void addDroppedWarning(std::vector<ReaderWarning>& out, const std::string& file, std::int64_t dropped)
+{
+    if (dropped > 0)
+        out.push_back(ReaderWarning{file, 0, "and " + std::to_string(dropped) + " more warnings"});
+}
 
 struct VertexKind {
     const char* one;
@@ -222,35 +228,243 @@ inline void prefetch(const void* address)
 constexpr Vec3 kZeroVec3{};
 constexpr Vec2 kZeroVec2{};
 
-// The entries that one face line names. They are copied into the face one
-// face line later, so that fetching them from memory overlaps with reading
-// the next line; entries of the vertex lists never change once written, so
-// the face gets what its line named when it was read.
-struct NamedEntries {
-    const Vec3* position[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
-    const Vec2* uv[3] = {&kZeroVec2, &kZeroVec2, &kZeroVec2};
-    const Vec3* normal[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+// The vertex lists of a file.
+struct VertexLists {
+    std::vector<Vec3> positions;
+    std::vector<Vec2> texCoords;
+    std::vector<Vec3> normals;
 };
 
-// How many entries each vertex list holds.
-struct ListSizes {
-    std::size_t positions;
-    std::size_t texCoords;
-    std::size_t normals;
+// How many entries of each list the file holds before some line, and how
+// many face lines and lines in all.
+struct LineCounts {
+    std::size_t positions = 0;
+    std::size_t texCoords = 0;
+    std::size_t normals = 0;
+    std::size_t faces = 0;
+    std::int64_t lines = 0;
+
+    void count(LineKind kind)
+    {
+        positions += kind == positionLine;
+        texCoords += kind == texCoordLine;
+        normals += kind == normalLine;
+        faces += kind == faceLine;
+    }
+    LineCounts& operator+=(const LineCounts& other)
+    {
+        positions += other.positions;
+        texCoords += other.texCoords;
+        normals += other.normals;
+        faces += other.faces;
+        lines += other.lines;
+        return *this;
+    }
 };
 
-// Fills the vertex lists and the faces, line by line, in file order; finish()
-// completes the last face.
+// The corners of one triangle: what each of its fields names, as 0-based
+// entries of the vertex lists, or -1 for none (a zero entry).
+struct NamedCorners {
+    std::int64_t position[3] = {-1, -1, -1};
+    std::int64_t uv[3] = {-1, -1, -1};
+    std::int64_t normal[3] = {-1, -1, -1};
+};
+
+// Where finished triangles go: a MeshTriangles.
+class MeshStore {
+public:
+    explicit MeshStore(MeshTriangles& mesh) : mesh_(mesh) {}
+    bool wantsNormals() const { return true; }
+
+    void reserve(std::size_t faces)
+    {
+        mesh_.faces.reserve(faces);
+        mesh_.faceNormals.reserve(faces);
+    }
+    void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        mesh_.faces.push_back(MeshFace{{*p[0], *p[1], *p[2]}, {*t[0], *t[1], *t[2]}});
+        mesh_.faceNormals.push_back(FaceNormals{{*n[0], *n[1], *n[2]}});
+    }
+    void finishAppending() {}
+    void resize(std::size_t faces)
+    {
+        mesh_.faces.resize(faces);
+        mesh_.faceNormals.resize(faces);
+    }
+    void set(std::size_t i, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        mesh_.faces[i] = MeshFace{{*p[0], *p[1], *p[2]}, {*t[0], *t[1], *t[2]}};
+        mesh_.faceNormals[i] = FaceNormals{{*n[0], *n[1], *n[2]}};
+    }
+
+private:
+    MeshTriangles& mesh_;
+};
+
+// Where finished triangles go: interleaved records of floats (see
+// loadObjInterleaved).
+class InterleavedStore {
+public:
+    InterleavedStore(std::vector<std::uint8_t>& bytes, bool withNormals)
+        : bytes_(bytes), withNormals_(withNormals), size_(interleavedTriangleSize(withNormals))
+    {
+    }
+    bool wantsNormals() const { return withNormals_; }
+
+    void reserve(std::size_t faces) { bytes_.reserve(faces * size_); }
+    void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        float record[24];
+        const std::size_t floats = fill(record, p, t, n);
+        const auto* first = reinterpret_cast<const std::uint8_t*>(record);
+        bytes_.insert(bytes_.end(), first, first + floats * sizeof(float));
+    }
+    void finishAppending() {}
+    void resize(std::size_t faces) { bytes_.resize(faces * size_); }
+    void set(std::size_t i, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        float record[24];
+        const std::size_t floats = fill(record, p, t, n);
+        std::memcpy(bytes_.data() + i * size_, record, floats * sizeof(float));
+    }
+
+private:
+    std::size_t fill(float* out, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        for (int c = 0; c < 3; ++c) {
+            out[c * 5 + 0] = p[c]->x;
+            out[c * 5 + 1] = p[c]->y;
+            out[c * 5 + 2] = p[c]->z;
+            out[c * 5 + 3] = t[c]->u;
+            out[c * 5 + 4] = t[c]->v;
+        }
+        if (!withNormals_)
+            return 15;
+        for (int c = 0; c < 3; ++c) {
+            out[15 + c * 3 + 0] = n[c]->x;
+            out[15 + c * 3 + 1] = n[c]->y;
+            out[15 + c * 3 + 2] = n[c]->z;
+        }
+        return 24;
+    }
+
+    std::vector<std::uint8_t>& bytes_;
+    bool withNormals_;
+    std::size_t size_;
+};
+
+template <typename T>
+const T& zeroEntry();
+template <>
+const Vec3& zeroEntry<Vec3>()
+{
+    return kZeroVec3;
+}
+template <>
+const Vec2& zeroEntry<Vec2>()
+{
+    return kZeroVec2;
+}
+
+template <typename T>
+inline const T* entryAt(const std::vector<T>& list, std::int64_t at)
+{
+    return at < 0 ? &zeroEntry<T>() : &list[static_cast<std::size_t>(at)];
+}
+
+// Faces read in file order and copied into `Store` as they are read. The
+// entries a face line names are copied one face line later, so that fetching
+// them from memory overlaps with reading the next line; entries of the vertex
+// lists never change once written, so the face gets what its line named when
+// it was read.
+template <typename Store>
+class CopiedFaces {
+public:
+    CopiedFaces(const VertexLists& lists, Store& store) : lists_(lists), store_(store) {}
+
+    void add(const NamedCorners& named)
+    {
+        copyPending();
+        for (int c = 0; c < 3; ++c) {
+            position_[c] = entryAt(lists_.positions, named.position[c]);
+            uv_[c] = entryAt(lists_.texCoords, named.uv[c]);
+            normal_[c] = entryAt(lists_.normals, named.normal[c]);
+            prefetch(position_[c]);
+            prefetch(uv_[c]);
+            prefetch(normal_[c]);
+        }
+        hasPending_ = true;
+    }
+    // A vertex list is about to move in memory.
+    void beforeListMoves() { copyPending(); }
+    void finish()
+    {
+        copyPending();
+        store_.finishAppending();
+    }
+
+private:
+    void copyPending()
+    {
+        if (!hasPending_)
+            return;
+        store_.append(position_, uv_, normal_);
+        hasPending_ = false;
+    }
+
+    const VertexLists& lists_;
+    Store& store_;
+    const Vec3* position_[3] = {};
+    const Vec2* uv_[3] = {};
+    const Vec3* normal_[3] = {};
+    bool hasPending_ = false;
+};
+
+// What names no entry in a list of face references.
+constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+
+// Faces read in one chunk of a file, kept as the entries they name (their
+// positions, texture coordinates and, with normals, normals: 9 or 6 per
+// face), numbered from the chunk's first face. The entries are copied once
+// every chunk has filled its part of the vertex lists.
+class FaceReferences {
+public:
+    FaceReferences(std::uint32_t* references, std::size_t perFace, std::size_t firstFace)
+        : next_(references + firstFace * perFace), perFace_(perFace)
+    {
+    }
+
+    void add(const NamedCorners& named)
+    {
+        for (int c = 0; c < 3; ++c) {
+            next_[c] = reference(named.position[c]);
+            next_[3 + c] = reference(named.uv[c]);
+        }
+        if (perFace_ == 9)
+            for (int c = 0; c < 3; ++c)
+                next_[6 + c] = reference(named.normal[c]);
+        next_ += perFace_;
+    }
+    void beforeListMoves() {}
+    void finish() {}
+
+private:
+    static std::uint32_t reference(std::int64_t at) { return at < 0 ? kNoEntry : static_cast<std::uint32_t>(at); }
+
+    std::uint32_t* next_;
+    std::size_t perFace_;
+};
+
+// Fills the vertex lists and hands the faces to `Faces`, line by line, in
+// file order. It starts at some line of the file with `read` entries of each
+// list read before it.
+template <typename Faces>
 class MeshBuilder {
 public:
-    MeshBuilder(const std::size_t (&counts)[lineKindCount], MeshTriangles& mesh, WarningList& warnings)
-        : mesh_(mesh), warnings_(warnings)
+    MeshBuilder(VertexLists& lists, const LineCounts& read, Faces& faces, WarningList& warnings)
+        : lists_(lists), read_(read), faces_(faces), warnings_(warnings)
     {
-        positions_.reserve(counts[positionLine]);
-        texCoords_.reserve(counts[texCoordLine]);
-        normals_.reserve(counts[normalLine]);
-        mesh_.faces.reserve(counts[faceLine]);
-        mesh_.faceNormals.reserve(counts[faceLine]);
     }
 
     void readLine(const char* begin, const char* end, std::int64_t line)
@@ -260,20 +474,20 @@ public:
         case positionLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kPosition);
-            append(positions_, Vec3{v[0], v[1], v[2]});
+            append(lists_.positions, read_.positions, Vec3{v[0], v[1], v[2]});
             break;
         }
         case texCoordLine: {
             // "vt u" is complete: v defaults to 0.
             float v[2];
             readValues(afterKeyword(begin, end), end, v, 2, 1, kTexCoord);
-            append(texCoords_, Vec2{v[0], v[1]});
+            append(lists_.texCoords, read_.texCoords, Vec2{v[0], v[1]});
             break;
         }
         case normalLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kNormal);
-            append(normals_, Vec3{v[0], v[1], v[2]});
+            append(lists_.normals, read_.normals, Vec3{v[0], v[1], v[2]});
             break;
         }
         case faceLine:
@@ -284,20 +498,27 @@ public:
         }
     }
 
-    void finish() { copyPendingFace(); }
+    void finish() { faces_.finish(); }
 
 private:
     static const char* afterKeyword(const char* begin, const char* end) { return skipToSpace(begin, end); }
 
-    // Adds an entry to a vertex list. The lists are reserved at the sizes the
-    // first pass counted; should the file hold more lines now, the face still
-    // pending is completed before a list moves in memory.
+    // Stores entry number `read` of a list. A list that holds the whole
+    // file's entries already (a chunk's part of it) is written in place; one
+    // read in file order grows. It is reserved at the size the counting
+    // found; should the file hold more lines now, the faces still pending
+    // are completed before the list moves in memory.
     template <typename T>
-    void append(std::vector<T>& list, const T& entry)
+    void append(std::vector<T>& list, std::size_t& read, const T& entry)
     {
-        if (list.size() == list.capacity()) [[unlikely]]
-            copyPendingFace();
-        list.push_back(entry);
+        if (read < list.size()) {
+            list[read] = entry;
+        } else {
+            if (list.size() == list.capacity()) [[unlikely]]
+                faces_.beforeListMoves();
+            list.push_back(entry);
+        }
+        ++read;
     }
 
     // Reads `count` numbers, each from the start of one space-separated token.
@@ -331,7 +552,7 @@ private:
 
     // A token that is not a number, or has more after its number.
     KES_OBJ_COLD void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, float value,
-                         const VertexKind& kind)
+                                      const VertexKind& kind)
     {
         if (stop == token) {
             warnings_.add(line_, [&] {
@@ -353,19 +574,15 @@ private:
 
     void readFace(const char* p, const char* end)
     {
-        NamedEntries named;
-        // The entries read so far, the same for every corner of the line.
-        const ListSizes read{positions_.size(), texCoords_.size(), normals_.size()};
+        NamedCorners named;
         int corner = 0;
         for (; corner < 3; ++corner) {
             p = skipSpaces(p);
             if (p == end) [[unlikely]]
                 break;
-            p = readCorner(p, end, read, corner, named.position[corner], named.uv[corner], named.normal[corner]);
+            p = readCorner(p, end, corner, named);
         }
-        copyPendingFace();
-        pending_ = named;
-        hasPending_ = true;
+        faces_.add(named);
         if (corner < 3) [[unlikely]] {
             warnAboutMissingCorners(corner);
             return;
@@ -373,16 +590,6 @@ private:
         p = skipSpaces(p);
         if (p != end) [[unlikely]]
             warnAboutMoreCorners(p, end);
-    }
-
-    void copyPendingFace()
-    {
-        if (!hasPending_)
-            return;
-        const NamedEntries& n = pending_;
-        mesh_.faces.push_back(MeshFace{{*n.position[0], *n.position[1], *n.position[2]}, {*n.uv[0], *n.uv[1], *n.uv[2]}});
-        mesh_.faceNormals.push_back(FaceNormals{{*n.normal[0], *n.normal[1], *n.normal[2]}});
-        hasPending_ = false;
     }
 
     KES_OBJ_COLD void warnAboutMissingCorners(int cornerCount)
@@ -405,16 +612,15 @@ private:
         });
     }
 
-    // Reads one corner "p/t/n", "p//n", "p/t" or "p" and copies what it names.
-    // The byte at `end` is never "/" (see forEachLine).
-    const char* readCorner(const char* p, const char* end, const ListSizes& read, int corner, const Vec3*& position,
-                           const Vec2*& uv, const Vec3*& normal)
+    // Reads one corner "p/t/n", "p//n", "p/t" or "p" and notes what it
+    // names. The byte at `end` is never "/" (see forEachLine).
+    const char* readCorner(const char* p, const char* end, int corner, NamedCorners& named)
     {
-        p = readIndexField(p, end, positions_, read.positions, position, corner, kPosition, true);
+        p = readIndexField(p, end, read_.positions, named.position[corner], corner, kPosition, true);
         if (*p == '/') {
-            p = readIndexField(p + 1, end, texCoords_, read.texCoords, uv, corner, kTexCoord, false);
+            p = readIndexField(p + 1, end, read_.texCoords, named.uv[corner], corner, kTexCoord, false);
             if (*p == '/') {
-                p = readIndexField(p + 1, end, normals_, read.normals, normal, corner, kNormal, false);
+                p = readIndexField(p + 1, end, read_.normals, named.normal[corner], corner, kNormal, false);
                 if (*p == '/') [[unlikely]]
                     p = skipToSpace(p, end); // fields after the third are ignored
             }
@@ -423,11 +629,10 @@ private:
     }
 
     // Reads one index field up to the next "/", space or the line end, and
-    // points `target` at the entry it names among the first `read` entries of
-    // `list`; a missing or wrong index leaves `target` at a zero entry.
-    template <typename T>
-    const char* readIndexField(const char* p, const char* end, const std::vector<T>& list, std::size_t read,
-                               const T*& target, int corner, const VertexKind& kind, bool required)
+    // sets `at` to the 0-based entry it names among the first `read` entries
+    // of its list; a missing or wrong index leaves `at` at -1.
+    const char* readIndexField(const char* p, const char* end, std::size_t read, std::int64_t& at, int corner,
+                               const VertexKind& kind, bool required)
     {
         const char* const fieldBegin = p;
         std::int64_t index;
@@ -435,15 +640,11 @@ private:
         p = stop;
         while (p != end && *p != '/' && *p != ' ') [[unlikely]]
             ++p;
-        std::int64_t at = index - 1;
-        if (!(index > 0 && static_cast<std::uint64_t>(index) <= read)) [[unlikely]] {
+        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]]
+            at = index - 1;
+        else
             at = resolveUnusualIndex(IndexField{fieldBegin, p, index, stop != fieldBegin}, read, corner, kind,
                                      required);
-            if (at < 0)
-                return p;
-        }
-        target = &list[static_cast<std::size_t>(at)];
-        prefetch(target);
         return p;
     }
 
@@ -475,15 +676,258 @@ private:
         return -1;
     }
 
-    std::vector<Vec3> positions_;
-    std::vector<Vec2> texCoords_;
-    std::vector<Vec3> normals_;
-    NamedEntries pending_;
-    bool hasPending_ = false;
-    MeshTriangles& mesh_;
+    VertexLists& lists_;
+    LineCounts read_;
+    Faces& faces_;
     WarningList& warnings_;
     std::int64_t line_ = 0;
 };
+
+// Reads the file in pieces through one small buffer, twice: once to count the
+// lines of each kind, once to read them in file order.
+template <typename Store>
+Status readInPieces(AssetFileReader& file, std::size_t pieceSize, const std::string& path, Store& store,
+                    std::vector<ReaderWarning>* warnings)
+{
+    std::vector<char> buffer(std::max<std::size_t>(pieceSize, 1) + 1);
+    LineCounts counts;
+    if (Status counted = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t) {
+            counts.count(classifyLine(begin, end));
+        });
+        !counted)
+        return counted;
+
+    file.rewind();
+    VertexLists lists;
+    lists.positions.reserve(counts.positions);
+    lists.texCoords.reserve(counts.texCoords);
+    lists.normals.reserve(counts.normals);
+    store.reserve(counts.faces);
+    WarningList warningList(warnings, path);
+    CopiedFaces<Store> faces(lists, store);
+    MeshBuilder<CopiedFaces<Store>> builder(lists, LineCounts{}, faces, warningList);
+    if (Status done = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t line) {
+            builder.readLine(begin, end, line);
+        });
+        !done)
+        return done;
+    builder.finish();
+    if (warnings)
+        addDroppedWarning(*warnings, path, warningList.dropped());
+    return Status::success();
+}
+
+// Files from this size on are parsed in chunks when more than one thread
+// may read them.
+constexpr std::uint64_t kChunkedFromBytes = std::uint64_t(16) << 20;
+// The size of a chunk that chunkCountFor aims at, at least.
+constexpr std::uint64_t kChunkBytes = std::uint64_t(4) << 20;
+
+// How many chunks a file of `size` bytes is parsed in; 0 for the plain
+// reading in pieces.
+std::size_t chunkCountFor(std::uint64_t size, const ObjReadOptions& options)
+{
+    if (options.chunks > 0)
+        return options.chunks;
+    if (options.threads <= 1 || size < kChunkedFromBytes)
+        return 0;
+    // Four chunks per thread, so that threads that finish early take more.
+    const std::uint64_t most = 4 * static_cast<std::uint64_t>(options.threads);
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(size / kChunkBytes, 2, most));
+}
+
+// Reads the file's text at once, `threads` pieces of it side by side, into
+// `text` (which has room for `size` bytes). False when the file holds fewer
+// bytes now than it had.
+Status readWholeText(AssetFileReader& file, const std::string& path, std::uint64_t size, int threads, char* text,
+                     bool& complete)
+{
+    const std::size_t readers = static_cast<std::size_t>(std::clamp<std::uint64_t>(size / kChunkBytes, 1,
+                                                                                    std::max(threads, 1)));
+    std::vector<Status> results(readers, Status::success());
+    std::vector<char> whole(readers, 1);
+    parallelFor(readers, threads, [&](std::size_t r) {
+        const std::uint64_t from = size * r / readers, to = size * (r + 1) / readers;
+        AssetFileReader own;
+        AssetFileReader& in = r == 0 ? file : own;
+        if (r != 0) {
+            if (Status opened = own.open(path, "mesh file"); !opened) {
+                results[r] = opened;
+                return;
+            }
+        }
+        in.seek(from);
+        const std::size_t got = in.read(text + from, static_cast<std::size_t>(to - from));
+        results[r] = in.status();
+        whole[r] = got == to - from;
+    });
+    complete = std::all_of(whole.begin(), whole.end(), [](char w) { return w != 0; });
+    for (const Status& result : results)
+        if (!result)
+            return result;
+    return Status::success();
+}
+
+// Copies the entries that faces [first, first + count) name into `store`.
+template <typename Store>
+void copyNamedEntries(const VertexLists& lists, const std::uint32_t* references, std::size_t perFace,
+                      std::size_t first, std::size_t count, Store& store)
+{
+    auto entry = []<typename T>(const std::vector<T>& list, std::uint32_t reference) {
+        return reference == kNoEntry ? &zeroEntry<T>() : &list[reference];
+    };
+    const Vec3* p[3];
+    const Vec2* t[3];
+    const Vec3* n[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+    for (std::size_t i = first; i < first + count; ++i) {
+        const std::uint32_t* r = references + i * perFace;
+        for (int c = 0; c < 3; ++c) {
+            p[c] = entry(lists.positions, r[c]);
+            t[c] = entry(lists.texCoords, r[3 + c]);
+        }
+        if (perFace == 9)
+            for (int c = 0; c < 3; ++c)
+                n[c] = entry(lists.normals, r[6 + c]);
+        store.set(i, p, t, n);
+    }
+}
+
+// Reads the file's text at once and parses it in `chunkCount` chunks on up
+// to `threads` threads, with the same result as reading it in pieces.
+//
+// The chunks are cut right after line ends: chunk k starts at the first line
+// that starts at or after byte k x size / chunkCount of the text. Each chunk
+// first counts its lines of each kind; these counts, summed over the chunks
+// before it, tell a chunk the number of its first line and where its vertex
+// lines and faces go in the lists of the whole file. The chunks then fill
+// their parts of the vertex lists and note which entries their faces name
+// (resolving relative indices and checking indices against the entries read
+// before the face's line, as in file order); once all are done, the named
+// entries are copied into the faces. The warnings of the chunks, each in
+// line order, follow one another in chunk order.
+template <typename Store>
+Status readInChunks(AssetFileReader& file, const std::string& path, std::uint64_t size, std::size_t chunkCount,
+                    int threads, Store& store, std::vector<ReaderWarning>* warnings, bool& done)
+{
+    done = false;
+    if (size > std::numeric_limits<std::size_t>::max() - 2)
+        return Status::success();
+    std::unique_ptr<char[]> text(new char[static_cast<std::size_t>(size) + 1]);
+    bool complete = false;
+    if (Status read = readWholeText(file, path, size, threads, text.get(), complete); !read)
+        return read;
+    if (!complete)
+        return Status::success(); // the file shrank; it is read again in pieces
+
+    const char* begin = text.get();
+    char* end = text.get() + size;
+    if (size >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0)
+        begin += 3;
+    // Every line ends with LF, a last line without one as well.
+    if (end != begin && end[-1] != '\n')
+        *end++ = '\n';
+
+    std::vector<const char*> starts(chunkCount + 1);
+    starts[0] = begin;
+    starts[chunkCount] = end;
+    const auto length = static_cast<std::uint64_t>(end - begin);
+    for (std::size_t k = 1; k < chunkCount; ++k) {
+        const char* at = begin + length * k / chunkCount;
+        if (at != begin && at[-1] != '\n')
+            at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))) + 1;
+        starts[k] = std::max(at, starts[k - 1]);
+    }
+
+    std::vector<LineCounts> firsts(chunkCount + 1);
+    parallelFor(chunkCount, threads, [&](std::size_t k) {
+        LineCounts& counts = firsts[k + 1];
+        forEachLineEndingInLf(starts[k], starts[k + 1], counts.lines,
+                              [&](const char* b, const char* e, std::int64_t) { counts.count(classifyLine(b, e)); });
+    });
+    for (std::size_t k = 1; k <= chunkCount; ++k)
+        firsts[k] += firsts[k - 1];
+    const LineCounts& total = firsts[chunkCount];
+    constexpr std::size_t mostEntries = kNoEntry;
+    if (total.positions >= mostEntries || total.texCoords >= mostEntries || total.normals >= mostEntries)
+        return Status::success(); // too many entries to name in 32 bits
+
+    VertexLists lists;
+    lists.positions.resize(total.positions);
+    lists.texCoords.resize(total.texCoords);
+    lists.normals.resize(total.normals);
+    const std::size_t perFace = store.wantsNormals() ? 9 : 6;
+    std::unique_ptr<std::uint32_t[]> references(new std::uint32_t[std::max<std::size_t>(total.faces * perFace, 1)]);
+    std::vector<std::vector<ReaderWarning>> chunkWarnings(chunkCount);
+    std::vector<std::int64_t> dropped(chunkCount);
+    parallelFor(chunkCount, threads, [&](std::size_t k) {
+        WarningList warningList(warnings ? &chunkWarnings[k] : nullptr, path);
+        FaceReferences faces(references.get(), perFace, firsts[k].faces);
+        MeshBuilder<FaceReferences> builder(lists, firsts[k], faces, warningList);
+        std::int64_t line = firsts[k].lines;
+        forEachLineEndingInLf(starts[k], starts[k + 1], line,
+                              [&](const char* b, const char* e, std::int64_t n) { builder.readLine(b, e, n); });
+        builder.finish();
+        dropped[k] = warningList.dropped();
+    });
+    text.reset();
+
+    store.resize(total.faces);
+    const std::size_t pieces = std::max<std::size_t>(1, std::min<std::size_t>(chunkCount, total.faces / 4096));
+    parallelFor(pieces, threads, [&](std::size_t k) {
+        const std::size_t first = total.faces * k / pieces, last = total.faces * (k + 1) / pieces;
+        copyNamedEntries(lists, references.get(), perFace, first, last - first, store);
+    });
+
+    if (warnings) {
+        std::int64_t left = 0;
+        for (std::size_t k = 0; k < chunkCount; ++k) {
+            for (ReaderWarning& warning : chunkWarnings[k]) {
+                if (warnings->size() < static_cast<std::size_t>(kMaxObjWarnings))
+                    warnings->push_back(std::move(warning));
+                else
+                    ++left;
+            }
+            left += dropped[k];
+        }
+        addDroppedWarning(*warnings, path, left);
+    }
+    done = true;
+    return Status::success();
+}
+
+// Reads the OBJ file at `path` into `store`, in chunks or in pieces.
+template <typename Store>
+Status readObjFile(const std::string& path, const ObjReadOptions& options, std::size_t pieceSize, Store& store,
+                   std::vector<ReaderWarning>* warnings)
+{
+    AssetFileReader file;
+    if (Status opened = file.open(path, "mesh file"); !opened)
+        return opened;
+    std::vector<ReaderWarning> fileWarnings;
+    std::vector<ReaderWarning>* collected = warnings ? &fileWarnings : nullptr;
+    const std::uint64_t size = file.size();
+    if (!file.status())
+        return file.status();
+    bool done = false;
+    if (const std::size_t chunks = chunkCountFor(size, options); chunks > 0) {
+        if (Status read = readInChunks(file, path, size, chunks, std::max(options.threads, 1), store, collected, done);
+            !read)
+            return read;
+        if (!done) {
+            fileWarnings.clear();
+            store.resize(0);
+            file.rewind();
+        }
+    }
+    if (!done) {
+        if (Status read = readInPieces(file, pieceSize, path, store, collected); !read)
+            return read;
+    }
+    if (warnings)
+        warnings->insert(warnings->end(), std::make_move_iterator(fileWarnings.begin()),
+                         std::make_move_iterator(fileWarnings.end()));
+    return Status::success();
+}
 
 } // namespace
 
@@ -494,63 +938,59 @@ MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName, 
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
 
-    std::size_t counts[lineKindCount] = {};
-    forEachLine(text, [&](const char* begin, const char* end, std::int64_t) { ++counts[classifyLine(begin, end)]; });
+    LineCounts counts;
+    forEachLine(text, [&](const char* begin, const char* end, std::int64_t) { counts.count(classifyLine(begin, end)); });
 
     MeshTriangles mesh;
+    MeshStore store(mesh);
+    store.reserve(counts.faces);
+    VertexLists lists;
+    lists.positions.reserve(counts.positions);
+    lists.texCoords.reserve(counts.texCoords);
+    lists.normals.reserve(counts.normals);
     WarningList warningList(warnings, fileName);
-    {
-        MeshBuilder builder(counts, mesh, warningList);
-        forEachLine(text, [&](const char* begin, const char* end, std::int64_t line) {
-            builder.readLine(begin, end, line);
-        });
-        builder.finish();
-    }
-    warningList.finish();
+    CopiedFaces<MeshStore> faces(lists, store);
+    MeshBuilder<CopiedFaces<MeshStore>> builder(lists, LineCounts{}, faces, warningList);
+    forEachLine(text, [&](const char* begin, const char* end, std::int64_t line) { builder.readLine(begin, end, line); });
+    builder.finish();
+    if (warnings)
+        addDroppedWarning(*warnings, fileName, warningList.dropped());
     return mesh;
 }
 
-Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings)
+Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings,
+                   const ObjReadOptions& options)
 {
-    return loadObjMeshInPieces(path, kFilePiece, mesh, warnings);
+    mesh = MeshTriangles{};
+    MeshTriangles read;
+    MeshStore store(read);
+    if (Status status = readObjFile(path, options, kFilePiece, store, warnings); !status)
+        return status;
+    mesh = std::move(read);
+    return Status::success();
 }
 
 Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshTriangles& mesh,
                            std::vector<ReaderWarning>* warnings)
 {
     mesh = MeshTriangles{};
-    AssetFileReader file;
-    if (Status opened = file.open(path, "mesh file"); !opened)
-        return opened;
-
-    // The file is read twice, piece by piece through one small buffer, as
-    // decodeObjMesh reads text in memory: once to count the lines of each
-    // kind, once to read them. The whole text is never held at once.
-    std::vector<char> buffer(std::max<std::size_t>(pieceSize, 1) + 1);
-    std::size_t counts[lineKindCount] = {};
-    if (Status counted = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t) {
-            ++counts[classifyLine(begin, end)];
-        });
-        !counted)
-        return counted;
-
-    file.rewind();
     MeshTriangles read;
-    std::vector<ReaderWarning> fileWarnings;
-    WarningList warningList(warnings ? &fileWarnings : nullptr, path);
-    {
-        MeshBuilder builder(counts, read, warningList);
-        if (Status done = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t line) {
-                builder.readLine(begin, end, line);
-            });
-            !done)
-            return done;
-        builder.finish();
-    }
-    warningList.finish();
+    MeshStore store(read);
+    if (Status status = readObjFile(path, ObjReadOptions{}, pieceSize, store, warnings); !status)
+        return status;
     mesh = std::move(read);
-    if (warnings)
-        warnings->insert(warnings->end(), fileWarnings.begin(), fileWarnings.end());
+    return Status::success();
+}
+
+Status loadObjInterleaved(const std::string& path, bool withNormals, std::vector<std::uint8_t>& triangles,
+                          std::vector<ReaderWarning>* warnings, const ObjReadOptions& options)
+{
+    triangles.clear();
+    InterleavedStore store(triangles, withNormals);
+    if (Status status = readObjFile(path, options, kFilePiece, store, warnings); !status) {
+        triangles.clear();
+        return status;
+    }
     return Status::success();
 }
 

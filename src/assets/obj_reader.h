@@ -68,22 +68,52 @@ inline constexpr int kMaxObjWarnings = 100;
 MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName,
                            std::vector<ReaderWarning>* warnings = nullptr);
 
-// Reads the OBJ file at `path` (UTF-8) as decodeObjMesh does. Fails only when
-// the file cannot be read (or is no regular file, which cannot be read
-// twice), with a reason such as
-// "cannot read mesh file 'x.obj': no such file or folder"; `mesh` is then
-// empty. What the file holds beyond the subset read here gives warnings.
-//
-// The file is read twice, piece by piece through one small buffer (once to
-// count the lines of each kind, once to read them), so its text is never
-// held whole. A file that changes between the two readings gives what its
-// second reading holds.
-Status loadObjMesh(const std::string& path, MeshTriangles& mesh,
-                   std::vector<ReaderWarning>* warnings = nullptr);
+// How a file is read.
+struct ObjReadOptions {
+    // How many threads may parse one file at once, the calling thread among
+    // them. A file of 16 MiB or more is then read at once and parsed in
+    // chunks, about four per thread and at least 4 MiB each; a smaller one,
+    // and every file with one thread, is read in pieces.
+    int threads = 1;
+    // For tests: parse the file in exactly this many chunks, whatever its
+    // size and the number of threads. 0: as `threads` says.
+    std::size_t chunks = 0;
+};
 
-// As loadObjMesh, reading `pieceSize` bytes at a time (at least one), for
+// Reads the OBJ file at `path` (UTF-8) as decodeObjMesh does. Fails only when
+// the file cannot be read (or is no regular file), with a reason such as
+// "cannot read mesh file 'x.obj': no such file or folder"; `mesh` is then
+// empty and no warning is added. What the file holds beyond the subset read
+// here gives warnings.
+//
+// A file read in pieces is read twice through one small buffer (once to
+// count the lines of each kind, once to read them), so its text is never
+// held whole; a file that changes between the two readings gives what its
+// second reading holds. A file parsed in chunks is read once and its text
+// held once, until its lines are parsed. The result, warnings included, is
+// the same either way, whatever the number of chunks.
+Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings = nullptr,
+                   const ObjReadOptions& options = {});
+
+// As loadObjMesh, reading in pieces of `pieceSize` bytes (at least one), for
 // tests of lines that cross the pieces.
 Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshTriangles& mesh,
                            std::vector<ReaderWarning>* warnings = nullptr);
+
+// The bytes of one triangle as loadObjInterleaved stores it.
+constexpr std::size_t interleavedTriangleSize(bool withNormals)
+{
+    return (withNormals ? 24 : 15) * sizeof(float);
+}
+
+// Reads the OBJ file at `path` as loadObjMesh does, into one array of
+// interleaved triangles instead of a MeshTriangles: for each triangle, for
+// each corner in face order, x, y, z, u, v; then, with `withNormals`, for
+// each corner the normal's x, y, z; every value a float in the byte order of
+// this machine. `triangles` holds interleavedTriangleSize(withNormals) bytes
+// per face line. Takes half the memory of a MeshTriangles without normals,
+// and no second copy is needed to lay the triangles out like this.
+Status loadObjInterleaved(const std::string& path, bool withNormals, std::vector<std::uint8_t>& triangles,
+                          std::vector<ReaderWarning>* warnings = nullptr, const ObjReadOptions& options = {});
 
 } // namespace kes
