@@ -4,11 +4,15 @@
 //   3. whole generation (one thread, and the parallel pipeline) against the
 //      floor: reading every mesh with our reader plus one compress2 call per
 //      texture;
+//   4. with --one_mesh, on a level of one large mesh: whole generation (one
+//      thread, and all threads) against tinyobjloader's load of the mesh and
+//      against our reader's parse of it with as many threads;
 // and the peak memory of generation in a fresh process, then prints the
 // ratios against their targets.
 //
-// kesgen-bench --level=PROJECT.kgp [--obj=FILE.obj] [--threads=N]
-//              [--repetitions=N] [--generate_tool=PATH] [benchmark flags]
+// kesgen-bench --level=PROJECT.kgp [--obj=FILE.obj] [--one_mesh=PROJECT.kgp]
+//              [--threads=N] [--repetitions=N] [--generate_tool=PATH]
+//              [benchmark flags]
 //
 // Every figure is the fastest of the repetitions, which is the one least
 // disturbed by other work on the machine.
@@ -40,6 +44,7 @@ namespace {
 struct Settings {
     std::string projectPath;
     std::string objPath;
+    std::string oneMeshProjectPath;
     std::string generateTool;
     int threads = 0;
     int repetitions = 3;
@@ -53,6 +58,16 @@ struct Inputs {
     std::uint64_t largestFrameTriangles = 0;
     std::uint64_t largestTextureBytes = 0; // pixels of the largest texture
     std::uint64_t meshBytes = 0;           // all OBJ files
+    std::string outputPath;
+};
+
+// The level of one large mesh.
+struct OneMeshInputs {
+    LevelInputs level;
+    std::string objPath;
+    std::uint64_t objFileBytes = 0;
+    std::uint64_t triangles = 0;
+    std::uint64_t frameBytes = 0; // the mesh as loadObjMesh holds it
     std::string outputPath;
 };
 
@@ -73,9 +88,24 @@ void objOurs(benchmark::State& state, const Inputs& in, const Settings& s)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.objFileBytes));
 }
 
-void objTinyobjloader(benchmark::State& state, const Inputs& in, const Settings& s)
+// Our reader, with up to `threads` threads parsing the file.
+void objOursWithThreads(benchmark::State& state, const std::string& objPath, std::uint64_t bytes, int threads)
 {
-    const std::string folder = std::filesystem::path(s.objPath).parent_path().string();
+    ObjReadOptions options;
+    options.threads = threads;
+    for (auto _ : state) {
+        MeshTriangles mesh;
+        std::vector<ReaderWarning> warnings;
+        if (Status read = loadObjMesh(objPath, mesh, &warnings, options); !read)
+            return fail(state, read);
+        benchmark::DoNotOptimize(mesh.faces.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void objTinyobjloader(benchmark::State& state, const std::string& objPath, std::uint64_t bytes)
+{
+    const std::string folder = std::filesystem::path(objPath).parent_path().string();
     for (auto _ : state) {
         tinyobj::attrib_t attrib;
         std::vector<tinyobj::shape_t> shapes;
@@ -83,14 +113,14 @@ void objTinyobjloader(benchmark::State& state, const Inputs& in, const Settings&
         std::string warning, error;
         // The faces are triangles already, so tinyobjloader's fastest
         // setting (no triangulation) reads the same.
-        if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, s.objPath.c_str(), folder.c_str(),
+        if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, objPath.c_str(), folder.c_str(),
                               false)) {
             state.SkipWithError(error.c_str());
             return;
         }
         benchmark::DoNotOptimize(attrib.vertices.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.objFileBytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
 void textureOurs(benchmark::State& state, const Inputs& in, const Settings&)
@@ -158,13 +188,13 @@ void floorTextures(benchmark::State& state, const Inputs& in, const Settings&)
     }
 }
 
-void generation(benchmark::State& state, const Inputs& in, int threads)
+void generation(benchmark::State& state, const LevelInputs& level, const std::string& outputPath, int threads)
 {
     GenerationOptions options;
-    options.baseFolder = in.level.baseFolder;
+    options.baseFolder = level.baseFolder;
     options.threads = threads;
     for (auto _ : state) {
-        GenerationResult result = generateLevel(in.level.project, in.outputPath, options);
+        GenerationResult result = generateLevel(level.project, outputPath, options);
         if (!result.status)
             return fail(state, result.status);
         benchmark::DoNotOptimize(result.bytes);
@@ -227,6 +257,23 @@ Inputs loadInputs(const Settings& s)
     return in;
 }
 
+OneMeshInputs loadOneMeshInputs(const std::string& projectPath)
+{
+    OneMeshInputs in;
+    in.level = listLevelInputs(projectPath);
+    if (in.level.meshPaths.size() != 1)
+        throw std::runtime_error("'" + projectPath + "' is not a level of one mesh");
+    in.objPath = in.level.meshPaths.front();
+    in.objFileBytes = std::filesystem::file_size(in.objPath);
+    MeshTriangles mesh;
+    if (Status read = loadObjMesh(in.objPath, mesh); !read)
+        throw std::runtime_error(read.reason());
+    in.triangles = mesh.faces.size();
+    in.frameBytes = in.triangles * (sizeof(MeshFace) + sizeof(FaceNormals));
+    in.outputPath = pathToUtf8(pathFromUtf8(in.level.baseFolder) / "generated.kes");
+    return in;
+}
+
 const char* verdict(bool met)
 {
     return met ? "met" : "MISSED";
@@ -280,6 +327,49 @@ void printSummary(const FastestRuns& runs, const Inputs& in, const Settings& s)
     }
 }
 
+void printOneMeshSummary(const FastestRuns& runs, const OneMeshInputs& in, const Settings& s)
+{
+    const std::string n = std::to_string(s.threads);
+    const double tiny = runs.seconds("one_mesh/tinyobjloader");
+    std::printf("\n## One-mesh level (fastest of %d repetitions)\n\n%s: %.1f MB, %llu triangles, no texture\n\n",
+                s.repetitions, in.objPath.c_str(), in.objFileBytes / 1e6, static_cast<unsigned long long>(in.triangles));
+    std::printf("| measure | ours | reference | ratio | target | |\n|---|---|---|---|---|---|\n");
+    for (int threads : {1, s.threads}) {
+        const std::string t = std::to_string(threads);
+        const double generation = runs.seconds("one_mesh/generate/threads:" + t);
+        const double reader = runs.seconds("one_mesh/obj_ours/threads:" + t);
+        if (generation > 0 && tiny > 0) {
+            const bool targeted = threads > 1;
+            std::printf("| generation, %d thread%s, vs tinyobjloader's load | %.0f ms | %.0f ms | %.2fx faster | %s | %s |\n",
+                        threads, threads == 1 ? "" : "s", generation * 1e3, tiny * 1e3, tiny / generation,
+                        targeted ? ">= 6x" : "", targeted ? verdict(tiny / generation >= 6) : "");
+        }
+        if (generation > 0 && reader > 0)
+            std::printf("| generation, %d thread%s, vs our reader's parse, %d thread%s | %.0f ms | %.0f ms | %.2fx | <= 1.3x | %s |\n",
+                        threads, threads == 1 ? "" : "s", threads, threads == 1 ? "" : "s", generation * 1e3,
+                        reader * 1e3, generation / reader, verdict(generation / reader <= 1.3));
+        if (threads == s.threads)
+            break;
+    }
+    if (s.generateTool.empty())
+        return;
+    const double budget = 2.0 * in.frameBytes;
+    std::printf("\nPeak memory of its generation in a fresh process (budget 2 x frame = %.1f MB):\n\n", budget / 1e6);
+    std::printf("| threads | peak RSS | at start | above start | / budget | seconds |\n|---|---|---|---|---|---|\n");
+    for (int threads : {1, s.threads}) {
+        PeakMemory memory = measurePeakMemory(s.generateTool, s.oneMeshProjectPath, in.outputPath, threads);
+        if (!memory.ok) {
+            std::printf("| %d | (%s) | | | | |\n", threads, memory.error.c_str());
+        } else {
+            const double above = double(memory.peakKib - memory.startKib) * 1024;
+            std::printf("| %d | %.1f MB | %.1f MB | %.1f MB | %.2f | %.3f |\n", threads, memory.peakKib * 1024 / 1e6,
+                        memory.startKib * 1024 / 1e6, above / 1e6, above / budget, memory.seconds);
+        }
+        if (threads == s.threads)
+            break;
+    }
+}
+
 bool takeFlag(const char* arg, const char* name, std::string& value)
 {
     const std::size_t length = std::strlen(name);
@@ -300,7 +390,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         std::string value;
         if (takeFlag(argv[i], "--level", s.projectPath) || takeFlag(argv[i], "--obj", s.objPath)
-            || takeFlag(argv[i], "--generate_tool", s.generateTool))
+            || takeFlag(argv[i], "--generate_tool", s.generateTool) || takeFlag(argv[i], "--one_mesh", s.oneMeshProjectPath))
             continue;
         if (takeFlag(argv[i], "--threads", value)) {
             s.threads = std::stoi(value);
@@ -312,23 +402,27 @@ int main(int argc, char** argv)
         }
         rest.push_back(argv[i]);
     }
-    if (s.projectPath.empty()) {
-        std::fprintf(stderr, "usage: kesgen-bench --level=PROJECT.kgp [--obj=FILE.obj] [--threads=N]"
-                             " [--repetitions=N] [--generate_tool=PATH] [benchmark flags]\n");
+    if (s.projectPath.empty() && s.oneMeshProjectPath.empty()) {
+        std::fprintf(stderr, "usage: kesgen-bench --level=PROJECT.kgp [--obj=FILE.obj] [--one_mesh=PROJECT.kgp]"
+                             " [--threads=N] [--repetitions=N] [--generate_tool=PATH] [benchmark flags]\n");
         return 2;
     }
     if (s.threads <= 0)
         s.threads = kes::generationThreadCount({});
     Inputs in;
+    OneMeshInputs oneMesh;
     try {
-        if (s.objPath.empty()) {
+        if (!s.oneMeshProjectPath.empty())
+            oneMesh = loadOneMeshInputs(s.oneMeshProjectPath);
+        if (s.objPath.empty() && !s.projectPath.empty()) {
             LevelInputs level = listLevelInputs(s.projectPath);
             // The largest mesh file of the level.
             for (const std::string& path : level.meshPaths)
                 if (s.objPath.empty() || std::filesystem::file_size(path) > std::filesystem::file_size(s.objPath))
                     s.objPath = path;
         }
-        in = loadInputs(s);
+        if (!s.projectPath.empty())
+            in = loadInputs(s);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return 1;
@@ -349,22 +443,57 @@ int main(int argc, char** argv)
         if (whole)
             b->Iterations(1);
     };
-    add("obj/ours", [&](benchmark::State& st) { objOurs(st, in, s); }, false);
-    add("obj/tinyobjloader", [&](benchmark::State& st) { objTinyobjloader(st, in, s); }, false);
-    add("texture/ours", [&](benchmark::State& st) { textureOurs(st, in, s); }, false);
-    add("texture/compress2", [&](benchmark::State& st) { textureCompress2(st, in, s); }, false);
-    add("floor/meshes", [&](benchmark::State& st) { floorMeshes(st, in, s); }, true);
-    add("floor/textures", [&](benchmark::State& st) { floorTextures(st, in, s); }, true);
-    add("generate/threads:1", [&](benchmark::State& st) { generation(st, in, 1); }, true);
-    const std::string parallelName = "generate/threads:" + std::to_string(s.threads);
-    if (s.threads > 1)
-        add(parallelName.c_str(), [&](benchmark::State& st) { generation(st, in, s.threads); }, true);
+    // Without --level only the one-mesh level is measured.
+    const bool withLevel = !s.projectPath.empty();
+    if (withLevel) {
+        add("obj/ours", [&](benchmark::State& st) { objOurs(st, in, s); }, false);
+        add("obj/tinyobjloader", [&](benchmark::State& st) { objTinyobjloader(st, s.objPath, in.objFileBytes); }, false);
+        add("texture/ours", [&](benchmark::State& st) { textureOurs(st, in, s); }, false);
+        add("texture/compress2", [&](benchmark::State& st) { textureCompress2(st, in, s); }, false);
+        add("floor/meshes", [&](benchmark::State& st) { floorMeshes(st, in, s); }, true);
+        add("floor/textures", [&](benchmark::State& st) { floorTextures(st, in, s); }, true);
+        add("generate/threads:1", [&](benchmark::State& st) { generation(st, in.level, in.outputPath, 1); }, true);
+        const std::string parallelName = "generate/threads:" + std::to_string(s.threads);
+        if (s.threads > 1)
+            add(parallelName.c_str(), [&](benchmark::State& st) { generation(st, in.level, in.outputPath, s.threads); },
+                true);
+    }
+    // The one-mesh level: each measure of it whole, side by side.
+    std::vector<std::string> oneMeshNames;
+    if (!s.oneMeshProjectPath.empty()) {
+        add("one_mesh/tinyobjloader",
+            [&](benchmark::State& st) { objTinyobjloader(st, oneMesh.objPath, oneMesh.objFileBytes); }, true);
+        for (int threads : {1, s.threads}) {
+            const std::string t = std::to_string(threads);
+            oneMeshNames.push_back("one_mesh/obj_ours/threads:" + t);
+            oneMeshNames.push_back("one_mesh/generate/threads:" + t);
+            if (threads == s.threads)
+                break;
+        }
+        for (std::size_t i = 0; i < oneMeshNames.size(); i += 2) {
+            const int threads = i == 0 ? 1 : s.threads;
+            add(oneMeshNames[i].c_str(), [&, threads](benchmark::State& st) {
+                objOursWithThreads(st, oneMesh.objPath, oneMesh.objFileBytes, threads);
+            }, true);
+            add(oneMeshNames[i + 1].c_str(), [&, threads](benchmark::State& st) {
+                generation(st, oneMesh.level, oneMesh.outputPath, threads);
+            }, true);
+        }
+    }
 
     FastestRuns runs;
     benchmark::RunSpecifiedBenchmarks(&runs);
-    std::filesystem::remove(in.outputPath);
-    printSummary(runs, in, s);
+    if (withLevel) {
+        std::filesystem::remove(in.outputPath);
+        printSummary(runs, in, s);
+    }
+    if (!s.oneMeshProjectPath.empty()) {
+        std::filesystem::remove(oneMesh.outputPath);
+        printOneMeshSummary(runs, oneMesh, s);
+        std::filesystem::remove(oneMesh.outputPath);
+    }
     benchmark::Shutdown();
-    std::filesystem::remove(in.outputPath);
+    if (withLevel)
+        std::filesystem::remove(in.outputPath);
     return 0;
 }

@@ -1,9 +1,21 @@
 // kesgen-bench-level FOLDER: writes the synthetic benchmark level into FOLDER
-// and prints what it holds.
+// and the one-mesh level into FOLDER/one, and prints what they hold.
 #include <cstdio>
 #include <exception>
 
+#include "model/file_io.h"
 #include "synthetic_level.h"
+
+namespace {
+
+void describe(const kes::bench::SyntheticLevel& level)
+{
+    std::printf("%s: %d layers, %llu triangles, %.1f MB of OBJ, %.1f MB of BMP\n", level.projectPath.c_str(),
+                level.layers, static_cast<unsigned long long>(level.triangles), level.objBytes / 1e6,
+                level.bmpBytes / 1e6);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -12,10 +24,8 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        kes::bench::SyntheticLevel level = kes::bench::makeSyntheticLevel(argv[1]);
-        std::printf("%s: %d layers, %llu triangles, %.1f MB of OBJ, %.1f MB of BMP\n", level.projectPath.c_str(),
-                    level.layers, static_cast<unsigned long long>(level.triangles), level.objBytes / 1e6,
-                    level.bmpBytes / 1e6);
+        describe(kes::bench::makeSyntheticLevel(argv[1]));
+        describe(kes::bench::makeOneMeshLevel(kes::pathToUtf8(kes::pathFromUtf8(argv[1]) / "one")));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return 1;

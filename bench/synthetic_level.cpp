@@ -159,6 +159,19 @@ std::string twoDigits(int n)
     return text;
 }
 
+LevelProject benchmarkProject()
+{
+    LevelProject project;
+    project.settings.title = "Benchmark";
+    project.settings.author = "kesgen";
+    project.settings.framesLR = "12";
+    project.settings.startPosition = "0,5,0,0,0,0";
+    project.settings.backgroundColor = "0.2,0.3,0.5";
+    project.targets.append(TargetEntry{10, 0, 10, 0});
+    project.targets.append(TargetEntry{-10, 0, -10, 1});
+    return project;
+}
+
 } // namespace
 
 SyntheticLevel makeSyntheticLevel(const std::string& folder, const SyntheticLevelPlan& plan)
@@ -169,14 +182,7 @@ SyntheticLevel makeSyntheticLevel(const std::string& folder, const SyntheticLeve
     fs::create_directories(root / "textures");
 
     SyntheticLevel level;
-    LevelProject project;
-    project.settings.title = "Benchmark";
-    project.settings.author = "kesgen";
-    project.settings.framesLR = "12";
-    project.settings.startPosition = "0,5,0,0,0,0";
-    project.settings.backgroundColor = "0.2,0.3,0.5";
-    project.targets.append(TargetEntry{10, 0, 10, 0});
-    project.targets.append(TargetEntry{-10, 0, -10, 1});
+    LevelProject project = benchmarkProject();
 
     auto addLayer = [&](const std::string& mesh, LayerKind kind, int frames) {
         const int n = project.layers.count() + 1;
@@ -219,6 +225,30 @@ SyntheticLevel makeSyntheticLevel(const std::string& folder, const SyntheticLeve
 
     level.layers = project.layers.count();
     level.projectPath = pathToUtf8(root / "level.kgp");
+    if (Status saved = saveProject(project, level.projectPath); !saved)
+        throw std::runtime_error(saved.reason());
+    return level;
+}
+
+SyntheticLevel makeOneMeshLevel(const std::string& folder, int grid)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = pathFromUtf8(folder);
+    fs::create_directories(root / "meshes");
+
+    SyntheticLevel level;
+    LevelProject project = benchmarkProject();
+    level.objBytes = writeHeightfield(root / "meshes" / "one.obj", grid, 0, 1);
+    level.triangles = 2ull * grid * grid;
+    level.largestObjPath = pathToUtf8(root / "meshes" / "one.obj");
+    LayerEntry entry;
+    entry.objPath = "meshes/one.obj";
+    entry.kind = static_cast<std::int32_t>(LayerKind::Static);
+    entry.collision = 1;
+    project.layers.append(entry);
+
+    level.layers = project.layers.count();
+    level.projectPath = pathToUtf8(root / "one.kgp");
     if (Status saved = saveProject(project, level.projectPath); !saved)
         throw std::runtime_error(saved.reason());
     return level;

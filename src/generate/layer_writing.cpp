@@ -13,7 +13,7 @@ namespace {
 // each layer's texture when it has one, then its frames.
 class LevelParts {
 public:
-    explicit LevelParts(const std::vector<LayerPlan>& layers) : layers_(layers)
+    LevelParts(const std::vector<LayerPlan>& layers, int threads) : layers_(layers), threads_(threads)
     {
         std::size_t count = 0;
         for (const LayerPlan& plan : layers) {
@@ -39,11 +39,12 @@ public:
         if (part.isTexture)
             return makeTexturePart(*plan.texturePath);
         return makeFramePart(frameMeshPath(plan.objPath, plan.descriptor.frameCount, part.number),
-                             plan.descriptor.normals != 0);
+                             plan.descriptor.normals != 0, threads_);
     }
 
 private:
     const std::vector<LayerPlan>& layers_;
+    int threads_; // threads that may parse one large mesh file at once
     std::vector<std::size_t> first_; // number of each layer's first part, then the total
 };
 
@@ -52,7 +53,7 @@ private:
 Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
                    const LayerProgress& progress, std::vector<ReaderWarning>& warnings)
 {
-    const LevelParts parts(layers);
+    const LevelParts parts(layers, threads);
     // Two parts per worker: one being made, one done and waiting, so that a
     // worker rarely waits for the writer.
     const int workers = threads > 1 ? threads : 0;

@@ -8,22 +8,25 @@
 
 namespace kes {
 
-LayerPart makeFramePart(const std::string& meshPath, bool withNormals)
+LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threads)
 {
     LayerPart part;
-    MeshTriangles mesh;
-    if (Status read = loadObjMesh(meshPath, mesh, &part.warnings); !read) {
+    ObjReadOptions options;
+    options.threads = threads;
+    if (Status read = loadObjInterleaved(meshPath, withNormals, part.body, &part.warnings, options); !read) {
         part.status = read;
         return part;
     }
-    if (mesh.faces.size() > std::numeric_limits<std::uint32_t>::max()) {
+    const std::size_t triangles = part.body.size() / interleavedTriangleSize(withNormals);
+    if (triangles > std::numeric_limits<std::uint32_t>::max()) {
         part.status = Status::failure("cannot write the mesh of '" + meshPath
                                       + "': it has more triangles than a level file holds");
+        part.body = {};
         return part;
     }
-    part.triangles = mesh.faces.size();
-    encodeFrameHead(static_cast<std::uint32_t>(mesh.faces.size()), part.head);
-    encodeTriangles(mesh, 0, mesh.faces.size(), withNormals, part.body);
+    part.triangles = triangles;
+    encodeFrameHead(static_cast<std::uint32_t>(triangles), part.head);
+    encodeInterleavedTriangles(part.body);
     return part;
 }
 

@@ -35,8 +35,10 @@ struct LayerPart {
 
 // One frame: reads the mesh at `meshPath` and encodes it (the triangle count
 // as head, the triangle records as body). Fails when the mesh cannot be read
-// or has more triangles than a level file holds.
-LayerPart makeFramePart(const std::string& meshPath, bool withNormals);
+// or has more triangles than a level file holds. Up to `threads` threads
+// parse a large mesh file at once; the triangles are read straight into the
+// body.
+LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threads = 1);
 
 // One texture blob: compresses `pixels` (width x height x 3 bytes) into the
 // blob head and the zlib stream.

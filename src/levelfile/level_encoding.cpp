@@ -1,5 +1,8 @@
 #include "levelfile/level_encoding.h"
 
+#include <bit>
+#include <cstring>
+
 #include "model/byte_order.h"
 
 namespace kes {
@@ -144,6 +147,19 @@ void encodeTriangles(const MeshTriangles& mesh, std::size_t first, std::size_t c
             const FaceNormals& normals = i < mesh.faceNormals.size() ? mesh.faceNormals[i] : noNormals;
             for (int corner = 0; corner < 3; ++corner)
                 at = putVec3(at, normals.normal[corner]);
+        }
+    }
+}
+
+void encodeInterleavedTriangles(std::vector<std::uint8_t>& triangles)
+{
+    static_assert(interleavedTriangleSize(false) == kTriangleSize
+                  && interleavedTriangleSize(true) == kTriangleWithNormalsSize);
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::size_t at = 0; at + 4 <= triangles.size(); at += 4) {
+            float value;
+            std::memcpy(&value, triangles.data() + at, 4);
+            putF32(triangles.data() + at, value);
         }
     }
 }
