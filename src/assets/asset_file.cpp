@@ -55,7 +55,7 @@ void AssetFileReader::seek(std::uint64_t offset)
     stream_.clear();
     stream_.seekg(static_cast<std::streamoff>(offset));
     if (!stream_)
-        fail(errno != 0 ? lastErrorText() : "cannot be read at byte " + std::to_string(offset));
+        status_ = fail(errno != 0 ? lastErrorText() : "cannot be read at byte " + std::to_string(offset));
 }
 
 std::uint64_t AssetFileReader::size()
