@@ -138,6 +138,36 @@ TEST(ObjChunkedReading, EveryChunkCountGivesWhatReadingInOrderGives)
     }
 }
 
+// A file large enough to be parsed in chunks without being told to.
+TEST(ObjChunkedReading, ALargeFileOnSeveralThreadsGivesWhatReadingInOrderGives)
+{
+    std::string block;
+    for (int i = 1; i <= 200; ++i) {
+        std::string group;
+        block += relativeGroup(i, group);
+    }
+    // Now and then a face that warns: more than a hundred warnings in all.
+    std::string text;
+    for (int n = 0; text.size() < (std::size_t(17) << 20); ++n)
+        text += block + (n % 8 == 0 ? "f 1/1/1 2 999999999\n" : "");
+    test::TempDir dir;
+    const std::string path = dir.file("large.obj");
+    test::writeFile(path, text);
+    std::vector<ReaderWarning> expectedWarnings;
+    const MeshTriangles expected = decodeObjMesh(text, path, &expectedWarnings);
+    ASSERT_GT(expectedWarnings.size(), 0u);
+    for (int threads : {2, 3}) {
+        MeshTriangles mesh;
+        std::vector<ReaderWarning> warnings;
+        ObjReadOptions options;
+        options.threads = threads;
+        ASSERT_TRUE(loadObjMesh(path, mesh, &warnings, options));
+        EXPECT_TRUE(mesh.faces == expected.faces);
+        EXPECT_TRUE(mesh.faceNormals == expected.faceNormals);
+        EXPECT_EQ(warningTexts(warnings), warningTexts(expectedWarnings));
+    }
+}
+
 TEST(ObjChunkedReading, ReadingInPiecesLaysTrianglesOutAlike)
 {
     const test::GeneratedObj obj = test::generateObj(2, 30, 3);
