@@ -297,6 +297,18 @@ public:
         mesh_.faces[i] = MeshFace{{*p[0], *p[1], *p[2]}, {*t[0], *t[1], *t[2]}};
         mesh_.faceNormals[i] = FaceNormals{{*n[0], *n[1], *n[2]}};
     }
+    // Face i's place holds the entries its line names until set() fills it.
+    void putReferences(std::size_t i, const std::uint32_t (&r)[9])
+    {
+        std::memcpy(static_cast<void*>(&mesh_.faces[i]), r, 6 * sizeof(std::uint32_t));
+        std::memcpy(static_cast<void*>(&mesh_.faceNormals[i]), r + 6, 3 * sizeof(std::uint32_t));
+    }
+    void takeReferences(std::size_t i, std::uint32_t (&r)[9]) const
+    {
+        std::memcpy(r, static_cast<const void*>(&mesh_.faces[i]), 6 * sizeof(std::uint32_t));
+        std::memcpy(r + 6, static_cast<const void*>(&mesh_.faceNormals[i]), 3 * sizeof(std::uint32_t));
+    }
+    static_assert(sizeof(MeshFace) >= 6 * sizeof(std::uint32_t) && sizeof(FaceNormals) >= 3 * sizeof(std::uint32_t));
 
 private:
     MeshTriangles& mesh_;
@@ -327,6 +339,15 @@ public:
         float record[24];
         const std::size_t floats = fill(record, p, t, n);
         std::memcpy(bytes_.data() + i * size_, record, floats * sizeof(float));
+    }
+    // Face i's place holds the entries its line names until set() fills it.
+    void putReferences(std::size_t i, const std::uint32_t (&r)[9])
+    {
+        std::memcpy(bytes_.data() + i * size_, r, (withNormals_ ? 9 : 6) * sizeof(std::uint32_t));
+    }
+    void takeReferences(std::size_t i, std::uint32_t (&r)[9]) const
+    {
+        std::memcpy(r, bytes_.data() + i * size_, (withNormals_ ? 9 : 6) * sizeof(std::uint32_t));
     }
 
 private:
@@ -381,6 +402,8 @@ inline const T* entryAt(const std::vector<T>& list, std::int64_t at)
 template <typename Store>
 class CopiedFaces {
 public:
+    static constexpr bool kInPlace = false;
+
     CopiedFaces(const VertexLists& lists, Store& store) : lists_(lists), store_(store) {}
 
     void add(const NamedCorners& named)
@@ -424,36 +447,44 @@ private:
 // What names no entry in a list of face references.
 constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
 
-// Faces read in one chunk of a file, kept as the entries they name (their
-// positions, texture coordinates and, with normals, normals: 9 or 6 per
-// face), numbered from the chunk's first face. The entries are copied once
-// every chunk has filled its part of the vertex lists.
+// Faces read in one chunk of a file, kept as the entries they name, in the
+// places of the store where the faces go, numbered from the chunk's first
+// face; the entries are copied once every chunk has filled its part of the
+// vertex lists. A chunk that holds more faces than it had when counted
+// (the file changed) writes none of them beyond its own places.
+template <typename Store>
 class FaceReferences {
 public:
-    FaceReferences(std::uint32_t* references, std::size_t perFace, std::size_t firstFace)
-        : next_(references + firstFace * perFace), perFace_(perFace)
+    static constexpr bool kInPlace = true;
+
+    FaceReferences(Store& store, std::size_t firstFace, std::size_t endFace)
+        : store_(store), next_(firstFace), end_(endFace)
     {
     }
 
     void add(const NamedCorners& named)
     {
-        for (int c = 0; c < 3; ++c) {
-            next_[c] = reference(named.position[c]);
-            next_[3 + c] = reference(named.uv[c]);
+        if (next_ < end_) [[likely]] {
+            std::uint32_t r[9];
+            for (int c = 0; c < 3; ++c) {
+                r[c] = reference(named.position[c]);
+                r[3 + c] = reference(named.uv[c]);
+                r[6 + c] = reference(named.normal[c]);
+            }
+            store_.putReferences(next_, r);
         }
-        if (perFace_ == 9)
-            for (int c = 0; c < 3; ++c)
-                next_[6 + c] = reference(named.normal[c]);
-        next_ += perFace_;
+        ++next_;
     }
     void beforeListMoves() {}
     void finish() {}
+    std::size_t next() const { return next_; }
 
 private:
     static std::uint32_t reference(std::int64_t at) { return at < 0 ? kNoEntry : static_cast<std::uint32_t>(at); }
 
-    std::uint32_t* next_;
-    std::size_t perFace_;
+    Store& store_;
+    std::size_t next_;
+    std::size_t end_;
 };
 
 // Fills the vertex lists and hands the faces to `Faces`, line by line, in
@@ -462,10 +493,16 @@ private:
 template <typename Faces>
 class MeshBuilder {
 public:
-    MeshBuilder(VertexLists& lists, const LineCounts& read, Faces& faces, WarningList& warnings)
-        : lists_(lists), read_(read), faces_(faces), warnings_(warnings)
+    // `end` tells where the lines handed over end: a chunk writes only its
+    // own part of the vertex lists.
+    MeshBuilder(VertexLists& lists, const LineCounts& read, const LineCounts& end, Faces& faces,
+                WarningList& warnings)
+        : lists_(lists), read_(read), end_(end), faces_(faces), warnings_(warnings)
     {
     }
+
+    // What has been read, up to the last line handed over.
+    const LineCounts& read() const { return read_; }
 
     void readLine(const char* begin, const char* end, std::int64_t line)
     {
@@ -474,20 +511,20 @@ public:
         case positionLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kPosition);
-            append(lists_.positions, read_.positions, Vec3{v[0], v[1], v[2]});
+            append(lists_.positions, read_.positions, end_.positions, Vec3{v[0], v[1], v[2]});
             break;
         }
         case texCoordLine: {
             // "vt u" is complete: v defaults to 0.
             float v[2];
             readValues(afterKeyword(begin, end), end, v, 2, 1, kTexCoord);
-            append(lists_.texCoords, read_.texCoords, Vec2{v[0], v[1]});
+            append(lists_.texCoords, read_.texCoords, end_.texCoords, Vec2{v[0], v[1]});
             break;
         }
         case normalLine: {
             float v[3];
             readValues(afterKeyword(begin, end), end, v, 3, 3, kNormal);
-            append(lists_.normals, read_.normals, Vec3{v[0], v[1], v[2]});
+            append(lists_.normals, read_.normals, end_.normals, Vec3{v[0], v[1], v[2]});
             break;
         }
         case faceLine:
@@ -503,17 +540,19 @@ public:
 private:
     static const char* afterKeyword(const char* begin, const char* end) { return skipToSpace(begin, end); }
 
-    // Stores entry number `read` of a list. A list that holds the whole
-    // file's entries already (a chunk's part of it) is written in place; one
-    // read in file order grows. It is reserved at the size the counting
-    // found; should the file hold more lines now, the faces still pending
-    // are completed before the list moves in memory.
+    // Stores entry number `read` of a list. A chunk writes its part of a list
+    // that has the whole file's size already, and nothing beyond its part.
+    // Read in file order a list grows: it is reserved at the size the
+    // counting found; should the file hold more lines now, the faces still
+    // pending are completed before the list moves in memory.
     template <typename T>
-    void append(std::vector<T>& list, std::size_t& read, const T& entry)
+    void append(std::vector<T>& list, std::size_t& read, std::size_t end, const T& entry)
     {
-        if (read < list.size()) {
-            list[read] = entry;
+        if constexpr (Faces::kInPlace) {
+            if (read < end) [[likely]]
+                list[read] = entry;
         } else {
+            (void)end;
             if (list.size() == list.capacity()) [[unlikely]]
                 faces_.beforeListMoves();
             list.push_back(entry);
@@ -678,6 +717,7 @@ private:
 
     VertexLists& lists_;
     LineCounts read_;
+    LineCounts end_;
     Faces& faces_;
     WarningList& warnings_;
     std::int64_t line_ = 0;
@@ -705,7 +745,7 @@ Status readInPieces(AssetFileReader& file, std::size_t pieceSize, const std::str
     store.reserve(counts.faces);
     WarningList warningList(warnings, path);
     CopiedFaces<Store> faces(lists, store);
-    MeshBuilder<CopiedFaces<Store>> builder(lists, LineCounts{}, faces, warningList);
+    MeshBuilder<CopiedFaces<Store>> builder(lists, LineCounts{}, LineCounts{}, faces, warningList);
     if (Status done = forEachLineOfFile(file, buffer, [&](const char* begin, const char* end, std::int64_t line) {
             builder.readLine(begin, end, line);
         });
@@ -736,42 +776,90 @@ std::size_t chunkCountFor(std::uint64_t size, const ObjReadOptions& options)
     return static_cast<std::size_t>(std::clamp<std::uint64_t>(size / kChunkBytes, 2, most));
 }
 
-// Reads the file's text at once, `threads` pieces of it side by side, into
-// `text` (which has room for `size` bytes). False when the file holds fewer
-// bytes now than it had.
-Status readWholeText(AssetFileReader& file, const std::string& path, std::uint64_t size, int threads, char* text,
-                     bool& complete)
+// Calls visit(begin, end, lineNumber) for the lines of the file that start at
+// a byte in [from, to), numbered from 1, with the same lines and guarantees as
+// forEachLineOfFile gives. A line starts at byte 0 (where a byte order mark
+// is skipped) and after every LF. The file is read piece by piece into
+// `buffer`, from one byte before `from` (to tell whether a line starts
+// there) as far as the last of these lines reaches.
+template <typename Visit>
+Status forEachLineInRange(AssetFileReader& file, std::uint64_t from, std::uint64_t to, std::vector<char>& buffer,
+                          Visit&& visit)
 {
-    const std::size_t readers = static_cast<std::size_t>(std::clamp<std::uint64_t>(size / kChunkBytes, 1,
-                                                                                    std::max(threads, 1)));
-    std::vector<Status> results(readers, Status::success());
-    std::vector<char> whole(readers, 1);
-    parallelFor(readers, threads, [&](std::size_t r) {
-        const std::uint64_t from = size * r / readers, to = size * (r + 1) / readers;
-        AssetFileReader own;
-        AssetFileReader& in = r == 0 ? file : own;
-        if (r != 0) {
-            if (Status opened = own.open(path, "mesh file"); !opened) {
-                results[r] = opened;
-                return;
+    if (from >= to)
+        return Status::success();
+    std::uint64_t bufferOffset = from == 0 ? 0 : from - 1; // where in the file buffer[0] is
+    file.seek(bufferOffset);
+    bool seekingStart = from != 0; // until the first line start at or after `from`
+    bool atStart = from == 0;
+    bool firstLine = from == 0;    // the line at byte 0 is this range's, byte order mark or not
+    std::int64_t lineNumber = 0;
+    std::size_t kept = 0;
+    auto ours = [&](const char* data, const char* lineStart) {
+        return firstLine || bufferOffset + static_cast<std::uint64_t>(lineStart - data) < to;
+    };
+    for (;;) {
+        if (kept + 1 >= buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const std::size_t got = file.read(buffer.data() + kept, buffer.size() - 1 - kept);
+        if (!file.status())
+            return file.status();
+        char* const data = buffer.data();
+        char* p = data;
+        char* end = data + kept + got;
+        if (seekingStart) {
+            char* newline = static_cast<char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (!newline) {
+                if (got == 0)
+                    return Status::success();
+                bufferOffset += static_cast<std::uint64_t>(end - data);
+                kept = 0;
+                continue;
             }
+            p = newline + 1;
+            seekingStart = false;
         }
-        in.seek(from);
-        const std::size_t got = in.read(text + from, static_cast<std::size_t>(to - from));
-        results[r] = in.status();
-        whole[r] = got == to - from;
-    });
-    complete = std::all_of(whole.begin(), whole.end(), [](char w) { return w != 0; });
-    for (const Status& result : results)
-        if (!result)
-            return result;
-    return Status::success();
+        if (atStart && (end - p >= 3 || got == 0)) {
+            if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+                p += 3;
+            atStart = false;
+        }
+        if (got == 0) {
+            if (p != end && ours(data, p)) {
+                *end++ = '\n';
+                forEachLineEndingInLf(p, end, lineNumber, visit);
+            }
+            return Status::success();
+        }
+        char* linesEnd = end;
+        while (linesEnd != p && linesEnd[-1] != '\n')
+            --linesEnd;
+        if (linesEnd != p)
+            atStart = false;
+        while (p != linesEnd) {
+            if (!ours(data, p))
+                return Status::success();
+            firstLine = false;
+            ++lineNumber;
+            char* newline = static_cast<char*>(std::memchr(p, '\n', static_cast<std::size_t>(linesEnd - p)));
+            const char* lineEnd = newline;
+            if (lineEnd != p && lineEnd[-1] == '\r')
+                --lineEnd;
+            visit(p, lineEnd, lineNumber);
+            p = newline + 1;
+        }
+        if (!atStart && !ours(data, p))
+            return Status::success();
+        kept = static_cast<std::size_t>(end - p);
+        std::memmove(data, p, kept);
+        bufferOffset += static_cast<std::uint64_t>(p - data);
+    }
 }
 
-// Copies the entries that faces [first, first + count) name into `store`.
+// Copies the entries that faces [first, first + count) name into their
+// places in `store`.
 template <typename Store>
-void copyNamedEntries(const VertexLists& lists, const std::uint32_t* references, std::size_t perFace,
-                      std::size_t first, std::size_t count, Store& store)
+void copyNamedEntries(const VertexLists& lists, std::size_t first, std::size_t count, Store& store)
 {
     auto entry = []<typename T>(const std::vector<T>& list, std::uint32_t reference) {
         return reference == kNoEntry ? &zeroEntry<T>() : &list[reference];
@@ -779,103 +867,126 @@ void copyNamedEntries(const VertexLists& lists, const std::uint32_t* references,
     const Vec3* p[3];
     const Vec2* t[3];
     const Vec3* n[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+    const bool withNormals = store.wantsNormals();
+    std::uint32_t r[9];
     for (std::size_t i = first; i < first + count; ++i) {
-        const std::uint32_t* r = references + i * perFace;
+        store.takeReferences(i, r);
         for (int c = 0; c < 3; ++c) {
             p[c] = entry(lists.positions, r[c]);
             t[c] = entry(lists.texCoords, r[3 + c]);
         }
-        if (perFace == 9)
+        if (withNormals)
             for (int c = 0; c < 3; ++c)
                 n[c] = entry(lists.normals, r[6 + c]);
         store.set(i, p, t, n);
     }
 }
 
-// Reads the file's text at once and parses it in `chunkCount` chunks on up
-// to `threads` threads, with the same result as reading it in pieces.
+bool operator==(const LineCounts& a, const LineCounts& b)
+{
+    return a.positions == b.positions && a.texCoords == b.texCoords && a.normals == b.normals && a.faces == b.faces
+        && a.lines == b.lines;
+}
+
+// Parses the file in `chunkCount` chunks on up to `threads` threads, with the
+// same result as reading it in pieces in file order. The file is read twice,
+// each chunk through its own small buffer, and its text never held whole.
 //
-// The chunks are cut right after line ends: chunk k starts at the first line
-// that starts at or after byte k x size / chunkCount of the text. Each chunk
-// first counts its lines of each kind; these counts, summed over the chunks
-// before it, tell a chunk the number of its first line and where its vertex
-// lines and faces go in the lists of the whole file. The chunks then fill
-// their parts of the vertex lists and note which entries their faces name
-// (resolving relative indices and checking indices against the entries read
-// before the face's line, as in file order); once all are done, the named
-// entries are copied into the faces. The warnings of the chunks, each in
-// line order, follow one another in chunk order.
+// Chunk k takes the lines that start in bytes [k x size / chunkCount,
+// (k + 1) x size / chunkCount) of the file (a line starts at byte 0 and after
+// every LF), reading past its end to finish its last line. On the first
+// reading each chunk counts its lines of each kind; these counts, summed
+// over the chunks before it, tell a chunk the number of its first line and
+// where its vertex lines and faces go in the lists of the whole file, which
+// are made at their final sizes. On the second reading the chunks fill their
+// parts of the vertex lists and note in the places of their faces which
+// entries the faces name (resolving relative indices and checking indices
+// against the entries read before the face's line, as in file order); once
+// all are done, the named entries are copied into the faces. The warnings of
+// the chunks, each in line order, follow one another in chunk order. `done`
+// is false when the second reading found other lines than the first (the
+// file changed; it is then best read again in pieces) or the lists are too
+// long to be numbered in 32 bits.
 template <typename Store>
-Status readInChunks(AssetFileReader& file, const std::string& path, std::uint64_t size, std::size_t chunkCount,
-                    int threads, Store& store, std::vector<ReaderWarning>* warnings, bool& done)
+Status readInChunks(const std::string& path, std::uint64_t size, std::size_t chunkCount, int threads, Store& store,
+                    std::vector<ReaderWarning>* warnings, bool& done)
 {
     done = false;
-    if (size > std::numeric_limits<std::size_t>::max() - 2)
+    auto chunkStart = [&](std::size_t k) { return size / chunkCount * k + size % chunkCount * k / chunkCount; };
+    // Runs read(reader, buffer, k) for every chunk k, each with a reader and a
+    // buffer of its own; the first failure, if any.
+    auto eachChunk = [&](auto&& read) {
+        std::vector<Status> results(chunkCount, Status::success());
+        parallelFor(chunkCount, threads, [&](std::size_t k) {
+            AssetFileReader file;
+            if (Status opened = file.open(path, "mesh file"); !opened) {
+                results[k] = opened;
+                return;
+            }
+            std::vector<char> buffer(kFilePiece + 1);
+            results[k] = read(file, buffer, k);
+        });
+        for (Status& result : results)
+            if (!result)
+                return result;
         return Status::success();
-    std::unique_ptr<char[]> text(new char[static_cast<std::size_t>(size) + 1]);
-    bool complete = false;
-    if (Status read = readWholeText(file, path, size, threads, text.get(), complete); !read)
-        return read;
-    if (!complete)
-        return Status::success(); // the file shrank; it is read again in pieces
-
-    const char* begin = text.get();
-    char* end = text.get() + size;
-    if (size >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0)
-        begin += 3;
-    // Every line ends with LF, a last line without one as well.
-    if (end != begin && end[-1] != '\n')
-        *end++ = '\n';
-
-    std::vector<const char*> starts(chunkCount + 1);
-    starts[0] = begin;
-    starts[chunkCount] = end;
-    const auto length = static_cast<std::uint64_t>(end - begin);
-    for (std::size_t k = 1; k < chunkCount; ++k) {
-        const char* at = begin + length * k / chunkCount;
-        if (at != begin && at[-1] != '\n')
-            at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))) + 1;
-        starts[k] = std::max(at, starts[k - 1]);
-    }
+    };
 
     std::vector<LineCounts> firsts(chunkCount + 1);
-    parallelFor(chunkCount, threads, [&](std::size_t k) {
-        LineCounts& counts = firsts[k + 1];
-        forEachLineEndingInLf(starts[k], starts[k + 1], counts.lines,
-                              [&](const char* b, const char* e, std::int64_t) { counts.count(classifyLine(b, e)); });
-    });
+    if (Status counted = eachChunk([&](AssetFileReader& file, std::vector<char>& buffer, std::size_t k) {
+            LineCounts& counts = firsts[k + 1];
+            Status status = forEachLineInRange(file, chunkStart(k), chunkStart(k + 1), buffer,
+                                               [&](const char* b, const char* e, std::int64_t line) {
+                                                   counts.count(classifyLine(b, e));
+                                                   counts.lines = line;
+                                               });
+            return status;
+        });
+        !counted)
+        return counted;
     for (std::size_t k = 1; k <= chunkCount; ++k)
         firsts[k] += firsts[k - 1];
     const LineCounts& total = firsts[chunkCount];
     constexpr std::size_t mostEntries = kNoEntry;
     if (total.positions >= mostEntries || total.texCoords >= mostEntries || total.normals >= mostEntries)
-        return Status::success(); // too many entries to name in 32 bits
+        return Status::success();
 
     VertexLists lists;
     lists.positions.resize(total.positions);
     lists.texCoords.resize(total.texCoords);
     lists.normals.resize(total.normals);
-    const std::size_t perFace = store.wantsNormals() ? 9 : 6;
-    std::unique_ptr<std::uint32_t[]> references(new std::uint32_t[std::max<std::size_t>(total.faces * perFace, 1)]);
+    store.resize(total.faces);
     std::vector<std::vector<ReaderWarning>> chunkWarnings(chunkCount);
     std::vector<std::int64_t> dropped(chunkCount);
-    parallelFor(chunkCount, threads, [&](std::size_t k) {
-        WarningList warningList(warnings ? &chunkWarnings[k] : nullptr, path);
-        FaceReferences faces(references.get(), perFace, firsts[k].faces);
-        MeshBuilder<FaceReferences> builder(lists, firsts[k], faces, warningList);
-        std::int64_t line = firsts[k].lines;
-        forEachLineEndingInLf(starts[k], starts[k + 1], line,
-                              [&](const char* b, const char* e, std::int64_t n) { builder.readLine(b, e, n); });
-        builder.finish();
-        dropped[k] = warningList.dropped();
-    });
-    text.reset();
+    std::vector<char> asCounted(chunkCount, 0);
+    if (Status parsed = eachChunk([&](AssetFileReader& file, std::vector<char>& buffer, std::size_t k) {
+            WarningList warningList(warnings ? &chunkWarnings[k] : nullptr, path);
+            FaceReferences<Store> faces(store, firsts[k].faces, firsts[k + 1].faces);
+            MeshBuilder<FaceReferences<Store>> builder(lists, firsts[k], firsts[k + 1], faces, warningList);
+            const std::int64_t firstLine = firsts[k].lines;
+            std::int64_t lastLine = firstLine;
+            Status status = forEachLineInRange(file, chunkStart(k), chunkStart(k + 1), buffer,
+                                               [&](const char* b, const char* e, std::int64_t line) {
+                                                   lastLine = firstLine + line;
+                                                   builder.readLine(b, e, lastLine);
+                                               });
+            builder.finish();
+            LineCounts read = builder.read();
+            read.faces = faces.next();
+            read.lines = lastLine;
+            asCounted[k] = read == firsts[k + 1];
+            dropped[k] = warningList.dropped();
+            return status;
+        });
+        !parsed)
+        return parsed;
+    if (!std::all_of(asCounted.begin(), asCounted.end(), [](char same) { return same != 0; }))
+        return Status::success();
 
-    store.resize(total.faces);
     const std::size_t pieces = std::max<std::size_t>(1, std::min<std::size_t>(chunkCount, total.faces / 4096));
     parallelFor(pieces, threads, [&](std::size_t k) {
         const std::size_t first = total.faces * k / pieces, last = total.faces * (k + 1) / pieces;
-        copyNamedEntries(lists, references.get(), perFace, first, last - first, store);
+        copyNamedEntries(lists, first, last - first, store);
     });
 
     if (warnings) {
@@ -910,8 +1021,7 @@ Status readObjFile(const std::string& path, const ObjReadOptions& options, std::
         return file.status();
     bool done = false;
     if (const std::size_t chunks = chunkCountFor(size, options); chunks > 0) {
-        if (Status read = readInChunks(file, path, size, chunks, std::max(options.threads, 1), store, collected, done);
-            !read)
+        if (Status read = readInChunks(path, size, chunks, std::max(options.threads, 1), store, collected, done); !read)
             return read;
         if (!done) {
             fileWarnings.clear();
@@ -950,7 +1060,7 @@ MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName, 
     lists.normals.reserve(counts.normals);
     WarningList warningList(warnings, fileName);
     CopiedFaces<MeshStore> faces(lists, store);
-    MeshBuilder<CopiedFaces<MeshStore>> builder(lists, LineCounts{}, faces, warningList);
+    MeshBuilder<CopiedFaces<MeshStore>> builder(lists, LineCounts{}, LineCounts{}, faces, warningList);
     forEachLine(text, [&](const char* begin, const char* end, std::int64_t line) { builder.readLine(begin, end, line); });
     builder.finish();
     if (warnings)

@@ -71,9 +71,9 @@ MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName,
 // How a file is read.
 struct ObjReadOptions {
     // How many threads may parse one file at once, the calling thread among
-    // them. A file of 16 MiB or more is then read at once and parsed in
-    // chunks, about four per thread and at least 4 MiB each; a smaller one,
-    // and every file with one thread, is read in pieces.
+    // them. A file of 16 MiB or more is then parsed in chunks, about four per
+    // thread and at least 4 MiB each; a smaller one, and every file with one
+    // thread, is read in file order.
     int threads = 1;
     // For tests: parse the file in exactly this many chunks, whatever its
     // size and the number of threads. 0: as `threads` says.
@@ -86,12 +86,13 @@ struct ObjReadOptions {
 // empty and no warning is added. What the file holds beyond the subset read
 // here gives warnings.
 //
-// A file read in pieces is read twice through one small buffer (once to
+// The file is read twice, piece by piece through small buffers (once to
 // count the lines of each kind, once to read them), so its text is never
-// held whole; a file that changes between the two readings gives what its
-// second reading holds. A file parsed in chunks is read once and its text
-// held once, until its lines are parsed. The result, warnings included, is
-// the same either way, whatever the number of chunks.
+// held whole. Parsed in chunks, each chunk does the same for the lines that
+// start in its share of the file's bytes, side by side with the others; the
+// result, warnings included, is the same as in file order, whatever the
+// number of chunks. A file that changes between the two readings gives what
+// its last reading holds.
 Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<ReaderWarning>* warnings = nullptr,
                    const ObjReadOptions& options = {});
 
