@@ -262,14 +262,6 @@ struct LineCounts {
     }
 };
 
-// The corners of one triangle: what each of its fields names, as 0-based
-// entries of the vertex lists, or -1 for none (a zero entry).
-struct NamedCorners {
-    std::int64_t position[3] = {-1, -1, -1};
-    std::int64_t uv[3] = {-1, -1, -1};
-    std::int64_t normal[3] = {-1, -1, -1};
-};
-
 // Where finished triangles go: a MeshTriangles.
 class MeshStore {
 public:
@@ -388,12 +380,6 @@ const Vec2& zeroEntry<Vec2>()
     return kZeroVec2;
 }
 
-template <typename T>
-inline const T* entryAt(const std::vector<T>& list, std::int64_t at)
-{
-    return at < 0 ? &zeroEntry<T>() : &list[static_cast<std::size_t>(at)];
-}
-
 // Faces read in file order and copied into `Store` as they are read. The
 // entries a face line names are copied one face line later, so that fetching
 // them from memory overlaps with reading the next line; entries of the vertex
@@ -404,19 +390,24 @@ class CopiedFaces {
 public:
     static constexpr bool kInPlace = false;
 
+    // The entries that one face line names; a field that names none keeps
+    // a zero entry.
+    struct Named {
+        const Vec3* position[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+        const Vec2* uv[3] = {&kZeroVec2, &kZeroVec2, &kZeroVec2};
+        const Vec3* normal[3] = {&kZeroVec3, &kZeroVec3, &kZeroVec3};
+    };
+
     CopiedFaces(const VertexLists& lists, Store& store) : lists_(lists), store_(store) {}
 
-    void add(const NamedCorners& named)
+    void namePosition(Named& named, int corner, std::size_t at) { name(named.position[corner], lists_.positions, at); }
+    void nameUv(Named& named, int corner, std::size_t at) { name(named.uv[corner], lists_.texCoords, at); }
+    void nameNormal(Named& named, int corner, std::size_t at) { name(named.normal[corner], lists_.normals, at); }
+
+    void add(const Named& named)
     {
         copyPending();
-        for (int c = 0; c < 3; ++c) {
-            position_[c] = entryAt(lists_.positions, named.position[c]);
-            uv_[c] = entryAt(lists_.texCoords, named.uv[c]);
-            normal_[c] = entryAt(lists_.normals, named.normal[c]);
-            prefetch(position_[c]);
-            prefetch(uv_[c]);
-            prefetch(normal_[c]);
-        }
+        pending_ = named;
         hasPending_ = true;
     }
     // A vertex list is about to move in memory.
@@ -428,19 +419,24 @@ public:
     }
 
 private:
+    template <typename T>
+    static void name(const T*& target, const std::vector<T>& list, std::size_t at)
+    {
+        target = &list[at];
+        prefetch(target);
+    }
+
     void copyPending()
     {
         if (!hasPending_)
             return;
-        store_.append(position_, uv_, normal_);
+        store_.append(pending_.position, pending_.uv, pending_.normal);
         hasPending_ = false;
     }
 
     const VertexLists& lists_;
     Store& store_;
-    const Vec3* position_[3] = {};
-    const Vec2* uv_[3] = {};
-    const Vec3* normal_[3] = {};
+    Named pending_;
     bool hasPending_ = false;
 };
 
@@ -457,22 +453,25 @@ class FaceReferences {
 public:
     static constexpr bool kInPlace = true;
 
+    // The entries that one face line names: positions, texture coordinates,
+    // normals, each in corner order.
+    struct Named {
+        std::uint32_t r[9] = {kNoEntry, kNoEntry, kNoEntry, kNoEntry, kNoEntry, kNoEntry, kNoEntry, kNoEntry, kNoEntry};
+    };
+
     FaceReferences(Store& store, std::size_t firstFace, std::size_t endFace)
         : store_(store), next_(firstFace), end_(endFace)
     {
     }
 
-    void add(const NamedCorners& named)
+    static void namePosition(Named& named, int corner, std::size_t at) { named.r[corner] = static_cast<std::uint32_t>(at); }
+    static void nameUv(Named& named, int corner, std::size_t at) { named.r[3 + corner] = static_cast<std::uint32_t>(at); }
+    static void nameNormal(Named& named, int corner, std::size_t at) { named.r[6 + corner] = static_cast<std::uint32_t>(at); }
+
+    void add(const Named& named)
     {
-        if (next_ < end_) [[likely]] {
-            std::uint32_t r[9];
-            for (int c = 0; c < 3; ++c) {
-                r[c] = reference(named.position[c]);
-                r[3 + c] = reference(named.uv[c]);
-                r[6 + c] = reference(named.normal[c]);
-            }
-            store_.putReferences(next_, r);
-        }
+        if (next_ < end_) [[likely]]
+            store_.putReferences(next_, named.r);
         ++next_;
     }
     void beforeListMoves() {}
@@ -480,8 +479,6 @@ public:
     std::size_t next() const { return next_; }
 
 private:
-    static std::uint32_t reference(std::int64_t at) { return at < 0 ? kNoEntry : static_cast<std::uint32_t>(at); }
-
     Store& store_;
     std::size_t next_;
     std::size_t end_;
@@ -613,7 +610,7 @@ private:
 
     void readFace(const char* p, const char* end)
     {
-        NamedCorners named;
+        typename Faces::Named named;
         int corner = 0;
         for (; corner < 3; ++corner) {
             p = skipSpaces(p);
@@ -653,13 +650,16 @@ private:
 
     // Reads one corner "p/t/n", "p//n", "p/t" or "p" and notes what it
     // names. The byte at `end` is never "/" (see forEachLine).
-    const char* readCorner(const char* p, const char* end, int corner, NamedCorners& named)
+    const char* readCorner(const char* p, const char* end, int corner, typename Faces::Named& named)
     {
-        p = readIndexField(p, end, read_.positions, named.position[corner], corner, kPosition, true);
+        p = readIndexField(p, end, read_.positions, corner, kPosition, true,
+                           [&](std::size_t at) { faces_.namePosition(named, corner, at); });
         if (*p == '/') {
-            p = readIndexField(p + 1, end, read_.texCoords, named.uv[corner], corner, kTexCoord, false);
+            p = readIndexField(p + 1, end, read_.texCoords, corner, kTexCoord, false,
+                               [&](std::size_t at) { faces_.nameUv(named, corner, at); });
             if (*p == '/') {
-                p = readIndexField(p + 1, end, read_.normals, named.normal[corner], corner, kNormal, false);
+                p = readIndexField(p + 1, end, read_.normals, corner, kNormal, false,
+                                   [&](std::size_t at) { faces_.nameNormal(named, corner, at); });
                 if (*p == '/') [[unlikely]]
                     p = skipToSpace(p, end); // fields after the third are ignored
             }
@@ -668,10 +668,11 @@ private:
     }
 
     // Reads one index field up to the next "/", space or the line end, and
-    // sets `at` to the 0-based entry it names among the first `read` entries
-    // of its list; a missing or wrong index leaves `at` at -1.
-    const char* readIndexField(const char* p, const char* end, std::size_t read, std::int64_t& at, int corner,
-                               const VertexKind& kind, bool required)
+    // calls name(at) with the 0-based entry it names among the first `read`
+    // entries of its list; a missing or wrong index names none.
+    template <typename Name>
+    const char* readIndexField(const char* p, const char* end, std::size_t read, int corner, const VertexKind& kind,
+                               bool required, Name&& name)
     {
         const char* const fieldBegin = p;
         std::int64_t index;
@@ -679,11 +680,14 @@ private:
         p = stop;
         while (p != end && *p != '/' && *p != ' ') [[unlikely]]
             ++p;
-        if (index > 0 && static_cast<std::uint64_t>(index) <= read) [[likely]]
-            at = index - 1;
-        else
+        std::int64_t at = index - 1;
+        if (!(index > 0 && static_cast<std::uint64_t>(index) <= read)) [[unlikely]] {
             at = resolveUnusualIndex(IndexField{fieldBegin, p, index, stop != fieldBegin}, read, corner, kind,
                                      required);
+            if (at < 0)
+                return p;
+        }
+        name(static_cast<std::size_t>(at));
         return p;
     }
 
