@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
-#include <memory>
+#include <iterator>
 
 #include "assets/asset_file.h"
 #include "assets/obj_numbers.h"
