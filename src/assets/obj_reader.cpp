@@ -927,7 +927,10 @@ Status readInChunks(const std::string& path, std::uint64_t size, std::size_t chu
                 results[k] = opened;
                 return;
             }
-            std::vector<char> buffer(kFilePiece + 1);
+            // No larger than the chunk's share of the file (it grows for a
+            // longer line).
+            const std::uint64_t share = chunkStart(k + 1) - chunkStart(k);
+            std::vector<char> buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(share, 64, kFilePiece)) + 1);
             results[k] = read(file, buffer, k);
         });
         for (Status& result : results)
