@@ -61,7 +61,8 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
     return frame;
 }
 
-void readFile(FileJob& job)
+// A large mesh file is parsed on up to `meshThreads` threads.
+void readFile(FileJob& job, int meshThreads)
 {
     // A pipe or a device could keep the reading waiting for ever: only
     // regular files are read (a missing one is reported by the reader).
@@ -77,7 +78,9 @@ void readFile(FileJob& job)
         if (job.mesh) {
             MeshTriangles mesh;
             std::vector<ReaderWarning> warnings;
-            job.status = loadObjMesh(job.path, mesh, &warnings);
+            ObjReadOptions reading;
+            reading.threads = meshThreads;
+            job.status = loadObjMesh(job.path, mesh, &warnings, reading);
             if (job.status)
                 job.meshFrame = meshFrameFrom(std::move(mesh), std::move(warnings));
         } else {
@@ -105,7 +108,8 @@ void readFiles(std::vector<FileJob*>& jobs, const SceneBuildOptions& options)
         return;
     GenerationOptions generation;
     generation.threads = options.threads;
-    const int threads = std::min<int>(generationThreadCount(generation), static_cast<int>(jobs.size()));
+    const int meshThreads = generationThreadCount(generation);
+    const int threads = std::min<int>(meshThreads, static_cast<int>(jobs.size()));
     std::atomic<std::size_t> next{0};
     std::mutex progressMutex;
     int done = 0;
@@ -118,7 +122,7 @@ void readFiles(std::vector<FileJob*>& jobs, const SceneBuildOptions& options)
             if (index >= jobs.size())
                 return;
             FileJob& job = *jobs[index];
-            readFile(job);
+            readFile(job, meshThreads);
             if (job.status && job.stamp && options.cache) {
                 options.cache->countRead();
                 if (job.mesh)
