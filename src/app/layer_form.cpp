@@ -83,4 +83,11 @@ std::string layerRowText(const LayerEntry& entry)
     return entry.objPath;
 }
 
+std::string layerLimitText()
+{
+    return "You can only create up to " + std::to_string(kTableCapacity)
+        + " Layers with this tool, although Kestrin supports more. If you have a usage for more layers, "
+          "feel free to contact the developer.";
+}
+
 } // namespace kes::editor

@@ -55,4 +55,8 @@ LayerForm layerFormFromEntry(const LayerEntry& entry);
 // The text of the entry's row in the layer list: its OBJ path.
 std::string layerRowText(const LayerEntry& entry);
 
+// The message shown when a layer is added to a full table, and its caption.
+std::string layerLimitText();
+inline constexpr char kLayerLimitCaption[] = "Layer Limit";
+
 } // namespace kes::editor

@@ -22,40 +22,42 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , services_(services)
+    , controls_(buildDialogControls(*this, dialogControls(), DialogUnits::forFont(font()),
+                                    [this](int id) { command(id); }))
+    , ui_(bindMainDialogControls(controls_))
+    , layerRows_(layers_, *ui_.layerList, layerRowText, layerLimitText(), kLayerLimitCaption)
+    , targetRows_(targets_, *ui_.targetList, targetRowText, targetLimitText(), kTargetLimitCaption)
     , progress_(new GenerationProgressDialog(this))
 {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     setWindowIcon(applicationIcon());
 
     const DialogUnits units = DialogUnits::forFont(font());
-    controls_ = buildDialogControls(*this, dialogControls(), units, [this](int id) { command(id); });
     // The form keeps its size; the preview beside it takes the rest.
     preview_ = new PreviewPane([this] {
         const LayerForm layer = layerForm();
         const TargetForm target = targetForm();
-        return previewContentFor(currentProject(), projectFolder_, selectedRow(kLayerList), selectedRow(kTargetList),
+        return previewContentFor(currentProject(), projectFolder_, layerRows_.selectedRow(), targetRows_.selectedRow(),
                                  layerFormIsValid(layer) ? std::optional(layerEntryFromForm(layer)) : std::nullopt,
                                  targetFormIsValid(target) ? std::optional(targetEntryFromForm(target)) : std::nullopt);
     }, this);
     dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
-    connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { list(kLayerList)->setCurrentRow(row); });
-    connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { list(kTargetList)->setCurrentRow(row); });
+    connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { ui_.layerList->setCurrentRow(row); });
+    connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
 
-    auto* layerKinds = controlAs<QComboBox>(kLayerKind);
     for (int kind = 0; kind < kLayerKindCount; ++kind)
-        layerKinds->addItem(QString::fromStdString(std::string(layerKindName(kind))));
-    layerKinds->setCurrentIndex(0);
-    auto* targetKinds = controlAs<QComboBox>(kTargetKind);
+        ui_.layerKind->addItem(QString::fromStdString(std::string(layerKindName(kind))));
+    ui_.layerKind->setCurrentIndex(0);
     for (int kind = 0; kind < kTargetKindCount; ++kind)
-        targetKinds->addItem(QString::fromStdString(std::string(targetKindName(kind))));
-    targetKinds->setCurrentIndex(0);
+        ui_.targetKind->addItem(QString::fromStdString(std::string(targetKindName(kind))));
+    ui_.targetKind->setCurrentIndex(0);
 
     resetToDefaults();
     if (!startupProjectPath.empty())
         loadProject(startupProjectPath);
     updateControlStates();
     preview_->contentChanged();
-    control(kQuit)->setFocus();
+    ui_.quit->setFocus();
 }
 
 MainDialog::~MainDialog()
@@ -76,13 +78,13 @@ QWidget* MainDialog::control(int id) const
 LevelProject MainDialog::currentProject() const
 {
     LevelProject project;
-    project.settings.title = text(kTitle);
-    project.settings.author = text(kAuthor);
-    project.settings.versionMajor = text(kVersionMajor);
-    project.settings.versionMinor = text(kVersionMinor);
-    project.settings.framesLR = text(kFramesLR);
-    project.settings.startPosition = text(kStartPosition);
-    project.settings.backgroundColor = text(kBackgroundColor);
+    project.settings.title = text(ui_.title);
+    project.settings.author = text(ui_.author);
+    project.settings.versionMajor = text(ui_.versionMajor);
+    project.settings.versionMinor = text(ui_.versionMinor);
+    project.settings.framesLR = text(ui_.framesLR);
+    project.settings.startPosition = text(ui_.startPosition);
+    project.settings.backgroundColor = text(ui_.backgroundColor);
     project.layers = layers_;
     project.targets = targets_;
     return project;
@@ -119,10 +121,10 @@ void MainDialog::command(int id)
         quit();
         return;
     case kBrowseObj:
-        browseForFile(kObjFile, kObjFilter);
+        browseForFile(ui_.objFile, kObjFilter);
         break;
     case kBrowseBmp:
-        browseForFile(kBmpFile, kBmpFilter);
+        browseForFile(ui_.bmpFile, kBmpFilter);
         break;
     case kSave:
         saveProject();
@@ -163,19 +165,19 @@ void MainDialog::updateControlStates()
 {
     updateLayerControls();
     updateTargetControls();
-    setEnabled(kGenerate, basicsValid() && metadataValid());
+    ui_.generate->setEnabled(basicsValid() && metadataValid());
 }
 
 bool MainDialog::basicsValid() const
 {
-    return holdsNumbers(text(kStartPosition), 6) && holdsNumbers(text(kBackgroundColor), 3)
-        && !text(kFramesLR).empty();
+    return holdsNumbers(text(ui_.startPosition), 6) && holdsNumbers(text(ui_.backgroundColor), 3)
+        && !text(ui_.framesLR).empty();
 }
 
 bool MainDialog::metadataValid() const
 {
-    return !text(kTitle).empty() && !text(kAuthor).empty() && !text(kVersionMajor).empty()
-        && !text(kVersionMinor).empty();
+    return !text(ui_.title).empty() && !text(ui_.author).empty() && !text(ui_.versionMajor).empty()
+        && !text(ui_.versionMinor).empty();
 }
 
 void MainDialog::quit()
@@ -184,63 +186,28 @@ void MainDialog::quit()
     done(QDialog::Rejected);
 }
 
-void MainDialog::browseForFile(int fieldId, const FileFilter& filter)
+void MainDialog::browseForFile(QLineEdit* field, const FileFilter& filter)
 {
     const std::string path = services_.chooseFileToOpen(this, filter);
     if (!path.empty())
-        setText(fieldId, path);
+        setText(field, path);
 }
 
-std::string MainDialog::text(int id) const
+std::string MainDialog::text(const QLineEdit* edit)
 {
-    return capText(controlAs<QLineEdit>(id)->text().toStdString());
+    return capText(edit->text().toStdString());
 }
 
-void MainDialog::setText(int id, const std::string& text)
+void MainDialog::setText(QLineEdit* edit, const std::string& text)
 {
-    QLineEdit* field = controlAs<QLineEdit>(id);
-    field->setText(QString::fromStdString(text));
-    field->setCursorPosition(0); // show the start of a long text
-}
-
-bool MainDialog::isChecked(int id) const
-{
-    return controlAs<QCheckBox>(id)->isChecked();
-}
-
-void MainDialog::setChecked(int id, bool checked)
-{
-    controlAs<QCheckBox>(id)->setChecked(checked);
-}
-
-QListWidget* MainDialog::list(int id) const
-{
-    return controlAs<QListWidget>(id);
-}
-
-int MainDialog::selectedRow(int listId) const
-{
-    const QModelIndexList rows = list(listId)->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-void MainDialog::setEnabled(int id, bool enabled)
-{
-    control(id)->setEnabled(enabled);
+    edit->setText(QString::fromStdString(text));
+    edit->setCursorPosition(0); // show the start of a long text
 }
 
 void MainDialog::refillLists()
 {
-    QListWidget* targetList = list(kTargetList);
-    QListWidget* layerList = list(kLayerList);
-    const QSignalBlocker blockTargets(targetList);
-    const QSignalBlocker blockLayers(layerList);
-    targetList->clear();
-    layerList->clear();
-    for (int i = 0; i < layers_.count(); ++i)
-        layerList->addItem(QString::fromStdString(layerRowText(layers_.at(i))));
-    for (int i = 0; i < targets_.count(); ++i)
-        targetList->addItem(QString::fromStdString(targetRowText(targets_.at(i))));
+    layerRows_.refill();
+    targetRows_.refill();
 }
 
 } // namespace kes::editor

@@ -16,11 +16,13 @@
 #include <QDialog>
 
 #include "app/layer_form.h"
+#include "app/main_dialog_controls.h"
 #include "app/platform_services.h"
+#include "app/table_rows.h"
 #include "app/target_form.h"
 #include "model/level_model.h"
 
-class QListWidget;
+class QLineEdit;
 
 namespace kes::editor {
 
@@ -80,7 +82,7 @@ private:
 
     // Shell commands.
     void quit();
-    void browseForFile(int fieldId, const FileFilter& filter);
+    void browseForFile(QLineEdit* field, const FileFilter& filter);
 
     // Project commands.
     void resetToDefaults();
@@ -104,20 +106,24 @@ private:
     void removeTarget();
     void showSelectedTarget();
 
+    // What adding, removing and selecting do alike for both tables.
+    template <typename Entry>
+    void addRow(TableRows<Entry>& rows, const Entry& entry);
+    template <typename Entry>
+    void removeSelectedRow(TableRows<Entry>& rows);
+
     // Control access.
-    std::string text(int id) const; // cut to 249 bytes
-    void setText(int id, const std::string& text);
-    bool isChecked(int id) const;
-    void setChecked(int id, bool checked);
-    int selectedRow(int listId) const; // -1 when none
-    void setEnabled(int id, bool enabled);
-    QListWidget* list(int id) const;
+    static std::string text(const QLineEdit* edit); // cut to 249 bytes
+    static void setText(QLineEdit* edit, const std::string& text);
     void refillLists();
 
     PlatformServices& services_;
     std::map<int, QWidget*> controls_;
+    MainDialogControls ui_;
     LayerTable layers_;
     TargetTable targets_;
+    TableRows<LayerEntry> layerRows_;
+    TableRows<TargetEntry> targetRows_;
     std::string projectFolder_;
     GenerationProgressDialog* progress_;
     PreviewPane* preview_ = nullptr;

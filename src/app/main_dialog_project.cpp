@@ -1,7 +1,6 @@
 // The project commands of the main dialog: new project, Open, Save and
 // Generate Level.
 #include <QApplication>
-#include <QListWidget>
 
 #include "app/background_generation.h"
 #include "app/dialog_description.h"
@@ -59,13 +58,13 @@ void MainDialog::resetToDefaults()
 
 void MainDialog::showSettings(const LevelSettings& settings)
 {
-    setText(kTitle, settings.title);
-    setText(kAuthor, settings.author);
-    setText(kVersionMajor, settings.versionMajor);
-    setText(kVersionMinor, settings.versionMinor);
-    setText(kFramesLR, settings.framesLR);
-    setText(kStartPosition, settings.startPosition);
-    setText(kBackgroundColor, settings.backgroundColor);
+    setText(ui_.title, settings.title);
+    setText(ui_.author, settings.author);
+    setText(ui_.versionMajor, settings.versionMajor);
+    setText(ui_.versionMinor, settings.versionMinor);
+    setText(ui_.framesLR, settings.framesLR);
+    setText(ui_.startPosition, settings.startPosition);
+    setText(ui_.backgroundColor, settings.backgroundColor);
 }
 
 void MainDialog::saveProject()

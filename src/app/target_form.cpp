@@ -36,4 +36,11 @@ std::string targetRowText(const TargetEntry& entry)
     return formatFixed4List(position, 3);
 }
 
+std::string targetLimitText()
+{
+    return "You can only add up to " + std::to_string(kTableCapacity)
+        + " Targets with this tool, although Kestrin supports more. If you have a usage for more targets, "
+          "feel free to contact the developer.";
+}
+
 } // namespace kes::editor

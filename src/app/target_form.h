@@ -30,4 +30,8 @@ TargetForm targetFormFromEntry(const TargetEntry& entry);
 // "%.4f,%.4f,%.4f". The kind is not shown.
 std::string targetRowText(const TargetEntry& entry);
 
+// The message shown when a target is added to a full table, and its caption.
+std::string targetLimitText();
+inline constexpr char kTargetLimitCaption[] = "Target Limit";
+
 } // namespace kes::editor

@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QTest>
 
+#include <memory>
+
+#include "dialog_under_test.h"
 #include "editor_driver.h"
 #include "fake_platform_services.h"
 #include "model/project_file.h"
@@ -43,7 +46,11 @@ QStringList layerFormTexts(const MainDialog& dialog)
 class EditorEditingTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<DialogUnderTest> dialogUnderTest;
+
 private slots:
+    void init() { dialogUnderTest = std::make_unique<DialogUnderTest>(); }
+    void cleanup() { dialogUnderTest.reset(); }
     void kindEnablesItsFields_data();
     void kindEnablesItsFields();
     void addLayerIsEnabledForACompleteForm_data();
@@ -86,8 +93,7 @@ void EditorEditingTest::kindEnablesItsFields()
 {
     QFETCH(int, kind);
     QFETCH(QList<bool>, enabled);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     chooseRow(dialog, kLayerKind, 5);
     chooseRow(dialog, kLayerKind, kind);
     QCOMPARE(comboOf(dialog, kLayerKind)->currentIndex(), kind);
@@ -148,8 +154,7 @@ void EditorEditingTest::addLayerIsEnabledForACompleteForm()
 {
     QFETCH(LayerForm, form);
     QFETCH(bool, enabled);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeLayerForm(dialog, form);
     QCOMPARE(isEnabled(dialog, kBmpFile), form.draw);
     QCOMPARE(isEnabled(dialog, kAddLayer), enabled);
@@ -162,8 +167,7 @@ void EditorEditingTest::addLayerIsEnabledForACompleteForm()
 
 void EditorEditingTest::addingAStaticLayerStoresTheDisabledFields()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     LayerForm form;
     form.objPath = "ground.obj";
     form.bmpPath = "grass.bmp";
@@ -209,8 +213,7 @@ void EditorEditingTest::pathsAreCutTo249Bytes()
     QFETCH(int, length);
     QFETCH(int, stored);
     const QString path = QString("m").repeated(length - 4) + ".obj";
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     LayerForm form = staticLayer(path.toStdString());
     form.draw = true;
     form.bmpPath = QString("t").repeated(length).toStdString();
@@ -224,8 +227,7 @@ void EditorEditingTest::pathsAreCutTo249Bytes()
 
 void EditorEditingTest::the33rdLayerShowsTheLimitAndChangesNothing()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeLayerForm(dialog, staticLayer("tile.obj"));
     for (int i = 0; i < 32; ++i)
         click(dialog, kAddLayer);
@@ -259,8 +261,7 @@ void EditorEditingTest::removingALayerKeepsRowsMatchingEntries()
 {
     QFETCH(int, row);
     QFETCH(QStringList, left);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     for (const char* name : {"a.obj", "b.obj", "c.obj"}) {
         typeInto(dialog, kObjFile, name);
@@ -283,8 +284,7 @@ void EditorEditingTest::removingALayerKeepsRowsMatchingEntries()
 
 void EditorEditingTest::removeWithoutSelectionDoesNothing()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     for (const char* name : {"a.obj", "b.obj"}) {
         typeInto(dialog, kObjFile, name);
@@ -300,8 +300,7 @@ void EditorEditingTest::removeWithoutSelectionDoesNothing()
 
 void EditorEditingTest::triggerAreaIsStoredInElementOrderAndShownAsTyped()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     LayerForm form;
     form.objPath = "door.obj";
@@ -320,8 +319,7 @@ void EditorEditingTest::triggerAreaIsStoredInElementOrderAndShownAsTyped()
 
 void EditorEditingTest::numbersAreShownWithFourDecimals()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     LayerForm form;
     form.objPath = "slide.obj";
@@ -343,8 +341,7 @@ void EditorEditingTest::numbersAreShownWithFourDecimals()
 
 void EditorEditingTest::selectedLayerIsShownInTheForm()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     LayerForm first;
     first.objPath = "wave.obj";
@@ -393,8 +390,7 @@ void EditorEditingTest::listNotificationsRestoreTheStoredLayer_data()
 void EditorEditingTest::listNotificationsRestoreTheStoredLayer()
 {
     QFETCH(QString, notification);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     LayerForm form;
     form.objPath = "platform.obj";
@@ -432,8 +428,7 @@ void EditorEditingTest::listNotificationsRestoreTheStoredLayer()
 
 void EditorEditingTest::addingASelectedLayerAppendsACopy()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     for (const char* name : {"a.obj", "b.obj"}) {
         typeInto(dialog, kObjFile, name);
@@ -489,8 +484,7 @@ void EditorEditingTest::targetRowsShowThePosition()
     QFETCH(bool, addable);
     QFETCH(QString, row);
     QFETCH(float, x);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeTargetForm(dialog, position, 1);
     QCOMPARE(isEnabled(dialog, kAddTarget), addable);
     if (!addable)
@@ -505,8 +499,7 @@ void EditorEditingTest::targetRowsShowThePosition()
 
 void EditorEditingTest::targetsOfTheSamePlaceShowTheirOwnKind()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     typeTargetForm(dialog, "5,0,5", 0);
     click(dialog, kAddTarget);
@@ -523,8 +516,7 @@ void EditorEditingTest::targetsOfTheSamePlaceShowTheirOwnKind()
 
 void EditorEditingTest::the33rdTargetShowsTheLimitAndChangesNothing()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeTargetForm(dialog, "1,1,1", 0);
     for (int i = 0; i < 32; ++i)
         click(dialog, kAddTarget);
@@ -544,8 +536,7 @@ void EditorEditingTest::the33rdTargetShowsTheLimitAndChangesNothing()
 
 void EditorEditingTest::removingATargetKeepsRowsMatchingEntries()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     for (const char* position : {"1,0,0", "2,0,0", "3,0,0"}) {
         typeTargetForm(dialog, position, 0);
@@ -564,8 +555,7 @@ void EditorEditingTest::removingATargetKeepsRowsMatchingEntries()
 
 void EditorEditingTest::refocusingTheTargetListRestoresTheStoredTarget()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     typeTargetForm(dialog, "1,2,3", 1);
     click(dialog, kAddTarget);

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "app/generation_progress_dialog.h"
 #include "editor_driver.h"
 #include "editor_test_assets.h"
+#include "dialog_under_test.h"
 #include "fake_platform_services.h"
 #include "levelfile/level_reader.h"
 #include "model/project_file.h"
@@ -162,7 +164,11 @@ private:
 class EditorGenerationProgressTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<DialogUnderTest> dialogUnderTest;
+
 private slots:
+    void init() { dialogUnderTest = std::make_unique<DialogUnderTest>(); }
+    void cleanup() { dialogUnderTest.reset(); }
     void progressNamesEveryLayerInOrder();
     void staysResponsiveAndRefusesInputWhileWriting_data();
     void staysResponsiveAndRefusesInputWhileWriting();
@@ -172,8 +178,7 @@ private slots:
 void EditorGenerationProgressTest::progressNamesEveryLayerInOrder()
 {
     kes::test::TempDir folder;
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     openProjectWithLayers(dialog, services, folder, triangleLayers(folder, 12));
     GenerationProgressDialog* progress = dialog.generationProgress();
     QVERIFY(progress);
@@ -227,8 +232,7 @@ void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting()
     layers[0].bmpPath = texture.path();
     layers[0].draw = 1;
 
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     openProjectWithLayers(dialog, services, folder, layers);
     GenerationProgressDialog* progress = dialog.generationProgress();
@@ -308,8 +312,7 @@ void EditorGenerationProgressTest::failureShowsTheErrorAfterTheProgressIsGone()
     kes::test::TempDir folder;
     std::vector<LayerEntry> layers = triangleLayers(folder, 2);
     layers.push_back(staticLayer(folder.file("missing-third.obj")));
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     openProjectWithLayers(dialog, services, folder, layers);
     GenerationProgressDialog* progress = dialog.generationProgress();

@@ -9,10 +9,14 @@
 #include <QTest>
 
 #include <filesystem>
+#include <stdexcept>
+#include <memory>
 
+#include "app/dialog_builder.h"
 #include "app/dialog_units.h"
 #include "app/file_filters.h"
 #include "app/startup.h"
+#include "dialog_under_test.h"
 #include "editor_driver.h"
 #include "fake_platform_services.h"
 #include "levelfile/level_reader.h"
@@ -74,11 +78,16 @@ bool sameFilter(const FileFilter& a, const FileFilter& b)
 class EditorShellTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<DialogUnderTest> dialogUnderTest;
+
 private slots:
+    void init() { dialogUnderTest = std::make_unique<DialogUnderTest>(); }
+    void cleanup() { dialogUnderTest.reset(); }
     void startsWithDefaultsAndEnableStates();
     void dialogUnitsRoundToTheNearestPixel_data();
     void dialogUnitsRoundToTheNearestPixel();
     void buildsTheDescribedDialog();
+    void bindingRefusesAMissingOrMistypedControl();
     void namesEveryControlForScreenReaders();
     void digitsOnlyEditsRefuseOtherTypedCharacters();
     void loadsTheProjectNamedAtStart();
@@ -103,8 +112,7 @@ private slots:
 
 void EditorShellTest::startsWithDefaultsAndEnableStates()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
 
     QCOMPARE(settingTexts(dialog), (QStringList{"Level", "You", "1", "0", "0.0000,0.0000,0.0000,0.0,0.0,0.0",
@@ -158,8 +166,7 @@ void EditorShellTest::dialogUnitsRoundToTheNearestPixel()
 
 void EditorShellTest::buildsTheDescribedDialog()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     const DialogUnits units = DialogUnits::forFont(dialog.font());
 
@@ -220,6 +227,22 @@ void EditorShellTest::buildsTheDescribedDialog()
     QVERIFY(hasFooter);
 }
 
+void EditorShellTest::bindingRefusesAMissingOrMistypedControl()
+{
+    QWidget parent;
+    std::map<int, QWidget*> byId = buildDialogControls(parent, dialogControls(), DialogUnits(6, 13), [](int) {});
+    const MainDialogControls bound = bindMainDialogControls(byId);
+    QCOMPARE(static_cast<QWidget*>(bound.layerKind), byId.at(kLayerKind));
+    QCOMPARE(static_cast<QWidget*>(bound.quit), byId.at(kQuit));
+
+    std::map<int, QWidget*> missing = byId;
+    missing.erase(kTargetKind);
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, bindMainDialogControls(missing));
+    std::map<int, QWidget*> mistyped = byId;
+    mistyped[kLayerKind] = byId.at(kTitle); // an edit where a drop-down list belongs
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, bindMainDialogControls(mistyped));
+}
+
 void EditorShellTest::namesEveryControlForScreenReaders()
 {
     const std::pair<int, const char*> names[] = {
@@ -254,8 +277,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kDraw, "Draw"},
         {kCollision, "Collision"},
     };
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     int named = 0;
     for (const auto& [id, name] : names) {
@@ -286,8 +308,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
 
 void EditorShellTest::digitsOnlyEditsRefuseOtherTypedCharacters()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     chooseRow(dialog, kLayerKind, 1); // Moving enables Frames till reset/stop
     for (int id : {kVersionMajor, kVersionMinor, kFramesLR, kFramesTillReset}) {
         typeInto(dialog, id, "1a2.3-4 5x");
@@ -382,8 +403,7 @@ void EditorShellTest::generateIsEnabledByTheSettings()
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(bool, enabled);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(isEnabled(dialog, kGenerate));
     typeInto(dialog, field, text);
     QCOMPARE(textOf(dialog, field), text);
@@ -406,8 +426,7 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion_data()
 void EditorShellTest::endsLikeQuitWithoutAQuestion()
 {
     QFETCH(QString, how);
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     typeInto(dialog, kTitle, "Unsaved work", false);
     QCOMPARE(QApplication::focusWidget(), dialog.control(kQuit));
@@ -430,8 +449,7 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion()
 
 void EditorShellTest::enterInAnEditDoesNothing()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
     // "Quit" had the focus first; Enter must not press it from an edit.
     typeInto(dialog, kPosition, "1,2,3");
@@ -483,8 +501,7 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
     const Status expected = decodeProject(raw, ignored);
     QVERIFY(!expected.ok());
 
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kTitle, "Mine");
     typeTargetForm(dialog, "1,2,3", 1);
     click(dialog, kAddTarget);
@@ -506,8 +523,7 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
 
 void EditorShellTest::openCancelledChangesNothing()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kAuthor, "Someone");
     const LevelProject before = dialog.currentProject();
     click(dialog, kOpen); // no answer: cancelled
@@ -522,8 +538,7 @@ void EditorShellTest::saveThenOpenRestoresEveryText()
     const std::string path = folder.file("dune sea.kgp");
     const QStringList typed{"Dune Sea", "Ana Ölçer", "3", "12", "1,2,3,4,5,6", "not a colour", "25"};
 
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     for (std::size_t i = 0; i < std::size(kSettingIds); ++i)
         typeInto(dialog, kSettingIds[i], typed[static_cast<qsizetype>(i)]);
     QCOMPARE(settingTexts(dialog), typed);
@@ -568,8 +583,7 @@ void EditorShellTest::saveThenOpenRestoresEveryText()
 void EditorShellTest::failedSaveIsReportedAndCancelledSaveWritesNothing()
 {
     kes::test::TempDir folder;
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
 
     click(dialog, kSave); // cancelled
     QVERIFY(services.messages.empty());
@@ -587,8 +601,7 @@ void EditorShellTest::failedSaveIsReportedAndCancelledSaveWritesNothing()
 
 void EditorShellTest::browseFillsTheFieldOrLeavesIt()
 {
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kObjFile, "keep.obj");
 
     services.fileAnswers = {""};
@@ -620,8 +633,7 @@ void EditorShellTest::browseFillsTheFieldOrLeavesIt()
 void EditorShellTest::generateCancelledDoesNothing()
 {
     kes::test::TempDir folder;
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     click(dialog, kGenerate);
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QVERIFY(services.fileRequests[0].save);
@@ -634,8 +646,7 @@ void EditorShellTest::generateWritesALevelTheReaderAccepts()
 {
     kes::test::TempDir folder;
     const std::string path = folder.file("plain.kes");
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kTitle, "Plain");
     typeInto(dialog, kVersionMajor, "70000");
     typeInto(dialog, kFramesLR, "12");
@@ -664,8 +675,7 @@ void EditorShellTest::generateFailureShowsTheErrorWithItsReason()
 {
     kes::test::TempDir folder;
     const std::string path = folder.file("broken.kes");
-    FakePlatformServices services;
-    MainDialog dialog(services);
+    auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kObjFile, QString::fromStdString(folder.file("missing-mesh.obj")));
     click(dialog, kAddLayer);
 
