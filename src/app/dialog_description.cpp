@@ -8,9 +8,10 @@ namespace {
 using K = ControlKind;
 
 constexpr std::array kControls = std::to_array<ControlDescription>({
-    {kQuit, K::PushButton, "Quit", 82, 248, 33, 14, kPlain, "Quit"},
-    {kSave, K::PushButton, "Save...", 42, 248, 38, 14, kPlain, "Save..."},
+    {kQuit, K::PushButton, "Quit", 96, 248, 33, 14, kPlain, "Quit"},
+    {kSave, K::PushButton, "Save...", 56, 248, 38, 14, kPlain, "Save..."},
     {kOpen, K::PushButton, "Open...", 2, 248, 38, 14, kPlain, "Open..."},
+    {kRecentProjects, K::PushButton, "\xE2\x96\xBE", 41, 248, 13, 14, kPlain, "Recent projects"},
     {kGenerate, K::PushButton, "Generate Level...", 378, 248, 74, 14, kPlain, "Generate Level..."},
     {kNoId, K::Label, "1 Frame = 1/25 second. No checks for valid input!", 133, 251, 230, 8, kPlain, ""},
     {kNoId, K::GroupBox, " Layers ", 2, 69, 450, 126, kPlain, ""},

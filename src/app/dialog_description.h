@@ -40,6 +40,7 @@ enum ControlId : int {
     kFramesLR = 1056,
     kTriggerArea = 1057,
     kBrowseBmp = 1059,
+    kRecentProjects = 1060,
 };
 
 enum class ControlKind {

@@ -11,6 +11,8 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kesgen"));
+    // Where the recent projects (QSettings) and recovery copies are kept.
+    QApplication::setOrganizationName(QStringLiteral("kesgen"));
     QApplication::setWindowIcon(kes::editor::applicationIcon());
 
     kes::editor::QtPlatformServices services;

@@ -1,11 +1,16 @@
 #include "app/main_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QSessionManager>
+#include <QTimer>
+#include <QUndoStack>
 
 #include "app/app_icon.h"
 #include "app/dialog_builder.h"
@@ -17,6 +22,11 @@
 #include "model/number_text.h"
 
 namespace kes::editor {
+namespace {
+
+constexpr int kRecoveryDelayMs = 30 * 1000;
+
+} // namespace
 
 MainDialog::MainDialog(PlatformServices& services, const std::string& startupProjectPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -28,6 +38,9 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     , layerRows_(layers_, *ui_.layerList, layerRowText, layerLimitText(), kLayerLimitCaption)
     , targetRows_(targets_, *ui_.targetList, targetRowText, targetLimitText(), kTargetLimitCaption)
     , progress_(new GenerationProgressDialog(this))
+    , undoStack_(new QUndoStack(this))
+    , recoveryTimer_(new QTimer(this))
+    , recentMenu_(new QMenu(this))
 {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     setWindowIcon(applicationIcon());
@@ -52,9 +65,31 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
         ui_.targetKind->addItem(QString::fromStdString(std::string(targetKindName(kind))));
     ui_.targetKind->setCurrentIndex(0);
 
+    for (QLineEdit* field : {ui_.title, ui_.author, ui_.versionMajor, ui_.versionMinor, ui_.startPosition,
+                             ui_.backgroundColor, ui_.framesLR}) {
+        settingTexts_[field] = field->text();
+        connect(field, &QLineEdit::textChanged, this, [this, field] { settingChanged(field); });
+        connect(field, &QLineEdit::editingFinished, this, [this] { closeSettingEdit(); });
+    }
+    for (QLineEdit* field : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+        field->installEventFilter(this); // Ctrl+Z is the level's undo in every edit
+    connect(undoStack_, &QUndoStack::indexChanged, this, [this] {
+        if (destroying_)
+            return;
+        updateControlStates(); // an undo can change a list, which notifies nothing
+        if (preview_)
+            preview_->contentChanged();
+    });
+    recoveryTimer_->setSingleShot(true);
+    recoveryTimer_->setInterval(kRecoveryDelayMs);
+    connect(recoveryTimer_, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainDialog::endSession);
+    addShortcuts();
+
     resetToDefaults();
     if (!startupProjectPath.empty())
         loadProject(startupProjectPath);
+    offerRecoveryCopy(startupProjectPath);
     updateControlStates();
     preview_->contentChanged();
     ui_.quit->setFocus();
@@ -132,6 +167,9 @@ void MainDialog::command(int id)
     case kOpen:
         openProject();
         break;
+    case kRecentProjects:
+        showRecentProjects();
+        break;
     case kGenerate:
         generateLevel();
         break;
@@ -166,6 +204,7 @@ void MainDialog::updateControlStates()
     updateLayerControls();
     updateTargetControls();
     ui_.generate->setEnabled(basicsValid() && metadataValid());
+    updateModifiedState(currentProject());
 }
 
 bool MainDialog::basicsValid() const
@@ -182,7 +221,12 @@ bool MainDialog::metadataValid() const
 
 void MainDialog::quit()
 {
-    // No question about unsaved work.
+    // A clean exit: after the question, nothing is left to recover.
+    if (!mayDiscardChanges(Discarding::Closing))
+        return;
+    quitting_ = true;
+    recoveryTimer_->stop();
+    removeRecoveryCopy();
     done(QDialog::Rejected);
 }
 

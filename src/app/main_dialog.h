@@ -8,9 +8,16 @@
 // so the rules always follow the texts. The settings live only as the texts
 // of their edits; the tables live here and each is mirrored row for row by
 // its list.
+//
+// The dialog never loses work without asking: it knows whether the level
+// differs from what was last loaded, saved or reset (its title shows it),
+// asks before a command would discard a modified level, keeps every change
+// on an undo stack, and writes a recovery copy of a modified level that the
+// next start offers to restore after a crash.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include <QDialog>
@@ -23,6 +30,10 @@
 #include "model/level_model.h"
 
 class QLineEdit;
+class QMenu;
+class QSessionManager;
+class QTimer;
+class QUndoStack;
 
 namespace kes::editor {
 
@@ -35,7 +46,9 @@ class MainDialog : public QDialog {
 public:
     // Builds the dialog with a new project and, when `startupProjectPath` is
     // not empty, loads that project (reporting a file that is not a project
-    // through `services`). Keyboard focus starts on "Quit".
+    // through `services`). Then, when a recovery copy of that project (or,
+    // without one, of any level) holds unsaved work, offers to restore it.
+    // Keyboard focus starts on "Quit".
     explicit MainDialog(PlatformServices& services, const std::string& startupProjectPath = {},
                         QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -63,15 +76,50 @@ public:
     // The 3D preview of the level beside the form.
     PreviewPane* preview() const { return preview_; }
 
+    // The level's project file, the one it was last loaded from or saved to;
+    // empty for a new level.
+    const std::string& projectPath() const { return projectPath_; }
+
+    // True while the level differs from what was last loaded, saved or reset
+    // (the settings texts and both tables; the layer and target forms don't
+    // count). A restored recovery copy is modified until it is saved.
+    bool isModified() const;
+
+    // Opens the project at `path` as "Open..." does once a file is chosen:
+    // while the level is modified, first asks whether to save it ("Save
+    // changes to the level before opening another project?"). For a project
+    // dropped on the window and the recent projects. True when the project
+    // was loaded.
+    bool openProjectFile(const std::string& path);
+
+    // The changes that Ctrl+Z undoes.
+    QUndoStack& undoStack() const { return *undoStack_; }
+
+    // The recovery copy is written this long after the first change that it
+    // doesn't hold yet: 30 seconds unless a test sets otherwise.
+    void setRecoveryDelay(int milliseconds);
+    // The recovery copy this dialog has written; empty when there is none.
+    const std::string& recoveryCopy() const { return recoveryCopyPath_; }
+
+    // The menu of the "Recent projects" button (built when it is shown).
+    QMenu* recentProjectsMenu() const { return recentMenu_; }
+
 protected:
     // Escape and the close box end the program like "Quit" (but not while
     // a level is being generated).
     void reject() override;
     // Enter presses the push button that has the focus, and nothing else.
     void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl+Z and the redo keys undo and redo the level's changes also while
+    // an edit has the focus (instead of that edit's own undo of its typing).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void command(int id);
+    // Runs a command that no control sends (a shortcut, a menu entry) like
+    // command() runs a control's handler.
+    template <typename Handler>
+    void runCommand(Handler handler);
 
     // Enable rules.
     void updateControlStates();
@@ -87,10 +135,41 @@ private:
     // Project commands.
     void resetToDefaults();
     void showSettings(const LevelSettings& settings);
-    void saveProject();
+    bool saveProject();        // "Save...": asks for a name
+    bool saveToProjectFile();  // Ctrl+S: the level's file, or "Save..." for a new level
+    bool writeProject(const std::string& path);
     void openProject();
-    void loadProject(const std::string& path);
+    bool loadProject(const std::string& path);
     void generateLevel();
+    void showProject(const LevelProject& project); // replaces the level; empties the undo stack
+    void setProjectPath(const std::string& path);
+    void markUnmodified();
+
+    // Unsaved changes.
+    enum class Discarding { Closing, OpeningAnother };
+    // True when the command may go on: the level is unmodified, or the user
+    // saved it or chose to discard it.
+    bool mayDiscardChanges(Discarding what);
+    void updateModifiedState(const LevelProject& current);
+    void updateWindowTitle(bool modified);
+    void endSession(QSessionManager& manager);
+
+    // Undo.
+    void settingChanged(QLineEdit* field);
+    void showSettingText(QLineEdit* field, const QString& text);
+    void closeSettingEdit();
+    void undo();
+    void redo();
+    void addShortcuts();
+
+    // Recovery copies.
+    void writeRecoveryCopy();
+    void removeRecoveryCopy();
+    void offerRecoveryCopy(const std::string& startupProjectPath);
+
+    // Recent projects.
+    void showRecentProjects();
+    void openRecentProject(const std::string& path);
 
     // Layer editing.
     LayerForm layerForm() const;
@@ -108,9 +187,9 @@ private:
 
     // What adding, removing and selecting do alike for both tables.
     template <typename Entry>
-    void addRow(TableRows<Entry>& rows, const Entry& entry);
+    void addRow(TableRows<Entry>& rows, const Entry& entry, const QString& undoText);
     template <typename Entry>
-    void removeSelectedRow(TableRows<Entry>& rows);
+    void removeSelectedRow(TableRows<Entry>& rows, const QString& undoText);
 
     // Control access.
     static std::string text(const QLineEdit* edit); // cut to 249 bytes
@@ -125,10 +204,22 @@ private:
     TableRows<LayerEntry> layerRows_;
     TableRows<TargetEntry> targetRows_;
     std::string projectFolder_;
+    std::string projectPath_;
     GenerationProgressDialog* progress_;
     PreviewPane* preview_ = nullptr;
+    QUndoStack* undoStack_;
+    // The level as last loaded, saved or reset; none after a restore.
+    std::optional<LevelProject> unmodifiedProject_;
+    // Each setting's text as last seen, the start of its next undo step.
+    std::map<const QLineEdit*, QString> settingTexts_;
+    bool showingSettings_ = false; // texts set now are not edits
+    QTimer* recoveryTimer_;
+    std::string recoveryCopyPath_;              // the copy written; empty for none
+    std::optional<LevelProject> recoveredProject_; // what that copy holds
+    QMenu* recentMenu_;
     bool destroying_ = false;
     bool generating_ = false; // no command runs meanwhile
+    bool quitting_ = false;   // the dialog was closed: no more recovery copies
 };
 
 } // namespace kes::editor

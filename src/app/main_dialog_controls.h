@@ -17,6 +17,7 @@ struct MainDialogControls {
     QPushButton* quit;
     QPushButton* save;
     QPushButton* open;
+    QPushButton* recentProjects;
     QPushButton* generate;
 
     // The level's settings.

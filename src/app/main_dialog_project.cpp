@@ -1,12 +1,15 @@
 // The project commands of the main dialog: new project, Open, Save and
 // Generate Level.
 #include <QApplication>
+#include <QScopedValueRollback>
+#include <QUndoStack>
 
 #include "app/background_generation.h"
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
 #include "app/main_dialog.h"
+#include "app/recent_projects.h"
 #include "generate/generate_level.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
@@ -54,10 +57,14 @@ void MainDialog::resetToDefaults()
     targets_ = fresh.targets;
     refillLists();
     showSettings(fresh.settings);
+    undoStack_->clear();
+    markUnmodified();
 }
 
 void MainDialog::showSettings(const LevelSettings& settings)
 {
+    // Texts set here are the level's new start, not edits to undo.
+    const QScopedValueRollback showing(showingSettings_, true);
     setText(ui_.title, settings.title);
     setText(ui_.author, settings.author);
     setText(ui_.versionMajor, settings.versionMajor);
@@ -67,28 +74,44 @@ void MainDialog::showSettings(const LevelSettings& settings)
     setText(ui_.backgroundColor, settings.backgroundColor);
 }
 
-void MainDialog::saveProject()
+bool MainDialog::saveProject()
 {
     const std::string path = services_.chooseFileToSave(this, kProjectFilter);
-    if (path.empty())
-        return;
+    if (path.empty() || !writeProject(path))
+        return false;
+    services_.showMessage(this, kSavedText, kSavedCaption, MessageIcon::Information);
+    return true;
+}
+
+bool MainDialog::saveToProjectFile()
+{
+    // The title's mark clearing says that the level was saved.
+    return projectPath_.empty() ? saveProject() : writeProject(projectPath_);
+}
+
+bool MainDialog::writeProject(const std::string& path)
+{
     const Status saved = kes::saveProject(currentProject(), path);
     if (!saved) {
         services_.showMessage(this, kSaveFailedText, kSaveFailedCaption, MessageIcon::Error, saved.reason());
-        return;
+        return false;
     }
-    projectFolder_ = folderOf(path);
-    services_.showMessage(this, kSavedText, kSavedCaption, MessageIcon::Information);
+    setProjectPath(path);
+    addRecentProject(path);
+    markUnmodified();
+    return true;
 }
 
 void MainDialog::openProject()
 {
+    if (!mayDiscardChanges(Discarding::OpeningAnother))
+        return;
     const std::string path = services_.chooseFileToOpen(this, kProjectFilter);
     if (!path.empty())
         loadProject(path);
 }
 
-void MainDialog::loadProject(const std::string& path)
+bool MainDialog::loadProject(const std::string& path)
 {
     LevelProject loaded;
     const Status status = kes::loadProject(path, loaded);
@@ -96,14 +119,36 @@ void MainDialog::loadProject(const std::string& path)
         // "Invalid File: Header incorrect." for a file that is not a project;
         // otherwise what is wrong with it. Nothing changes.
         services_.showMessage(this, status.reason(), kOpenFailedCaption, MessageIcon::Error);
-        return;
+        return false;
     }
+    showProject(loaded);
+    setProjectPath(path);
+    addRecentProject(path);
+    markUnmodified();
+    return true;
+}
+
+void MainDialog::showProject(const LevelProject& project)
+{
     resetToDefaults();
-    showSettings(loaded.settings);
-    layers_ = loaded.layers;
-    targets_ = loaded.targets;
+    showSettings(project.settings);
+    layers_ = project.layers;
+    targets_ = project.targets;
     refillLists();
+}
+
+void MainDialog::setProjectPath(const std::string& path)
+{
+    projectPath_ = path;
     projectFolder_ = folderOf(path);
+}
+
+void MainDialog::markUnmodified()
+{
+    closeSettingEdit();
+    unmodifiedProject_ = currentProject();
+    undoStack_->setClean();
+    updateControlStates();
 }
 
 void MainDialog::generateLevel()

@@ -1,36 +1,39 @@
 // Adding, removing and showing layers and targets in the main dialog: the
 // same steps for both tables, each with its own form.
+#include <QUndoStack>
+
+#include "app/level_commands.h"
 #include "app/main_dialog.h"
 
 namespace kes::editor {
 
 template <typename Entry>
-void MainDialog::addRow(TableRows<Entry>& rows, const Entry& entry)
+void MainDialog::addRow(TableRows<Entry>& rows, const Entry& entry, const QString& undoText)
 {
     if (rows.isFull()) {
         services_.showMessage(this, rows.limitText(), rows.limitCaption(), MessageIcon::Error);
         return;
     }
-    rows.insert(rows.table().count(), entry);
+    undoStack_->push(new AddRowCommand<Entry>(rows, rows.table().count(), entry, undoText));
 }
 
 template <typename Entry>
-void MainDialog::removeSelectedRow(TableRows<Entry>& rows)
+void MainDialog::removeSelectedRow(TableRows<Entry>& rows, const QString& undoText)
 {
+    // Leaves no row selected, and the form as it is.
     const int row = rows.selectedRow();
     if (row >= 0)
-        rows.remove(row);
+        undoStack_->push(new RemoveRowCommand<Entry>(rows, row, undoText));
 }
 
 void MainDialog::addLayer()
 {
-    addRow(layerRows_, layerEntryFromForm(layerForm()));
+    addRow(layerRows_, layerEntryFromForm(layerForm()), QStringLiteral("Add layer"));
 }
 
 void MainDialog::removeLayer()
 {
-    // Leaves no row selected, and the form as it is.
-    removeSelectedRow(layerRows_);
+    removeSelectedRow(layerRows_, QStringLiteral("Remove layer"));
 }
 
 void MainDialog::showSelectedLayer()
@@ -42,12 +45,12 @@ void MainDialog::showSelectedLayer()
 
 void MainDialog::addTarget()
 {
-    addRow(targetRows_, targetEntryFromForm(targetForm()));
+    addRow(targetRows_, targetEntryFromForm(targetForm()), QStringLiteral("Add target"));
 }
 
 void MainDialog::removeTarget()
 {
-    removeSelectedRow(targetRows_);
+    removeSelectedRow(targetRows_, QStringLiteral("Remove target"));
 }
 
 void MainDialog::showSelectedTarget()

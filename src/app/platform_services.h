@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -19,6 +20,9 @@ struct FileFilter {
 };
 
 enum class MessageIcon { Information, Error };
+
+// The buttons of a question, each named by its answer.
+enum class Answer { Save, Discard, Cancel, Restore };
 
 class PlatformServices {
 public:
@@ -39,6 +43,14 @@ public:
     // failure.
     virtual void showMessage(QWidget* owner, const std::string& text, const std::string& caption,
                              MessageIcon icon, const std::string& detail = {}) = 0;
+
+    // Asks a question in a message box with one button per answer, in the
+    // given order, labelled "Save", "Discard", "Cancel" or "Restore";
+    // `defaultAnswer` is the button that Enter presses. Escape and the close
+    // box answer Cancel when it is offered and are refused otherwise.
+    // Returns the answer of the pressed button.
+    virtual Answer ask(QWidget* owner, const std::string& text, const std::string& caption,
+                       const std::vector<Answer>& answers, Answer defaultAnswer) = 0;
 };
 
 } // namespace kes::editor

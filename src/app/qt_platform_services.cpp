@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace kes::editor {
 namespace {
@@ -83,6 +86,43 @@ void QtPlatformServices::showMessage(QWidget* owner, const std::string& text, co
     if (!detail.empty())
         box.setInformativeText(qText(detail));
     box.exec();
+}
+
+Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const std::string& caption,
+                               const std::vector<Answer>& answers, Answer defaultAnswer)
+{
+    QMessageBox box(QMessageBox::Question, qText(caption), qText(text), QMessageBox::NoButton, owner);
+    std::vector<std::pair<QAbstractButton*, Answer>> buttons;
+    for (Answer answer : answers) {
+        QPushButton* button = nullptr;
+        switch (answer) {
+        case Answer::Save:
+            button = box.addButton(QStringLiteral("Save"), QMessageBox::AcceptRole);
+            break;
+        case Answer::Discard:
+            button = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+            break;
+        case Answer::Cancel:
+            button = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+            box.setEscapeButton(button);
+            break;
+        case Answer::Restore:
+            button = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+            break;
+        }
+        if (answer == defaultAnswer)
+            box.setDefaultButton(button);
+        buttons.emplace_back(button, answer);
+    }
+    for (;;) {
+        box.exec();
+        for (const auto& [button, answer] : buttons)
+            if (box.clickedButton() == button)
+                return answer;
+        // Closed without a button: only possible when Cancel is offered.
+        if (std::find(answers.begin(), answers.end(), Answer::Cancel) != answers.end())
+            return Answer::Cancel;
+    }
 }
 
 } // namespace kes::editor

@@ -11,6 +11,8 @@ public:
     std::string chooseFileToSave(QWidget* owner, const FileFilter& filter) override;
     void showMessage(QWidget* owner, const std::string& text, const std::string& caption,
                      MessageIcon icon, const std::string& detail) override;
+    Answer ask(QWidget* owner, const std::string& text, const std::string& caption,
+               const std::vector<Answer>& answers, Answer defaultAnswer) override;
 };
 
 } // namespace kes::editor

@@ -12,6 +12,7 @@
 
 #include "editor_driver.h"
 #include "editor_test_assets.h"
+#include "dialog_under_test.h"
 #include "fake_platform_services.h"
 #include "levelfile/level_reader.h"
 #include "support/temp_dir.h"
@@ -55,6 +56,8 @@ const KeyedChunk* findChunk(const LevelFile& level, ChunkKind kind, ChunkKey key
 
 class EditorEndToEndTest : public QObject {
     Q_OBJECT
+
+    TestUserFolders userFolders;
 
 private slots:
     void initTestCase();

@@ -297,12 +297,16 @@ void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting()
     QCOMPARE(level.triangleCount(), std::uint64_t(2));
     QCOMPARE(level.layers[0].textures.size(), std::size_t(1));
 
-    // Afterwards the editor takes input again, and Escape ends it.
+    // Afterwards the editor takes input again, and Escape ends it (after the
+    // question about the changed title).
     QVERIFY(!progress->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(services.questions.empty());
     typeInto(dialog, kTitle, "After");
     QCOMPARE(textOf(dialog, kTitle), QString("After"));
+    services.answers = {Answer::Discard};
     QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(services.questions.size(), std::size_t(1));
     QVERIFY(!dialog.isVisible());
 #endif
 }

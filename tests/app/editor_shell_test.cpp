@@ -273,6 +273,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kQuit, "Quit"},
         {kSave, "Save..."},
         {kOpen, "Open..."},
+        {kRecentProjects, "Recent projects"},
         {kGenerate, "Generate Level..."},
         {kDraw, "Draw"},
         {kCollision, "Collision"},
@@ -428,7 +429,9 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion()
     QFETCH(QString, how);
     auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
-    typeInto(dialog, kTitle, "Unsaved work", false);
+    // The layer form is scratch input: with it filled in, nothing is unsaved.
+    typeInto(dialog, kObjFile, "scratch.obj", false);
+    QVERIFY(!dialog.isModified());
     QCOMPARE(QApplication::focusWidget(), dialog.control(kQuit));
     QSignalSpy finished(&dialog, &QDialog::finished);
     if (how == "escape")
@@ -445,6 +448,7 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion()
     QCOMPARE(finished.count(), 1);
     QVERIFY(services.messages.empty());
     QVERIFY(services.fileRequests.empty());
+    QVERIFY(services.questions.empty());
 }
 
 void EditorShellTest::enterInAnEditDoesNothing()
@@ -507,8 +511,12 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
     click(dialog, kAddTarget);
     const LevelProject before = dialog.currentProject();
 
+    // The level is modified: the changes are discarded first, but the file
+    // is no project, so they stay.
+    services.answers = {Answer::Discard};
     services.fileAnswers = {path};
     click(dialog, kOpen);
+    QCOMPARE(services.questions.size(), std::size_t(1));
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QVERIFY(!services.fileRequests[0].save);
     QVERIFY(sameFilter(services.fileRequests[0].filter, kProjectFilter));
@@ -519,6 +527,7 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
     QVERIFY(dialog.currentProject() == before);
     QCOMPARE(listsMismatch(dialog), QString());
     QCOMPARE(dialog.projectFolder(), std::string());
+    QVERIFY(dialog.isModified());
 }
 
 void EditorShellTest::openCancelledChangesNothing()
@@ -526,10 +535,17 @@ void EditorShellTest::openCancelledChangesNothing()
     auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kAuthor, "Someone");
     const LevelProject before = dialog.currentProject();
-    click(dialog, kOpen); // no answer: cancelled
+    // Cancelled at the question about the changes, then in the file dialog.
+    services.answers = {Answer::Cancel, Answer::Discard};
+    click(dialog, kOpen);
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    QVERIFY(services.fileRequests.empty());
+    click(dialog, kOpen); // no file answer: cancelled
+    QCOMPARE(services.questions.size(), std::size_t(2));
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QVERIFY(services.messages.empty());
     QVERIFY(dialog.currentProject() == before);
+    QVERIFY(dialog.isModified());
 }
 
 void EditorShellTest::saveThenOpenRestoresEveryText()

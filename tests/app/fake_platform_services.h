@@ -18,6 +18,13 @@ struct FileRequest {
     FileFilter filter;
 };
 
+struct RecordedQuestion {
+    std::string text;
+    std::string caption;
+    std::vector<Answer> answers;
+    Answer defaultAnswer = Answer::Cancel;
+};
+
 struct RecordedMessage {
     std::string text;
     std::string caption;
@@ -32,6 +39,10 @@ public:
     std::deque<std::string> fileAnswers;
     std::vector<FileRequest> fileRequests;
     std::vector<RecordedMessage> messages;
+    // Answers of the next questions, in order. A question with no answer
+    // left is answered Cancel, or its first button when Cancel is not offered.
+    std::deque<Answer> answers;
+    std::vector<RecordedQuestion> questions;
     // Runs as each message is shown, before it is recorded (may be empty).
     std::function<void()> onMessage;
 
@@ -44,6 +55,21 @@ public:
         if (onMessage)
             onMessage();
         messages.push_back({text, caption, icon, detail});
+    }
+
+    Answer ask(QWidget*, const std::string& text, const std::string& caption, const std::vector<Answer>& offered,
+               Answer defaultAnswer) override
+    {
+        questions.push_back({text, caption, offered, defaultAnswer});
+        if (!answers.empty()) {
+            const Answer given = answers.front();
+            answers.pop_front();
+            return given;
+        }
+        for (Answer each : offered)
+            if (each == Answer::Cancel)
+                return Answer::Cancel;
+        return offered.empty() ? Answer::Cancel : offered.front();
     }
 
 private:
