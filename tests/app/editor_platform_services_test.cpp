@@ -85,6 +85,8 @@ class EditorPlatformServicesTest : public QObject {
 private slots:
     void saveDialogAnswers_data();
     void saveDialogAnswers();
+    void questionsOfferTheirAnswers_data();
+    void questionsOfferTheirAnswers();
 };
 
 void EditorPlatformServicesTest::saveDialogAnswers_data()
@@ -137,6 +139,56 @@ void EditorPlatformServicesTest::saveDialogAnswers()
     QCOMPARE(answers.messages.size(), messagesContain.size());
     for (qsizetype i = 0; i < messagesContain.size(); ++i)
         QVERIFY2(answers.messages[i].contains(messagesContain[i]), qPrintable(answers.messages[i]));
+}
+
+Q_DECLARE_METATYPE(kes::editor::Answer)
+
+void EditorPlatformServicesTest::questionsOfferTheirAnswers_data()
+{
+    QTest::addColumn<std::vector<Answer>>("offered");
+    QTest::addColumn<QString>("click"); // after Escape, if the box is still there
+    QTest::addColumn<bool>("escapeCloses");
+    QTest::addColumn<Answer>("expected");
+    const std::vector<Answer> unsaved{Answer::Save, Answer::Discard, Answer::Cancel};
+    const std::vector<Answer> restore{Answer::Restore, Answer::Discard};
+    QTest::newRow("unsaved changes, Escape") << unsaved << "" << true << Answer::Cancel;
+    QTest::newRow("restore, Escape refused, Restore") << restore << "Restore" << false << Answer::Restore;
+    QTest::newRow("restore, Escape refused, Discard") << restore << "Discard" << false << Answer::Discard;
+}
+
+void EditorPlatformServicesTest::questionsOfferTheirAnswers()
+{
+    QFETCH(std::vector<Answer>, offered);
+    QFETCH(QString, click);
+    QFETCH(bool, escapeCloses);
+    QFETCH(Answer, expected);
+    QStringList buttons;
+    QString defaultButton;
+    bool closedByEscape = false;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Escape);
+        closedByEscape = !box->isVisible();
+        for (QAbstractButton* button : box->buttons())
+            if (!closedByEscape && button->text() == click)
+                button->click();
+    });
+    QtPlatformServices services;
+    const Answer answer = services.ask(nullptr, "Question?", "Caption", offered, offered.front());
+    QVERIFY(answer == expected);
+    QCOMPARE(closedByEscape, escapeCloses);
+    QStringList expectedButtons;
+    for (Answer each : offered)
+        expectedButtons << (each == Answer::Save ? "Save" : each == Answer::Discard ? "Discard"
+                                : each == Answer::Cancel ? "Cancel" : "Restore");
+    buttons.sort();
+    expectedButtons.sort();
+    QCOMPARE(buttons, expectedButtons);
+    QCOMPARE(defaultButton, expectedButtons.isEmpty() ? QString() : (offered.front() == Answer::Save ? "Save" : "Restore"));
 }
 
 QTEST_MAIN(EditorPlatformServicesTest)
