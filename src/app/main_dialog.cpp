@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QSessionManager>

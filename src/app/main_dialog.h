@@ -17,6 +17,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,7 @@
 #include "model/level_model.h"
 
 class QLineEdit;
+class QLockFile;
 class QMenu;
 class QSessionManager;
 class QTimer;
@@ -215,6 +217,7 @@ private:
     bool showingSettings_ = false; // texts set now are not edits
     QTimer* recoveryTimer_;
     std::string recoveryCopyPath_;              // the copy written; empty for none
+    std::unique_ptr<QLockFile> recoveryLock_;    // held while that copy is ours
     std::optional<LevelProject> recoveredProject_; // what that copy holds
     QMenu* recentMenu_;
     bool destroying_ = false;

@@ -205,13 +205,17 @@ void MainDialog::writeRecoveryCopy()
         return;
     const LevelProject current = currentProject();
     const std::string path = editor::recoveryCopyPath(projectPath_);
-    if (!recoveryCopyPath_.empty() && recoveryCopyPath_ != path)
+    if (recoveryCopyPath_ != path) {
         removeRecoveryCopy();
+        // Another editor keeping a copy of the same level keeps it.
+        recoveryLock_ = lockRecoveryCopy(path);
+        if (!recoveryLock_)
+            return;
+    }
     // A copy that can't be written is tried again after the next change.
-    if (!editor::writeRecoveryCopy(current, projectPath_, path))
-        return;
     recoveryCopyPath_ = path;
-    recoveredProject_ = current;
+    if (editor::writeRecoveryCopy(current, projectPath_, path))
+        recoveredProject_ = current;
 }
 
 void MainDialog::removeRecoveryCopy()
@@ -220,6 +224,7 @@ void MainDialog::removeRecoveryCopy()
         editor::removeRecoveryCopy(recoveryCopyPath_);
     recoveryCopyPath_.clear();
     recoveredProject_.reset();
+    recoveryLock_.reset();
 }
 
 void MainDialog::offerRecoveryCopy(const std::string& startupProjectPath)
@@ -247,6 +252,7 @@ void MainDialog::offerRecoveryCopy(const std::string& startupProjectPath)
     setProjectPath(copy->projectPath);
     // Modified until saved, and the copy stays the level's copy until then.
     unmodifiedProject_.reset();
+    recoveryLock_ = lockRecoveryCopy(copy->path);
     recoveryCopyPath_ = copy->path;
     recoveredProject_ = currentProject();
     updateControlStates();

@@ -30,6 +30,12 @@ std::string sourcePathOf(const std::string& copyPath)
     return copyPath + kSourceSuffix;
 }
 
+// Held by a running editor: the lock names a process that still runs.
+bool isInUse(const std::string& copyPath)
+{
+    return lockRecoveryCopy(copyPath) == nullptr;
+}
+
 std::string readSource(const std::string& copyPath)
 {
     QFile file(qText(sourcePathOf(copyPath)));
@@ -91,6 +97,15 @@ void removeRecoveryCopy(const std::string& copyPath)
     QFile::remove(qText(sourcePathOf(copyPath)));
 }
 
+std::unique_ptr<QLockFile> lockRecoveryCopy(const std::string& copyPath)
+{
+    QDir().mkpath(QFileInfo(qText(copyPath)).absolutePath());
+    auto lock = std::make_unique<QLockFile>(qText(copyPath + ".lock"));
+    // Stale only when its process is gone, however long an editor runs.
+    lock->setStaleLockTime(0);
+    return lock->tryLock(0) ? std::move(lock) : nullptr;
+}
+
 std::optional<RecoveryCopy> recoveryCopyToOffer(const std::string& startupProjectPath)
 {
     const QString wanted = absolute(startupProjectPath);
@@ -99,7 +114,7 @@ std::optional<RecoveryCopy> recoveryCopyToOffer(const std::string& startupProjec
     for (const QFileInfo& file : folder.entryInfoList({"*.kgp"}, QDir::Files)) {
         RecoveryCopy copy{file.absoluteFilePath().toStdString(), {}, file.lastModified()};
         copy.projectPath = readSource(copy.path);
-        if (!isNewerThanItsProject(copy))
+        if (!isNewerThanItsProject(copy) || isInUse(copy.path))
             continue;
         if (!wanted.isEmpty()) {
             if (qText(copy.projectPath) == wanted)

@@ -2,13 +2,16 @@
 // of it in the per-user application data folder, so that a crash, a kill or a
 // power cut loses at most the last moments of work. A copy is a project file;
 // beside it a small text file names the level's own project file (empty for
-// a new level).
+// a new level). An editor that keeps a copy holds a lock on it, so that an
+// editor started meanwhile doesn't offer a copy that is still in use.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include <QDateTime>
+#include <QLockFile>
 
 #include "model/level_model.h"
 #include "model/status.h"
@@ -36,9 +39,14 @@ Status writeRecoveryCopy(const LevelProject& project, const std::string& project
 // Removes a copy and the name beside it; a copy that is not there is fine.
 void removeRecoveryCopy(const std::string& copyPath);
 
+// Marks the copy as in use by this editor while the lock lives; null when
+// another running editor uses it.
+std::unique_ptr<QLockFile> lockRecoveryCopy(const std::string& copyPath);
+
 // The copy to offer at start: for a level opened at start, its copy; for a
 // new level, the newest copy of any level. Only a copy written after its
-// level's file was last changed (or whose file is gone) counts.
+// level's file was last changed (or whose file is gone) counts, and none that
+// a running editor still uses (one that crashed holds no lock).
 std::optional<RecoveryCopy> recoveryCopyToOffer(const std::string& startupProjectPath);
 
 } // namespace kes::editor

@@ -107,6 +107,7 @@ private slots:
     void recoveryCopyIsOfferedAfterACrash();
     void recoveryCopyOfANewLevelAndItsDiscarding();
     void recoveryCopyGoesWithACleanExitOrASave();
+    void aRecoveryCopyInUseIsNotOffered();
     void recentProjectsKeepTheLastEight();
     void aMissingRecentProjectIsDroppedWithANote();
 };
@@ -483,6 +484,31 @@ void EditorUnsavedChangesTest::recoveryCopyGoesWithACleanExitOrASave()
     FakePlatformServices otherServices;
     MainDialog next(otherServices);
     QVERIFY(otherServices.questions.empty());
+}
+
+void EditorUnsavedChangesTest::aRecoveryCopyInUseIsNotOffered()
+{
+    FakePlatformServices services;
+    auto running = std::make_unique<MainDialog>(services);
+    running->setRecoveryDelay(10);
+    typeInto(*running, kTitle, "Still being edited");
+    QTRY_VERIFY(!running->recoveryCopy().empty());
+    const std::string copy = running->recoveryCopy();
+    {
+        // A second editor started meanwhile leaves the running one's copy.
+        FakePlatformServices otherServices;
+        MainDialog second(otherServices);
+        QVERIFY(otherServices.questions.empty());
+        QVERIFY(QFileInfo::exists(QString::fromStdString(copy)));
+    }
+    // Once the first is gone without a clean exit, the copy is offered.
+    running.reset();
+    FakePlatformServices nextServices;
+    nextServices.answers = {Answer::Restore};
+    MainDialog next(nextServices);
+    QCOMPARE(nextServices.questions.size(), std::size_t(1));
+    QCOMPARE(textOf(next, kTitle), QString("Still being edited"));
+    QCOMPARE(next.recoveryCopy(), copy);
 }
 
 void EditorUnsavedChangesTest::recentProjectsKeepTheLastEight()
