@@ -66,6 +66,8 @@ bool MainDialog::isModified() const
 
 bool MainDialog::openProjectFile(const std::string& path)
 {
+    if (destroying_ || generating_)
+        return false;
     return mayDiscardChanges(Discarding::OpeningAnother) && loadProject(path);
 }
 
