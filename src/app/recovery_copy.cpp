@@ -58,11 +58,14 @@ bool isNewerThanItsProject(const RecoveryCopy& copy)
 
 std::string recoveryFolder()
 {
-    return (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery").toStdString();
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return data.isEmpty() ? std::string() : (data + "/recovery").toStdString();
 }
 
 std::string recoveryCopyPath(const std::string& projectPath)
 {
+    if (recoveryFolder().empty())
+        return {};
     QString name;
     if (projectPath.empty()) {
         name = "untitled-" + QString::number(QCoreApplication::applicationPid());
@@ -77,6 +80,8 @@ std::string recoveryCopyPath(const std::string& projectPath)
 
 Status writeRecoveryCopy(const LevelProject& project, const std::string& projectPath, const std::string& copyPath)
 {
+    if (copyPath.empty())
+        return Status::failure("there is no application data folder for recovery copies");
     if (!QDir().mkpath(QFileInfo(qText(copyPath)).absolutePath()))
         return Status::failure("cannot create the folder of '" + copyPath + "'");
     AtomicFile source;
@@ -99,6 +104,8 @@ void removeRecoveryCopy(const std::string& copyPath)
 
 std::unique_ptr<QLockFile> lockRecoveryCopy(const std::string& copyPath)
 {
+    if (copyPath.empty())
+        return nullptr;
     QDir().mkpath(QFileInfo(qText(copyPath)).absolutePath());
     auto lock = std::make_unique<QLockFile>(qText(copyPath + ".lock"));
     // Stale only when its process is gone, however long an editor runs.
@@ -110,6 +117,8 @@ std::optional<RecoveryCopy> recoveryCopyToOffer(const std::string& startupProjec
 {
     const QString wanted = absolute(startupProjectPath);
     std::optional<RecoveryCopy> offered;
+    if (recoveryFolder().empty())
+        return offered;
     const QDir folder(qText(recoveryFolder()));
     for (const QFileInfo& file : folder.entryInfoList({"*.kgp"}, QDir::Files)) {
         RecoveryCopy copy{file.absoluteFilePath().toStdString(), {}, file.lastModified()};

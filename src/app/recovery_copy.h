@@ -24,12 +24,14 @@ struct RecoveryCopy {
     QDateTime written;
 };
 
-// The folder of the copies: "recovery" in the application data folder.
+// The folder of the copies: "recovery" in the application data folder;
+// empty when the system has none, and then no copies are kept.
 std::string recoveryFolder();
 
 // Where the copy of the level whose file is `projectPath` goes: named after
 // that file (with a short fingerprint of its full path, so that two levels of
-// the same name don't meet), or after this process for a new level.
+// the same name don't meet), or after this process for a new level. Empty
+// without a recovery folder.
 std::string recoveryCopyPath(const std::string& projectPath);
 
 // Writes the copy and the name of the level's file, each atomically.
