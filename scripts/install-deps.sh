@@ -12,6 +12,11 @@ packages=(
   locales imagemagick libtinyobjloader-dev
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
   libbenchmark-dev
+  # The Debian package and the desktop files: making and checking them.
+  dpkg-dev file help2man lintian desktop-file-utils appstream man-db
+  shared-mime-info xdg-utils libfile-mimeinfo-perl x11-utils
+  # kesgen-cli and the core for Windows, and Wine to run them.
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
 )
 
 as_root() {

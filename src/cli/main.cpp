@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/utf8_arguments.h"
 
 int main(int argc, char** argv)
 {
@@ -26,7 +27,8 @@ int main(int argc, char** argv)
     inspect->add_flag("--json", asJson, "Print the summary as JSON");
 
     try {
-        app.parse(argc, argv);
+        kes::cli::Utf8Arguments arguments(argc, argv);
+        app.parse(arguments.count(), arguments.values());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

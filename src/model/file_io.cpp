@@ -7,7 +7,9 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -39,6 +41,24 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode)
     return _wfopen(path.c_str(), wideMode.c_str());
 #else
     return std::fopen(path.c_str(), mode);
+#endif
+}
+
+// Creates a file for binary writing that must not exist yet.
+std::FILE* createNewFile(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    // The C library that MinGW builds use knows no "x" in fopen's modes.
+    const int descriptor = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (!file)
+        _close(descriptor);
+    return file;
+#else
+    // "x": fail rather than reuse a file that happens to exist.
+    return std::fopen(path.c_str(), "wbx");
 #endif
 }
 
@@ -157,8 +177,7 @@ Status AtomicFile::open(const std::string& targetPath)
     for (int attempt = 0; attempt < 16; ++attempt) {
         tempPath_ = target;
         tempPath_ += pathFromUtf8(uniqueSuffix());
-        // "x": fail rather than reuse a file that happens to exist.
-        file_ = openFile(tempPath_, "wbx");
+        file_ = createNewFile(tempPath_);
         if (file_)
             break;
         if (errno != EEXIST)

@@ -257,7 +257,7 @@ TEST(ObjReader, NumbersIgnoreTheProcessLocale)
     const char* previous = std::setlocale(LC_ALL, nullptr);
     std::string saved = previous ? previous : "C";
     bool found = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"}) {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE", "German_Germany.1252"}) {
         if (std::setlocale(LC_ALL, name)) {
             found = true;
             break;

@@ -127,7 +127,9 @@ TEST(NumberText, GiveTheSameResultsUnderACommaDecimalLocale)
 {
     const char* saved = std::setlocale(LC_ALL, nullptr);
     std::string savedName = saved ? saved : "C";
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+    // The last name is the one Windows knows.
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8")
+        && !std::setlocale(LC_ALL, "German_Germany.1252"))
         GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(std::strtod("1.5", nullptr), 1.0) << "the locale is not in effect";

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the kesgen application icon (three stacked level layers and a green
-target on a dark blue tile) and writes it as kesgen-16.png, kesgen-32.png and
-kesgen-64.png beside this script. Standard library only; run it again after
+target on a dark blue tile) and writes it beside this script: kesgen-16.png,
+kesgen-32.png and kesgen-64.png, which the editor carries, the larger sizes
+that are installed for the desktop (48, 128 and 256 pixels), and the same
+drawing as the scalable kesgen.svg. Standard library only; run it again after
 changing the drawing."""
 
 import os
@@ -87,9 +89,47 @@ def png_bytes(size, rows):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def svg_text():
+    """The drawing of colour_at as SVG, on a 256-unit square."""
+    n = 256
+
+    def rgb(colour):
+        return "#%02x%02x%02x" % colour
+
+    def diamond(cx, cy, half_w, half_h):
+        points = [(cx, cy - half_h), (cx + half_w, cy), (cx, cy + half_h), (cx - half_w, cy)]
+        return " ".join("%g,%g" % (round(x * n, 3), round(y * n, 3)) for x, y in points)
+
+    parts = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">' % (n, n, n, n),
+        '  <defs>',
+        '    <linearGradient id="tile" x1="0" y1="0" x2="0" y2="1">',
+        '      <stop offset="0" stop-color="%s"/>' % rgb(BACKGROUND_TOP),
+        '      <stop offset="1" stop-color="%s"/>' % rgb(BACKGROUND_BOTTOM),
+        '    </linearGradient>',
+        '  </defs>',
+        '  <rect width="%d" height="%d" rx="%g" fill="url(#tile)"/>' % (n, n, 0.2 * n),
+    ]
+    for i, layer in enumerate(LAYER_COLOURS):
+        cx, cy, half_w, half_h = 0.42, 0.72 - 0.15 * i, 0.31, 0.13
+        parts.append('  <polygon points="%s" fill="%s"/>' % (diamond(cx, cy, half_w, half_h),
+                                                             rgb(shade(layer, 0.72))))
+        parts.append('  <polygon points="%s" fill="%s"/>' % (diamond(cx, cy, half_w * 0.82, half_h * 0.82),
+                                                             rgb(layer)))
+    for radius, colour in ((0.15, shade(TARGET, 0.7)), (0.13, TARGET), (0.10, WHITE), (0.07, TARGET)):
+        parts.append('  <circle cx="%g" cy="%g" r="%g" fill="%s"/>' % (0.76 * n, 0.25 * n, radius * n,
+                                                                      rgb(colour)))
+    parts.append('</svg>')
+    return "\n".join(parts) + "\n"
+
+
 def main():
     folder = os.path.dirname(os.path.abspath(__file__))
-    for size in (16, 32, 64):
+    path = os.path.join(folder, "kesgen.svg")
+    with open(path, "w") as out:
+        out.write(svg_text())
+    print("wrote", path)
+    for size in (16, 32, 48, 64, 128, 256):
         path = os.path.join(folder, "kesgen-%d.png" % size)
         with open(path, "wb") as out:
             out.write(png_bytes(size, render(size)))
