@@ -155,7 +155,8 @@ void Extractor::settings()
 }
 
 // Target n is the integer chunk (1, n) with its kind and the vector chunk
-// (1, n) with its position, for n from 1 on while either is there.
+// (1, n) with its position, for n from 1 on while either is there. Returns
+// how many the level has; the project keeps at most 32.
 int Extractor::targets()
 {
     int count = 0;
@@ -180,7 +181,7 @@ int Extractor::targets()
     }
     if (count > kTableCapacity)
         warn("the level has " + std::to_string(count) + " targets; a project holds 32 and keeps the first 32");
-    return std::min(count, kTableCapacity);
+    return count;
 }
 
 void Extractor::keyedOrder(int targetCount)

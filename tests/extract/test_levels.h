@@ -1,0 +1,145 @@
+// Small level files built byte by byte for the extraction tests: the chunks
+// generation writes, in its order, unless a case says otherwise.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <zlib.h>
+
+#include "levelfile/level_encoding.h"
+#include "levelfile/level_format.h"
+#include "levelfile/texture_compression.h"
+#include "model/byte_order.h"
+
+namespace kes::test {
+
+struct TestTexture {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::vector<std::uint8_t> pixels;
+    int zlibLevel = 6;
+};
+
+struct TestLayer {
+    std::uint16_t kind = kLayerStatic;
+    std::uint16_t flags = 0;
+    std::array<float, 3> speed{};
+    float frames = 0;
+    std::array<float, 3> vibration{};
+    std::array<float, 6> triggerArea{};
+    // Per frame, per triangle 15 floats (24 with the normals flag).
+    std::vector<std::vector<float>> meshFrames{{}};
+    std::vector<TestTexture> textures;
+};
+
+struct TestTarget {
+    std::int32_t kind = 0;
+    std::array<float, 3> position{};
+};
+
+struct TestLevel {
+    std::string title = "Level";
+    std::string author = "You";
+    std::uint16_t versionMajor = 1;
+    std::uint16_t versionMinor = 0;
+    std::array<std::uint8_t, 16> formatId = kFormatId;
+    float framesLR = 0;
+    std::array<float, 6> start{};
+    std::array<float, 3> background{};
+    std::vector<TestTarget> targets;
+    std::vector<TestLayer> layers;
+    // Departures from what generation writes.
+    bool backgroundFirst = false;     // background colour before the start position
+    std::int32_t targetCountValue = -1; // the target count chunk's value; -1: the number of targets
+};
+
+// Triangles with distinct values; `seed` varies them.
+inline std::vector<float> testTriangles(int count, float seed, bool withNormals = false)
+{
+    std::vector<float> values;
+    for (int t = 0; t < count; ++t)
+        for (int k = 0; k < (withNormals ? 24 : 15); ++k)
+            values.push_back(seed + float(t) * 0.3f + float(k) * 0.01f - 1.7f);
+    return values;
+}
+
+inline std::vector<std::uint8_t> testPixels(int width, int height, unsigned seed = 1)
+{
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>((i * 31 + seed * 7 + (i / 5) * (i % 3)) & 0xFF);
+    return pixels;
+}
+
+inline TestTexture testTexture(std::uint16_t width, std::uint16_t height, int zlibLevel = 6)
+{
+    return TestTexture{width, height, testPixels(width, height, width + height), zlibLevel};
+}
+
+inline std::vector<std::uint8_t> encodeTestLevel(const TestLevel& level)
+{
+    std::vector<std::uint8_t> out;
+    LevelFileHeader header;
+    header.title = level.title;
+    header.author = level.author;
+    header.versionMajor = level.versionMajor;
+    header.versionMinor = level.versionMinor;
+    header.formatId = level.formatId;
+    const auto targets = static_cast<std::uint16_t>(level.targets.size());
+    header.chunkCounts = {static_cast<std::uint16_t>(level.layers.size()), static_cast<std::uint16_t>(targets + 3),
+                          static_cast<std::uint16_t>(targets + 1), 1, 0};
+    encodeHeader(header, out);
+    encodeFloatChunk(level.framesLR, out);
+    encodeIntegerChunk(0, level.targetCountValue >= 0 ? level.targetCountValue : targets, out);
+    if (level.backgroundFirst)
+        encodeVectorChunk(-100, 0, level.background[0], level.background[1], level.background[2], out);
+    encodeVectorChunk(-1, 0, level.start[0], level.start[1], level.start[2], out);
+    encodeVectorChunk(-1, 1, level.start[3], level.start[4], level.start[5], out);
+    if (!level.backgroundFirst)
+        encodeVectorChunk(-100, 0, level.background[0], level.background[1], level.background[2], out);
+    for (std::size_t i = 0; i < level.targets.size(); ++i) {
+        const auto n = static_cast<std::uint16_t>(i + 1);
+        const TestTarget& t = level.targets[i];
+        encodeIntegerChunk(n, t.kind, out);
+        encodeVectorChunk(1, n, t.position[0], t.position[1], t.position[2], out);
+    }
+    for (const TestLayer& layer : level.layers) {
+        LayerDescriptor d;
+        d.kind = layer.kind;
+        d.speed = layer.speed;
+        d.frames = layer.frames;
+        d.vibration = layer.vibration;
+        d.triggerArea = layer.triggerArea;
+        d.frameCount = static_cast<std::uint16_t>(layer.meshFrames.size());
+        d.collision = (layer.flags & kLayerFlagCollision) ? 1 : 0;
+        d.normals = (layer.flags & kLayerFlagNormals) ? 1 : 0;
+        d.draw = (layer.flags & kLayerFlagDraw) ? 1 : 0;
+        encodeLayerHead(d, out);
+        ByteAppender put(out);
+        const std::size_t stride = d.normals ? 24 : 15;
+        for (const std::vector<float>& frame : layer.meshFrames) {
+            put.u32(static_cast<std::uint32_t>(frame.size() / stride));
+            for (float value : frame)
+                put.f32(value);
+        }
+        encodeTextureCount(static_cast<std::uint16_t>(layer.textures.size()), out);
+        for (const TestTexture& texture : layer.textures) {
+            std::vector<std::uint8_t> stream(compressBound(static_cast<uLong>(texture.pixels.size())));
+            uLongf size = static_cast<uLongf>(stream.size());
+            compress2(stream.data(), &size, texture.pixels.data(), static_cast<uLong>(texture.pixels.size()),
+                      texture.zlibLevel);
+            stream.resize(size);
+            encodeTextureBlobHead(texture.width, texture.height, static_cast<std::uint32_t>(stream.size()), out);
+            out.insert(out.end(), stream.begin(), stream.end());
+        }
+    }
+    return out;
+}
+
+} // namespace kes::test
