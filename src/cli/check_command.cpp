@@ -3,7 +3,9 @@
 #include "check/project_check.h"
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "model/file_io.h"
 #include "model/printable_text.h"
+#include "model/project_file.h"
 
 namespace kes::cli {
 namespace {
@@ -28,7 +30,13 @@ Json problemJson(const ProjectProblem& problem)
 
 int runCheck(const std::string& projectPath, bool asJson)
 {
-    const ProjectCheck check = checkProjectFile(projectPath);
+    LevelProject project;
+    if (Status loaded = loadProject(projectPath, project); !loaded) {
+        const std::string& reason = loaded.reason();
+        return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason,
+                    asJson);
+    }
+    const ProjectCheck check = checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
     std::size_t errors = 0;
     for (const ProjectProblem& problem : check.problems)
         errors += problem.severity == ProblemSeverity::Error;

@@ -94,7 +94,14 @@ int runInspect(const std::string& path, bool asJson, bool withPath)
     } else {
         // Titles and paths come from the file: no byte of them reaches the
         // terminal as a control character.
-        std::cout << printableText((withPath ? "file: " + path + "\n" : std::string()) + text);
+        std::string lines = (withPath ? "file: " + path + "\n" : std::string()) + text;
+        for (std::size_t start = 0; start < lines.size();) {
+            std::size_t end = lines.find('\n', start);
+            if (end == std::string::npos)
+                end = lines.size();
+            std::cout << printableText(std::string_view(lines).substr(start, end - start)) << '\n';
+            start = end + 1;
+        }
     }
     return 0;
 }

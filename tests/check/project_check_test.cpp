@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "check/project_check.h"
-#include "levelfile/level_fixtures.h"
+#include "support/level_fixtures.h"
 #include "model/project_file.h"
 
 namespace kes {

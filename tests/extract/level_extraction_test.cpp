@@ -14,78 +14,14 @@
 namespace kes {
 namespace {
 
+using test::kInf;
+using test::layerOfKind;
+using test::levelsThatComeBack;
 using test::TestLayer;
 using test::TestLevel;
+using test::texturedLayer;
 using test::testTexture;
 using test::testTriangles;
-
-constexpr float kInf = std::numeric_limits<float>::infinity();
-
-TestLayer layerOfKind(std::uint16_t kind, int frames = 1)
-{
-    TestLayer layer;
-    layer.kind = kind;
-    layer.flags = kLayerFlagCollision;
-    layer.speed = {0.1f, -0.0f, 3.4e38f};
-    layer.frames = 100;
-    layer.vibration = {1e-40f, 2, -kInf};
-    layer.triggerArea = {1, 4, 6, 2, 3, 5};
-    layer.meshFrames.clear();
-    for (int f = 0; f < frames; ++f)
-        layer.meshFrames.push_back(testTriangles(2 + f, float(kind) + float(f) / 3));
-    return layer;
-}
-
-TestLayer texturedLayer(std::uint16_t width, std::uint16_t height)
-{
-    TestLayer layer = layerOfKind(kLayerStatic);
-    layer.flags = kLayerFlagDraw;
-    layer.textures = {testTexture(width, height)};
-    return layer;
-}
-
-// Levels as generation writes them: extraction gives a project that gives
-// them back byte for byte, and says nothing will differ.
-std::vector<std::pair<const char*, TestLevel>> levelsThatComeBack()
-{
-    std::vector<std::pair<const char*, TestLevel>> levels;
-    levels.push_back({"empty", TestLevel{}});
-    TestLevel kinds;
-    for (std::uint16_t kind = 0; kind < 6; ++kind)
-        kinds.layers.push_back(layerOfKind(kind, isAnimatedLayerKind(kind) ? 3 : 1));
-    kinds.layers.push_back(layerOfKind(kLayerAnimated, 1));
-    kinds.layers.push_back(layerOfKind(kLayerAnimatedTrigger, 0));
-    kinds.layers.push_back(layerOfKind(9)); // a kind no project names still comes back
-    levels.push_back({"every layer kind and animations of 3, 1 and 0 frames", kinds});
-    TestLevel textures;
-    for (std::uint16_t width : {1, 2, 3, 5, 0})
-        textures.layers.push_back(texturedLayer(width, width == 0 ? 0 : 3));
-    textures.layers.push_back(layerOfKind(kLayerMoving)); // no texture
-    levels.push_back({"odd texture widths, an empty texture and none", textures});
-    TestLevel full;
-    for (int i = 0; i < 32; ++i) {
-        full.layers.push_back(layerOfKind(static_cast<std::uint16_t>(i % 6), 1));
-        full.targets.push_back({i % 2, {float(i), -0.5f * float(i), 1e-3f}});
-    }
-    levels.push_back({"32 layers and 32 targets", full});
-    TestLevel settings;
-    settings.title = "Caf\xE9 \xFF";
-    settings.author = std::string(249, 'a');
-    settings.versionMajor = 65535;
-    settings.versionMinor = 7;
-    settings.framesLR = 25;
-    settings.start = {0.1f, -0.0f, kInf, 1e-45f, -3.4028235e38f, std::numeric_limits<float>::quiet_NaN()};
-    settings.background = {0.2f, 0.4f, 1.0f / 3.0f};
-    settings.targets = {{0, {1, 2, 3}}, {1, {-1, 0.25f, 7}}, {5, {0, 0, 0}}};
-    levels.push_back({"8-bit title, the longest author, odd numbers", settings});
-    TestLevel largeFrames;
-    largeFrames.framesLR = -kInf;
-    TestLayer moving = layerOfKind(kLayerMoving);
-    moving.frames = -2147483648.0f;
-    largeFrames.layers.push_back(moving);
-    levels.push_back({"infinite frames L/R, the lowest frames till reset", largeFrames});
-    return levels;
-}
 
 TEST(LevelExtraction, LevelsAsGenerationWritesThemComeBackByteForByte)
 {
