@@ -6,6 +6,7 @@
 
 #include "assets/asset_file.h"
 #include "assets/obj_reader.h"
+#include "check/mesh_text.h"
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
 #include "model/file_io.h"
@@ -95,14 +96,6 @@ void checkSettings(Gatherer& gather, const LevelSettings& s)
         gather.error(-1, "", "the background colour '" + s.backgroundColor + "' does not hold three numbers (r,g,b)");
 }
 
-// UTF-16 text, or any NUL byte, is not the 8-bit text an OBJ file holds.
-bool looksLikeText(const std::vector<std::uint8_t>& bytes)
-{
-    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
-        return false;
-    return std::find(bytes.begin(), bytes.end(), std::uint8_t(0)) == bytes.end();
-}
-
 void checkMesh(Gatherer& gather, const LevelInput& input)
 {
     std::vector<std::uint8_t> bytes;
@@ -110,9 +103,8 @@ void checkMesh(Gatherer& gather, const LevelInput& input)
         gather.error(input.layer, input.path, read.reason());
         return;
     }
-    if (!looksLikeText(bytes))
-        gather.warning(input.layer, input.path, 0,
-                       "it is not a text file (UTF-16 or NUL bytes); save the mesh as 8-bit or UTF-8 text");
+    if (looksLikeBinaryText(bytes))
+        gather.warning(input.layer, input.path, 0, kMeshNotTextWarning);
     std::vector<ReaderWarning> warnings;
     decodeObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), input.path,
                   &warnings);

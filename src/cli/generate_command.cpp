@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <set>
 
 #ifdef _WIN32
 #include <io.h>
@@ -11,6 +12,7 @@
 #endif
 
 #include "check/level_inputs.h"
+#include "check/mesh_text.h"
 #include "check/output_target.h"
 #include "check/project_check.h"
 #include "cli/cli_output.h"
@@ -106,6 +108,13 @@ int runGenerate(const GenerateRequest& request)
         std::fprintf(stderr, "\r\033[K");
     for (const ReaderWarning& warning : result.warnings)
         warn(formatWarning(warning));
+    // The OBJ reader reads such files as lines it skips; say why the mesh
+    // came out empty or odd.
+    std::set<std::string> meshes;
+    for (const LevelInput& input : inputs)
+        if (input.kind == InputKind::Mesh && result.status && meshes.insert(input.path).second
+            && meshFileIsNotText(input.path))
+            warn(input.path + ": " + kMeshNotTextWarning);
     if (!result.status)
         return fail(result.status.reason());
     if (!request.depfilePath.empty())

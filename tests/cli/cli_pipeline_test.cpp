@@ -276,6 +276,26 @@ TEST(CliPipeline, MessagesEscapeQuotedBytes)
     }
 }
 
+// A mesh saved as UTF-16 or holding NUL bytes gets one warning that says so,
+// from generate as from check.
+TEST(CliPipeline, AMeshThatIsNotTextGetsOneWarning)
+{
+    for (const std::string& bytes : {std::string("\xFF\xFEv\0 \0001\0\n\0", 10), std::string("v 0 0 0\n\0\0\0", 11)}) {
+        TempDir dir;
+        writeAnimatedProject(dir);
+        test::writeFile(dir.file("mesh.obj"), bytes);
+        for (const char* command : {"generate level.kgp", "check level.kgp"}) {
+            SCOPED_TRACE(command);
+            CliRun run = runCli(command, dir, dir.path().string());
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            const std::string warning = "it is not a text file (UTF-16 or NUL bytes)";
+            const std::size_t at = run.err.find(warning);
+            EXPECT_NE(at, std::string::npos) << run.err;
+            EXPECT_EQ(run.err.find(warning, at + 1), std::string::npos) << run.err;
+        }
+    }
+}
+
 TEST(CliPipeline, CommandLineConventions)
 {
     TempDir dir;
