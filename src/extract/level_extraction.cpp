@@ -149,7 +149,11 @@ void Extractor::settings()
         std::copy(c->vector.begin(), c->vector.end(), start_.begin() + 3);
     if (const KeyedChunk* c = keyed_.find(ChunkKind::VectorChunk, kBackgroundColorKey))
         background_ = c->vector;
-    s.framesLR = formatShortest(framesLR_);
+    // A project stores them as a float read from the text as a double;
+    // whole numbers are written with all their digits, which that reads
+    // exactly (a shortest text could round twice).
+    const bool whole = std::isfinite(framesLR_) && std::trunc(framesLR_) == framesLR_;
+    s.framesLR = whole ? formatWhole(framesLR_) : formatShortest(framesLR_);
     s.startPosition = formatShortestList(start_.data(), 6);
     s.backgroundColor = formatShortestList(background_.data(), 3);
 }

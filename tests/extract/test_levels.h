@@ -190,7 +190,8 @@ inline std::vector<std::pair<const char*, TestLevel>> levelsThatComeBack()
         full.layers.push_back(layerOfKind(static_cast<std::uint16_t>(i % 6), 1));
         full.targets.push_back({i % 2, {float(i), -0.5f * float(i), 1e-3f}});
     }
-    levels.push_back({"32 layers and 32 targets", full});
+    full.framesLR = 1.5e38f;
+    levels.push_back({"32 layers and 32 targets, frames L/R of 39 digits", full});
     TestLevel settings;
     settings.title = "Caf\xE9 \xFF";
     settings.author = std::string(249, 'a');
