@@ -128,7 +128,8 @@ void checkLayer(Gatherer& gather, int index, const LayerEntry& entry)
     if (layerKindName(entry.kind).empty())
         gather.warning(index, "", 0, "layer kind " + std::to_string(entry.kind)
                                          + " is unknown; the level stores no motion for it");
-    if (isAnimatedLayerKind(static_cast<std::uint16_t>(entry.kind)) && entry.kind >= 0 && entry.kind < 6) {
+    // Generation takes the low 16 bits of the kind, as the level stores it.
+    if (isAnimatedLayerKind(layerKindOf(static_cast<std::uint16_t>(entry.kind & 0xFFFF)))) {
         if (entry.frames == 0)
             gather.warning(index, "", 0, "the animation has 0 frames; the layer gets no mesh");
         else if (entry.frames < 0 || entry.frames > 0xFFFF)

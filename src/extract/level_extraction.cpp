@@ -286,9 +286,10 @@ void Extractor::layer(int index, const LevelLayer& layer)
     entry.speed = layer.speed;
     entry.vibration = layer.vibration;
     entry.triggerArea = layer.triggerArea;
-    if (isAnimatedLayerKind(layer.kind)) {
+    const LayerKind kind = layerKindOf(layer.kind);
+    if (isAnimatedLayerKind(kind)) {
         entry.frames = layer.frameCount;
-    } else if (layer.kind == kLayerMoving || layer.kind == kLayerTrigger) {
+    } else if (kind == LayerKind::Moving || kind == LayerKind::Trigger) {
         // A project holds "frames till reset/stop" as an integer.
         const float frames = layer.frames;
         const bool whole = std::isfinite(frames) && frames >= -2147483648.0f && frames < 2147483648.0f

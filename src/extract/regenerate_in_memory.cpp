@@ -43,7 +43,7 @@ private:
 Status encodeLayer(const LayerEntry& entry, const InMemoryFiles& files, std::vector<std::uint8_t>& out)
 {
     LayerDescriptor d;
-    d.kind = low16(entry.kind);
+    d.kind = layerKindOf(low16(entry.kind));
     d.speed = entry.speed;
     d.frames = static_cast<float>(entry.frames);
     d.vibration = entry.vibration;

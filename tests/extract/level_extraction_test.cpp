@@ -43,7 +43,7 @@ TEST(LevelExtraction, NamesFilesByLayerAndFrame)
 {
     TestLevel level;
     level.layers.push_back(texturedLayer(2, 2));
-    level.layers.push_back(layerOfKind(kLayerAnimated, 2));
+    level.layers.push_back(layerOfKind(LayerKind::Animated, 2));
     LevelExtraction extraction;
     ASSERT_TRUE(extractLevel(test::encodeTestLevel(level), "castle", extraction));
     std::vector<std::string> names;
@@ -70,7 +70,7 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
         const char* warning;
     } cases[] = {
         {"normals", [](TestLevel& l) {
-             TestLayer layer = layerOfKind(kLayerStatic);
+             TestLayer layer = layerOfKind(LayerKind::Static);
              layer.flags |= kLayerFlagNormals;
              layer.meshFrames = {testTriangles(2, 1, true)};
              l.layers.push_back(layer);
@@ -82,7 +82,7 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
          },
          "not made by zlib at level 6"},
         {"drawn without texture", [](TestLevel& l) {
-             l.layers.push_back(layerOfKind(kLayerStatic));
+             l.layers.push_back(layerOfKind(LayerKind::Static));
              l.layers.back().flags |= kLayerFlagDraw;
          },
          "drawn but has no texture"},
@@ -98,19 +98,19 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
          "has 2 textures"},
         {"frames L/R not whole", [](TestLevel& l) { l.framesLR = 2.5f; }, "frames to use L/R 2.5"},
         {"frames till reset not whole", [](TestLevel& l) {
-             l.layers.push_back(layerOfKind(kLayerTrigger));
+             l.layers.push_back(layerOfKind(LayerKind::Trigger));
              l.layers.back().frames = 2.5f;
          },
          "frames till reset/stop 2.5"},
         {"frames till reset of -0", [](TestLevel& l) {
-             l.layers.push_back(layerOfKind(kLayerMoving));
+             l.layers.push_back(layerOfKind(LayerKind::Moving));
              l.layers.back().frames = -0.0f;
          },
          "frames till reset/stop -0"},
         {"NaN with a payload in the start position", [=](TestLevel& l) { l.start[4] = payloadNaN; },
          "start position or rotation"},
         {"NaN in a mesh", [](TestLevel& l) {
-             l.layers.push_back(layerOfKind(kLayerStatic));
+             l.layers.push_back(layerOfKind(LayerKind::Static));
              l.layers.back().meshFrames[0][7] = std::numeric_limits<float>::quiet_NaN();
          },
          "1 numbers have no OBJ text"},
@@ -121,7 +121,7 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
         {"value chunks in another order", [](TestLevel& l) { l.backgroundFirst = true; }, "in its order"},
         {"wrong target count", [](TestLevel& l) { l.targetCountValue = 4; }, "target count chunk says 4"},
         {"other format id", [](TestLevel& l) { l.formatId[3] ^= 1; }, "format id"},
-        {"33 layers", [](TestLevel& l) { l.layers.resize(33, layerOfKind(kLayerStatic)); }, "33 layers"},
+        {"33 layers", [](TestLevel& l) { l.layers.resize(33, layerOfKind(LayerKind::Static)); }, "33 layers"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

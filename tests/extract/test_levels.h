@@ -27,7 +27,7 @@ struct TestTexture {
 };
 
 struct TestLayer {
-    std::uint16_t kind = kLayerStatic;
+    LayerKind kind = LayerKind::Static;
     std::uint16_t flags = 0;
     std::array<float, 3> speed{};
     float frames = 0;
@@ -144,7 +144,7 @@ inline std::vector<std::uint8_t> encodeTestLevel(const TestLevel& level)
 
 inline constexpr float kInf = std::numeric_limits<float>::infinity();
 
-inline TestLayer layerOfKind(std::uint16_t kind, int frames = 1)
+inline TestLayer layerOfKind(LayerKind kind, int frames = 1)
 {
     TestLayer layer;
     layer.kind = kind;
@@ -161,7 +161,7 @@ inline TestLayer layerOfKind(std::uint16_t kind, int frames = 1)
 
 inline TestLayer texturedLayer(std::uint16_t width, std::uint16_t height)
 {
-    TestLayer layer = layerOfKind(kLayerStatic);
+    TestLayer layer = layerOfKind(LayerKind::Static);
     layer.flags = kLayerFlagDraw;
     layer.textures = {testTexture(width, height)};
     return layer;
@@ -174,20 +174,22 @@ inline std::vector<std::pair<const char*, TestLevel>> levelsThatComeBack()
     std::vector<std::pair<const char*, TestLevel>> levels;
     levels.push_back({"empty", TestLevel{}});
     TestLevel kinds;
-    for (std::uint16_t kind = 0; kind < 6; ++kind)
+    for (int word = 0; word < 6; ++word) {
+        const LayerKind kind = layerKindOf(static_cast<std::uint16_t>(word));
         kinds.layers.push_back(layerOfKind(kind, isAnimatedLayerKind(kind) ? 3 : 1));
-    kinds.layers.push_back(layerOfKind(kLayerAnimated, 1));
-    kinds.layers.push_back(layerOfKind(kLayerAnimatedTrigger, 0));
-    kinds.layers.push_back(layerOfKind(9)); // a kind no project names still comes back
+    }
+    kinds.layers.push_back(layerOfKind(LayerKind::Animated, 1));
+    kinds.layers.push_back(layerOfKind(LayerKind::AnimatedTrigger, 0));
+    kinds.layers.push_back(layerOfKind(layerKindOf(9))); // a kind no project names still comes back
     levels.push_back({"every layer kind and animations of 3, 1 and 0 frames", kinds});
     TestLevel textures;
     for (std::uint16_t width : {1, 2, 3, 5, 0})
         textures.layers.push_back(texturedLayer(width, width == 0 ? 0 : 3));
-    textures.layers.push_back(layerOfKind(kLayerMoving)); // no texture
+    textures.layers.push_back(layerOfKind(LayerKind::Moving)); // no texture
     levels.push_back({"odd texture widths, an empty texture and none", textures});
     TestLevel full;
     for (int i = 0; i < 32; ++i) {
-        full.layers.push_back(layerOfKind(static_cast<std::uint16_t>(i % 6), 1));
+        full.layers.push_back(layerOfKind(layerKindOf(static_cast<std::uint16_t>(i % 6)), 1));
         full.targets.push_back({i % 2, {float(i), -0.5f * float(i), 1e-3f}});
     }
     full.framesLR = 1.5e38f;
@@ -204,7 +206,7 @@ inline std::vector<std::pair<const char*, TestLevel>> levelsThatComeBack()
     levels.push_back({"8-bit title, the longest author, odd numbers", settings});
     TestLevel largeFrames;
     largeFrames.framesLR = -kInf;
-    TestLayer moving = layerOfKind(kLayerMoving);
+    TestLayer moving = layerOfKind(LayerKind::Moving);
     moving.frames = -2147483648.0f;
     largeFrames.layers.push_back(moving);
     levels.push_back({"infinite frames L/R, the lowest frames till reset", largeFrames});
