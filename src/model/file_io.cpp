@@ -73,10 +73,11 @@ std::string lastErrorText()
 
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind)
 {
-    return loadFileStart(path, SIZE_MAX, bytes);
+    return loadFileStart(path, SIZE_MAX, bytes, kind);
 }
 
-Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes)
+Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
+                     std::string_view kind)
 {
     bytes.clear();
     auto failure = [&](const std::string& cause) {
