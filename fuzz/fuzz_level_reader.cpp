@@ -4,12 +4,16 @@
 // multiple of the input's size, and keeping them it allocates no more than
 // the pixels that the textures really inflate to; a level it accepts holds
 // exactly the chunks its header declares, with every kept texture at its
-// full size.
+// full size. A level it accepts is also extracted into a project with its
+// meshes and textures and generated again in memory: the bytes come back the
+// same exactly when extraction gives no warning.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
+#include "extract/level_extraction.h"
 #include "fuzz_check.h"
 #include "levelfile/level_reader.h"
 
@@ -64,5 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     KESGEN_FUZZ_CHECK(keptLargest <= std::max(allowance, largestTexture));
+
+    kes::LevelExtraction extraction;
+    KESGEN_FUZZ_CHECK(kes::extractLevel(bytes, "level", extraction).ok());
+    std::vector<std::uint8_t> again;
+    KESGEN_FUZZ_CHECK(kes::regenerateInMemory(extraction, again).ok());
+    const bool same = again.size() == size && std::equal(again.begin(), again.end(), data);
+    KESGEN_FUZZ_CHECK(same == extraction.warnings.empty());
     return 0;
 }

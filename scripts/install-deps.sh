@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config make
   zlib1g-dev libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev libqt6opengl6-dev

@@ -1,15 +1,19 @@
 # Fails when a file of the core includes a header of a layer above its own, or
 # any core file includes Qt or the programs on top:
 #   model <- assets <- levelfile <- generate <- scene <- cli, app
+#                                      generate <- check <- cli, app
+#                        levelfile <- extract <- cli, app
 # Run as: cmake -DSOURCE_DIR=<src> -P layering.cmake
 set(allowed_model model)
 set(allowed_assets model assets)
 set(allowed_levelfile model assets levelfile)
 set(allowed_generate model assets levelfile generate)
 set(allowed_scene model assets levelfile generate scene)
+set(allowed_check model assets levelfile generate check)
+set(allowed_extract model assets levelfile extract)
 
 set(problems "")
-foreach(layer model assets levelfile generate scene)
+foreach(layer model assets levelfile generate scene check extract)
   file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

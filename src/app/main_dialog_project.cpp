@@ -10,6 +10,8 @@
 #include "app/generation_progress_dialog.h"
 #include "app/main_dialog.h"
 #include "app/recent_projects.h"
+#include "app/level_import.h"
+#include "check/output_target.h"
 #include "generate/generate_level.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
@@ -118,7 +120,8 @@ bool MainDialog::loadProject(const std::string& path)
     if (!status) {
         // "Invalid File: Header incorrect." for a file that is not a project;
         // otherwise what is wrong with it. Nothing changes.
-        services_.showMessage(this, status.reason(), kOpenFailedCaption, MessageIcon::Error);
+        services_.showMessage(this, status.reason(), kOpenFailedCaption, MessageIcon::Error,
+                              levelFileOpenedAsProjectDetail(path));
         return false;
     }
     showProject(loaded);
@@ -156,6 +159,11 @@ void MainDialog::generateLevel()
     const std::string path = services_.chooseFileToSave(this, kLevelFilter);
     if (path.empty())
         return;
+    // Never write the level over a file it is made from.
+    if (Status safe = checkOutputTarget(path, {}, levelInputs(currentProject(), projectFolder_)); !safe) {
+        services_.showMessage(this, kGenerateFailedText, kGenerateFailedCaption, MessageIcon::Error, safe.reason());
+        return;
+    }
     GenerationOptions options;
     options.baseFolder = projectFolder_;
     // The level is written on a worker thread while the dialog repaints; a

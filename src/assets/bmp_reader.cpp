@@ -11,6 +11,8 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::int64_t kMaxSide = 65535; // the level file stores 16 bits
 constexpr std::uint32_t kUncompressed = 0; // BI_RGB
+constexpr std::uint32_t kJpegInside = 4;   // BI_JPEG: the pixels are a JPEG file
+constexpr std::uint32_t kPngInside = 5;    // BI_PNG: the pixels are a PNG file
 
 bool isKnownInfoHeader(std::uint32_t size)
 {
@@ -62,6 +64,11 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
         return fail("its bitmap header of " + text(headerSize) + " bytes is of no known kind");
     }
 
+    // Such files say 0 bits per pixel; what they hold is another format.
+    if (compression == kJpegInside || compression == kPngInside)
+        return fail(std::string("it holds a ") + (compression == kJpegInside ? "JPEG" : "PNG")
+                    + " image (compression " + text(compression)
+                    + "); save it as an uncompressed 24-bit bitmap");
     if (bitCount != 24)
         return fail("it has " + text(bitCount) + " bits per pixel; save it as a 24-bit bitmap");
     if (compression != kUncompressed)

@@ -1,16 +1,37 @@
 // The subcommands of kesgen-cli. Each returns the process's exit code:
-// 0 on success, 1 on failure (after printing "error: <reason>" to stderr).
+// 0 on success, 1 on failure (after printing "error: <reason>" to stderr, or
+// {"error": ...} to stdout for the commands that print JSON).
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kes::cli {
 
-// Generates the level of the project at `projectPath` into `outputPath` (the
-// project's path with the extension .kes when empty).
-int runGenerate(const std::string& projectPath, const std::string& outputPath);
+struct GenerateRequest {
+    std::string projectPath;
+    // The level file to write; none: the project's path with the extension .kes.
+    std::optional<std::string> outputPath;
+    // Fail, writing nothing, when checking the project finds any problem.
+    bool strict = false;
+    // Where to write a Make dependency file; empty: none.
+    std::string depfilePath;
+};
 
-// Prints a summary of the level or project file at `path`, as text or JSON.
-int runInspect(const std::string& path, bool asJson);
+// Generates the level of a project.
+int runGenerate(const GenerateRequest& request);
+
+// Reads a project and every input and prints every problem.
+int runCheck(const std::string& projectPath, bool asJson);
+
+// Lists the files that generating a project reads.
+int runInputs(const std::string& projectPath, bool asJson);
+
+// Turns a level file back into a project, meshes and textures in `folder`.
+int runExtract(const std::string& levelPath, const std::string& folder, bool force);
+
+// Prints a summary of the level or project file at `path`, as text or JSON,
+// with or without the path.
+int runInspect(const std::string& path, bool asJson, bool withPath);
 
 } // namespace kes::cli

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <set>
 
 #ifdef _WIN32
 #include <io.h>
@@ -10,9 +11,16 @@
 #include <unistd.h>
 #endif
 
+#include "check/level_inputs.h"
+#include "check/mesh_text.h"
+#include "check/output_target.h"
+#include "check/project_check.h"
+#include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "cli/depfile.h"
 #include "generate/generate_level.h"
 #include "model/file_io.h"
+#include "model/printable_text.h"
 #include "model/project_file.h"
 
 namespace kes::cli {
@@ -25,29 +33,68 @@ std::string defaultOutputPath(const std::string& projectPath)
     return pathToUtf8(path);
 }
 
-void printWarning(const ReaderWarning& warning)
+// Prints every problem; true when there was none.
+bool printProblems(const ProjectCheck& check)
 {
-    std::cerr << "warning: " << formatWarning(warning) << '\n';
+    for (const ProjectProblem& problem : check.problems) {
+        if (problem.severity == ProblemSeverity::Error)
+            std::cerr << "error: " << problemLine(problem) << '\n';
+        else
+            std::cerr << "warning: " << problemLine(problem) << '\n';
+    }
+    return check.problems.empty();
+}
+
+Status writeDepfile(const std::string& depfilePath, const std::string& target, const std::string& projectPath,
+                    const std::vector<LevelInput>& inputs)
+{
+    std::vector<std::string> dependencies{projectPath};
+    for (const std::string& path : uniqueInputPaths(inputs))
+        if (path != projectPath)
+            dependencies.push_back(path);
+    const std::string text = depfileText(target, dependencies);
+    AtomicFile file;
+    if (Status opened = file.open(depfilePath); !opened)
+        return opened;
+    file.write(text.data(), text.size());
+    return file.commit();
 }
 
 } // namespace
 
-int runGenerate(const std::string& projectPath, const std::string& outputPath)
+int runGenerate(const GenerateRequest& request)
 {
+    const std::string& projectPath = request.projectPath;
     LevelProject project;
-    std::vector<std::uint8_t> bytes;
-    if (Status read = loadWholeFile(projectPath, bytes); !read) {
-        std::cerr << "error: " << read.reason() << '\n';
-        return 1;
+    if (Status loaded = loadProject(projectPath, project); !loaded) {
+        const std::string& reason = loaded.reason();
+        return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason);
     }
-    if (Status decoded = decodeProject(bytes, project); !decoded) {
-        std::cerr << "error: '" << projectPath << "': " << decoded.reason() << '\n';
-        return 1;
+    const std::string target = request.outputPath ? *request.outputPath : defaultOutputPath(projectPath);
+    const std::string baseFolder = pathToUtf8(pathFromUtf8(projectPath).parent_path());
+
+    // Nothing is written over the files the level is made from.
+    const std::vector<LevelInput> inputs = levelInputs(project, baseFolder);
+    if (Status safe = checkOutputTarget(target, projectPath, inputs); !safe)
+        return fail(safe.reason());
+    if (!request.depfilePath.empty()) {
+        if (Status safe = checkOutputTarget(request.depfilePath, projectPath, inputs); !safe)
+            return fail(safe.reason());
+        std::error_code ec;
+        if (request.depfilePath == target
+            || std::filesystem::equivalent(pathFromUtf8(request.depfilePath), pathFromUtf8(target), ec))
+            return fail("cannot write '" + request.depfilePath + "': it is also the level file to write");
     }
-    const std::string target = outputPath.empty() ? defaultOutputPath(projectPath) : outputPath;
+
+    if (request.strict) {
+        const ProjectCheck check = checkProject(project, baseFolder);
+        if (!printProblems(check))
+            return fail("--strict: the project has " + std::to_string(check.problems.size())
+                        + " problems; nothing was written");
+    }
 
     GenerationOptions options;
-    options.baseFolder = pathToUtf8(pathFromUtf8(projectPath).parent_path());
+    options.baseFolder = baseFolder;
     const bool showProgress = isatty(fileno(stderr)) != 0;
     if (showProgress) {
         options.progress = [](int layer, int layerCount) {
@@ -60,14 +107,22 @@ int runGenerate(const std::string& projectPath, const std::string& outputPath)
     if (showProgress && project.layers.count() > 0)
         std::fprintf(stderr, "\r\033[K");
     for (const ReaderWarning& warning : result.warnings)
-        printWarning(warning);
-    if (!result.status) {
-        std::cerr << "error: " << result.status.reason() << '\n';
-        return 1;
-    }
-    std::cout << "generated '" << target << "': " << project.layers.count() << " layers, "
-              << project.targets.count() << " targets, " << result.triangles << " triangles, "
-              << result.bytes << " bytes\n";
+        warn(formatWarning(warning));
+    // The OBJ reader reads such files as lines it skips; say why the mesh
+    // came out empty or odd.
+    std::set<std::string> meshes;
+    for (const LevelInput& input : inputs)
+        if (input.kind == InputKind::Mesh && result.status && meshes.insert(input.path).second
+            && meshFileIsNotText(input.path))
+            warn(input.path + ": " + kMeshNotTextWarning);
+    if (!result.status)
+        return fail(result.status.reason());
+    if (!request.depfilePath.empty())
+        if (Status written = writeDepfile(request.depfilePath, target, projectPath, inputs); !written)
+            return fail(written.reason());
+    std::cout << "generated '" << printableText(target) << "': " << project.layers.count() << " layers, "
+              << project.targets.count() << " targets, " << result.triangles << " triangles, " << result.bytes
+              << " bytes\n";
     return 0;
 }
 

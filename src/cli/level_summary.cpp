@@ -14,11 +14,14 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // A float as the shortest decimal that reads back to it (0.1f gives 0.1, not
-// 0.10000000149011612). Infinity and NaN, which JSON cannot hold, give null.
+// 0.10000000149011612). Infinities and NaN, which JSON numbers cannot hold,
+// give the strings "inf", "-inf" and "nan".
 Json number(float value)
 {
-    if (!std::isfinite(value))
-        return nullptr;
+    if (std::isinf(value))
+        return value > 0 ? "inf" : "-inf";
+    if (std::isnan(value))
+        return "nan";
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     double wide = 0;
@@ -100,8 +103,6 @@ std::string show(const Json& value)
     }
     if (value.is_string())
         return value.get<std::string>();
-    if (value.is_null())
-        return "not a number";
     return value.dump();
 }
 

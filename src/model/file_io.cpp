@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -92,6 +93,12 @@ std::string lastErrorText()
 
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind)
 {
+    return loadFileStart(path, SIZE_MAX, bytes, kind);
+}
+
+Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
+                     std::string_view kind)
+{
     bytes.clear();
     auto failure = [&](const std::string& cause) {
         std::string reason = "cannot read ";
@@ -117,7 +124,7 @@ Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
         std::rewind(file);
     }
     std::size_t filled = 0;
-    bytes.resize(expected > 0 ? expected : std::size_t(1) << 16);
+    bytes.resize(std::min(expected > 0 ? expected : std::size_t(1) << 16, maxBytes));
     for (;;) {
         std::size_t got = std::fread(bytes.data() + filled, 1, bytes.size() - filled, file);
         filled += got;
@@ -129,6 +136,8 @@ Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
             break;
         }
         // Full: one more byte tells whether the file goes on.
+        if (filled == maxBytes)
+            break;
         int next = std::fgetc(file);
         if (next == EOF) {
             if (std::ferror(file)) {
@@ -137,7 +146,8 @@ Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
             }
             break;
         }
-        bytes.resize(bytes.size() + std::max<std::size_t>(bytes.size() / 2, std::size_t(1) << 16));
+        const std::size_t room = maxBytes - bytes.size();
+        bytes.resize(bytes.size() + std::min(room, std::max<std::size_t>(bytes.size() / 2, std::size_t(1) << 16)));
         bytes[filled++] = static_cast<std::uint8_t>(next);
     }
     bytes.resize(filled);

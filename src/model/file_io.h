@@ -30,6 +30,11 @@ std::string lastErrorText();
 // "cannot read texture file 'x.bmp': no such file".
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind = {});
 
+// As loadWholeFile, but reads at most `maxBytes` bytes: a longer file (or an
+// endless pipe) gives its first `maxBytes` bytes.
+Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
+                     std::string_view kind = {});
+
 // A file written beside its target under a temporary name and renamed over the
 // target only when commit() succeeds. Until then the target is untouched; a
 // file that is destroyed or discarded without a commit removes its temporary

@@ -195,6 +195,26 @@ std::string formatInteger(std::int32_t value)
     return std::string(buffer, result.ptr);
 }
 
+std::string formatShortest(float value)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string formatShortestList(const float* values, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            text += ',';
+        text += formatShortest(values[i]);
+    }
+    return text;
+}
+
 std::string capText(std::string_view text)
 {
     if (text.size() <= kTextCapacity)

@@ -51,6 +51,14 @@ std::string formatWhole(float value);
 // printf "%d".
 std::string formatInteger(std::int32_t value);
 
+// The shortest decimal text that reads back, by the rules above, to exactly
+// `value`: "0.1", "-2", "1e+30", "-0", "inf", "-inf". A NaN gives "nan" or
+// "-nan", which read back as the default NaN of that sign, whatever payload
+// `value` carried.
+std::string formatShortest(float value);
+// formatShortest of `count` values, separated by ",".
+std::string formatShortestList(const float* values, int count);
+
 // Cuts `text` to at most kTextCapacity bytes, never in the middle of a UTF-8
 // character.
 std::string capText(std::string_view text);

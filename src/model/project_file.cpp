@@ -118,7 +118,7 @@ Status saveProject(const LevelProject& project, const std::string& path)
 Status loadProject(const std::string& path, LevelProject& project)
 {
     std::vector<std::uint8_t> bytes;
-    if (Status read = loadWholeFile(path, bytes); !read)
+    if (Status read = loadFileStart(path, kMaxProjectSize, bytes); !read)
         return read;
     return decodeProject(bytes, project);
 }

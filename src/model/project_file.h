@@ -21,6 +21,10 @@ namespace kes {
 inline constexpr char kProjectHeader[] = "KESGENPROJ"; // 10 characters, stored without NUL
 inline constexpr std::size_t kProjectHeaderSize = 10;
 
+// The largest project file: 32 layers and 32 targets. Reading a project
+// stops there, so that an endless stream cannot fill the memory.
+inline constexpr std::size_t kMaxProjectSize = 1030 + 560 * 32 + 16 * 32;
+
 // The message for a file that does not start with the header.
 inline constexpr char kBadProjectHeaderMessage[] = "Invalid File: Header incorrect.";
 
@@ -46,7 +50,7 @@ Status decodeProject(std::span<const std::uint8_t> bytes, LevelProject& project)
 Status saveProject(const LevelProject& project, const std::string& path);
 
 // Reads the project at `path` into `project`; on any failure `project` is
-// unchanged.
+// unchanged. Reads no more than kMaxProjectSize bytes of the file.
 Status loadProject(const std::string& path, LevelProject& project);
 
 } // namespace kes

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
+#include "cli/cli_runner.h"
 #include "support/level_fixtures.h"
 #include "support/sample_project.h"
 #include "model/project_file.h"
@@ -15,41 +16,10 @@
 namespace kes {
 namespace {
 
+using test::CliRun;
+using test::quote;
+using test::runCli;
 using test::TempDir;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs kesgen-cli with `args` (already quoted) in `folder`.
-CliRun runCli(const std::string& args, const TempDir& dir, const std::string& folder = "")
-{
-    const std::string errPath = dir.file("stderr.txt");
-    std::string command = (folder.empty() ? "" : "cd " + quote(folder) + " && ") + quote(KESGEN_CLI) + " " + args
-        + " 2>" + quote(errPath);
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer;
-    std::size_t got;
-    while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), got);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    test::Bytes err = test::readFile(errPath);
-    run.err.assign(err.begin(), err.end());
-    std::filesystem::remove(errPath);
-    return run;
-}
 
 // The sample project, in `dir`.
 void writeProject(const TempDir& dir, const std::string& obj = "mesh.obj", const std::string& bmp = "tex.bmp")

@@ -1,4 +1,6 @@
+#include <bit>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -117,9 +119,53 @@ void checkFormatCases()
 }
 
 TEST(NumberText, ScansNumbersLikeTheCLibraryInTheCLocale) { checkScanCases(); }
+// The shortest texts read back to the very same float: a table of the
+// values that matter, then random bit patterns of every kind.
+void checkShortestCases()
+{
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0.1f, "0.1"},
+        {-2.0f, "-2"},
+        {1e30f, "1e+30"},
+        {-0.0f, "-0"},
+        {0.0f, "0"},
+        {16777216.0f, "16777216"},
+        {std::numeric_limits<float>::max(), "3.4028235e+38"},
+        {std::numeric_limits<float>::min(), "1.1754944e-38"},
+        {std::numeric_limits<float>::denorm_min(), "1e-45"},
+        {std::numeric_limits<float>::infinity(), "inf"},
+        {-std::numeric_limits<float>::infinity(), "-inf"},
+        {std::numeric_limits<float>::quiet_NaN(), "nan"},
+        {-std::numeric_limits<float>::quiet_NaN(), "-nan"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(formatShortest(c.value), c.text);
+    }
+    float three[3] = {1.5f, -0.0f, 1e-40f};
+    EXPECT_EQ(formatShortestList(three, 3), "1.5,-0,1e-40");
+
+    std::uint32_t bits = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        bits = bits * 1664525u + 1013904223u; // every exponent, sign and mantissa
+        const float value = std::bit_cast<float>(bits);
+        const std::string text = formatShortest(value);
+        float back = 0;
+        ASSERT_EQ(scanNumbers(text, &back, 1), 1) << text;
+        if (std::isnan(value))
+            EXPECT_TRUE(std::isnan(back) && std::signbit(back) == std::signbit(value)) << text;
+        else
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(back), bits) << text;
+    }
+}
+
 TEST(NumberText, ReadsLeadingIntegers) { checkIntegerCases(); }
 TEST(NumberText, ReadsLeadingNumbers) { checkNumberCases(); }
 TEST(NumberText, FormatsNumbers) { checkFormatCases(); }
+TEST(NumberText, ShortestTextsReadBackToTheSameFloat) { checkShortestCases(); }
 
 // Under a locale whose decimal separator is a comma, the C library itself reads
 // "1.5" as 1; the rules must not change.
@@ -138,6 +184,7 @@ TEST(NumberText, GiveTheSameResultsUnderACommaDecimalLocale)
     checkIntegerCases();
     checkNumberCases();
     checkFormatCases();
+    checkShortestCases();
 
     std::setlocale(LC_ALL, savedName.c_str());
 }

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <algorithm>
 
 #ifndef _WIN32
@@ -191,6 +192,25 @@ TEST(ProjectFile, RefusesMalformedFilesAndChangesNothing)
         EXPECT_NE(status.reason().find(c.reasonContains), std::string::npos) << status.reason();
         EXPECT_EQ(project, before);
     }
+}
+
+// An endless stream is read only up to the largest project there can be.
+TEST(ProjectFile, ReadingStopsAfterTheLargestProjectSize)
+{
+    EXPECT_EQ(kMaxProjectSize, encodeProject(sampleProject(32, 32)).size());
+    if (std::filesystem::exists("/dev/zero")) {
+        LevelProject project;
+        Status status = loadProject("/dev/zero", project);
+        EXPECT_EQ(status.reason(), "Invalid File: Header incorrect.");
+    }
+    TempDir dir;
+    std::vector<std::uint8_t> bytes = encodeProject(sampleProject(2, 3));
+    bytes.resize(bytes.size() + 3 * kMaxProjectSize, 0xAB);
+    test::writeFile(dir.file("long.kgp"), bytes);
+    LevelProject project;
+    ASSERT_TRUE(loadProject(dir.file("long.kgp"), project));
+    EXPECT_EQ(project.layers.count(), 2);
+    EXPECT_EQ(project.targets.count(), 3);
 }
 
 TEST(ProjectFile, LoadOfAMissingFileFailsAndChangesNothing)

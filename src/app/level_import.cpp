@@ -1,0 +1,65 @@
+#include "app/level_import.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/file_filters.h"
+#include "extract/extraction_folder.h"
+#include "extract/level_extraction.h"
+#include "levelfile/level_format.h"
+#include "model/file_io.h"
+
+namespace kes::editor {
+namespace {
+
+constexpr char kImportFailedText[] = "The level file could not be imported.";
+constexpr char kImportFailedCaption[] = "Could not import";
+constexpr char kImportedText[] = "Level file imported. Generating it again gives a different level file:";
+constexpr char kImportedCaption[] = "Imported";
+
+} // namespace
+
+std::string levelFileOpenedAsProjectDetail(const std::string& path)
+{
+    std::vector<std::uint8_t> start;
+    if (!loadFileStart(path, kLevelMagic.size(), start) || start.size() < kLevelMagic.size()
+        || !std::equal(kLevelMagic.begin(), kLevelMagic.end(), start.begin()))
+        return {};
+    return "This is a level file (.kes), which the game reads, not a project. To edit it, import it as a "
+           "project with \"Import level file\", or extract it with: kesgen-cli extract LEVEL.kes -o FOLDER";
+}
+
+std::string importLevelFile(PlatformServices& services, QWidget* owner)
+{
+    const std::string levelPath = services.chooseFileToOpen(owner, kLevelFilter);
+    if (levelPath.empty())
+        return {};
+    const std::string projectPath = services.chooseFileToSave(owner, kProjectFilter);
+    if (projectPath.empty())
+        return {};
+    auto failed = [&](const Status& status) {
+        services.showMessage(owner, kImportFailedText, kImportFailedCaption, MessageIcon::Error, status.reason());
+        return std::string();
+    };
+    std::vector<std::uint8_t> bytes;
+    if (Status read = loadWholeFile(levelPath, bytes); !read)
+        return failed(read);
+    const std::filesystem::path project = pathFromUtf8(projectPath);
+    LevelExtraction extraction;
+    if (Status extracted = extractLevel(bytes, pathToUtf8(project.stem()), extraction); !extracted)
+        return failed(Status::failure("'" + levelPath + "': " + extracted.reason()));
+    // The designer has agreed to replace the project file; the meshes and
+    // textures beside it are replaced too.
+    if (Status written = writeExtraction(extraction, pathToUtf8(project.parent_path()), true); !written)
+        return failed(written);
+    if (!extraction.warnings.empty()) {
+        std::string detail;
+        for (const std::string& warning : extraction.warnings)
+            detail += warning + "\n";
+        detail.pop_back();
+        services.showMessage(owner, kImportedText, kImportedCaption, MessageIcon::Information, detail);
+    }
+    return projectPath;
+}
+
+} // namespace kes::editor

@@ -1,0 +1,216 @@
+#include "check/project_check.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "assets/asset_file.h"
+#include "assets/obj_reader.h"
+#include "check/mesh_text.h"
+#include "levelfile/layer_descriptor.h"
+#include "levelfile/level_format.h"
+#include "model/file_io.h"
+#include "model/number_text.h"
+#include "model/printable_text.h"
+#include "model/project_file.h"
+
+namespace kes {
+namespace {
+
+class Gatherer {
+public:
+    explicit Gatherer(ProjectCheck& check) : check_(check) {}
+
+    void error(int layer, const std::string& file, const std::string& what)
+    {
+        add(ProblemSeverity::Error, layer, file, 0, what);
+    }
+    void warning(int layer, const std::string& file, int line, const std::string& what)
+    {
+        add(ProblemSeverity::Warning, layer, file, line, what);
+    }
+
+private:
+    void add(ProblemSeverity severity, int layer, const std::string& file, int line, const std::string& what)
+    {
+        check_.problems.push_back({severity, layer, file, line, printableText(what)});
+    }
+    ProjectCheck& check_;
+};
+
+void checkText(Gatherer& gather, const char* name, const std::string& text)
+{
+    if (text.empty())
+        gather.warning(-1, "", 0, std::string("the ") + name + " is empty");
+    else if (text.size() > kTextCapacity)
+        gather.warning(-1, "", 0, std::string("the ") + name + " is " + std::to_string(text.size())
+                                      + " bytes long; a project holds 249 and the level gets the first "
+                                      + std::to_string(capText(text).size()));
+}
+
+// True when the text starts with a number as leadingInteger and leadingNumber
+// read it (blanks, a sign, then a digit or a point and a digit).
+bool startsWithNumber(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::strchr(" \t\n\v\f\r", text[i]) && text[i] != '\0')
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i < text.size() && text[i] == '.')
+        ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+void checkVersion(Gatherer& gather, const char* name, const std::string& text)
+{
+    if (text.empty()) {
+        gather.warning(-1, "", 0, std::string("the ") + name + " is empty; the level gets 0");
+        return;
+    }
+    if (!startsWithNumber(text)) {
+        gather.warning(-1, "", 0, std::string("the ") + name + " '" + text + "' is not a number; the level gets 0");
+        return;
+    }
+    const std::int32_t value = leadingInteger(text);
+    if (value < 0 || value > 0xFFFF)
+        gather.warning(-1, "", 0, std::string("the ") + name + " " + std::to_string(value)
+                                      + " is outside 0 to 65535; the level gets "
+                                      + std::to_string(static_cast<std::uint32_t>(value) & 0xFFFF));
+}
+
+void checkSettings(Gatherer& gather, const LevelSettings& s)
+{
+    checkText(gather, "title", s.title);
+    checkText(gather, "author", s.author);
+    checkVersion(gather, "major version", s.versionMajor);
+    checkVersion(gather, "minor version", s.versionMinor);
+    if (s.framesLR.empty())
+        gather.warning(-1, "", 0, "the frames to use L/R are empty; the level gets 0");
+    else if (!startsWithNumber(s.framesLR))
+        gather.warning(-1, "", 0, "the frames to use L/R '" + s.framesLR + "' are not a number; the level gets 0");
+    if (!holdsNumbers(s.startPosition, 6))
+        gather.error(-1, "", "the start position '" + s.startPosition
+                                 + "' does not hold six numbers (x,y,z,rx,ry,rz)");
+    if (!holdsNumbers(s.backgroundColor, 3))
+        gather.error(-1, "", "the background colour '" + s.backgroundColor + "' does not hold three numbers (r,g,b)");
+}
+
+void checkMesh(Gatherer& gather, const LevelInput& input)
+{
+    std::vector<std::uint8_t> bytes;
+    if (Status read = loadAssetFile(input.path, inputKindName(input.kind), bytes); !read) {
+        gather.error(input.layer, input.path, read.reason());
+        return;
+    }
+    if (looksLikeBinaryText(bytes))
+        gather.warning(input.layer, input.path, 0, kMeshNotTextWarning);
+    std::vector<ReaderWarning> warnings;
+    decodeObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), input.path,
+                  &warnings);
+    for (const ReaderWarning& warning : warnings)
+        gather.warning(input.layer, input.path, warning.line, warning.what);
+}
+
+void checkTexture(Gatherer& gather, const LevelInput& input)
+{
+    LayerDescriptor descriptor;
+    if (Status loaded = loadTextureSet(input.path, descriptor); !loaded)
+        gather.error(input.layer, input.path, loaded.reason());
+}
+
+void checkLayer(Gatherer& gather, int index, const LayerEntry& entry)
+{
+    if (entry.objPath.empty())
+        gather.error(index, "", "the layer names no mesh file");
+    if (entry.draw != 0 && entry.bmpPath.empty())
+        gather.error(index, "", "the layer is drawn but names no texture file");
+    if (layerKindName(entry.kind).empty())
+        gather.warning(index, "", 0, "layer kind " + std::to_string(entry.kind)
+                                         + " is unknown; the level stores no motion for it");
+    // Generation takes the low 16 bits of the kind, as the level stores it.
+    if (isAnimatedLayerKind(layerKindOf(static_cast<std::uint16_t>(entry.kind & 0xFFFF)))) {
+        if (entry.frames == 0)
+            gather.warning(index, "", 0, "the animation has 0 frames; the layer gets no mesh");
+        else if (entry.frames < 0 || entry.frames > 0xFFFF)
+            gather.warning(index, "", 0, "the animation's frame count " + std::to_string(entry.frames)
+                                             + " is outside 1 to 65535; the level gets "
+                                             + std::to_string(static_cast<std::uint32_t>(entry.frames) & 0xFFFF)
+                                             + " frames");
+    }
+}
+
+} // namespace
+
+bool ProjectCheck::hasErrors() const
+{
+    return std::any_of(problems.begin(), problems.end(),
+                       [](const ProjectProblem& p) { return p.severity == ProblemSeverity::Error; });
+}
+
+bool ProjectCheck::hasWarnings() const
+{
+    return std::any_of(problems.begin(), problems.end(),
+                       [](const ProjectProblem& p) { return p.severity == ProblemSeverity::Warning; });
+}
+
+ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder)
+{
+    ProjectCheck check;
+    Gatherer gather(check);
+    checkSettings(gather, project.settings);
+    for (int i = 0; i < project.targets.count(); ++i)
+        if (targetKindName(project.targets.at(i).kind).empty())
+            gather.warning(-1, "", 0, "target " + std::to_string(i + 1) + " has the unknown kind "
+                                          + std::to_string(project.targets.at(i).kind));
+    check.inputs = levelInputs(project, baseFolder);
+    std::size_t next = 0;
+    for (int i = 0; i < project.layers.count(); ++i) {
+        checkLayer(gather, i, project.layers.at(i));
+        for (; next < check.inputs.size() && check.inputs[next].layer == i; ++next) {
+            const LevelInput& input = check.inputs[next];
+            if (input.kind == InputKind::Mesh)
+                checkMesh(gather, input);
+            else
+                checkTexture(gather, input);
+        }
+    }
+    return check;
+}
+
+ProjectCheck checkProjectFile(const std::string& projectPath)
+{
+    LevelProject project;
+    Status loaded = loadProject(projectPath, project);
+    if (!loaded) {
+        ProjectCheck check;
+        std::string reason = loaded.reason();
+        // Reasons about the contents do not name the file.
+        if (reason.find(projectPath) == std::string::npos)
+            reason = "'" + projectPath + "': " + reason;
+        check.problems.push_back({ProblemSeverity::Error, -1, projectPath, 0, printableText(reason)});
+        return check;
+    }
+    return checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+}
+
+std::string problemLine(const ProjectProblem& problem)
+{
+    std::string line;
+    const std::string layer = problem.layer >= 0 ? "layer " + std::to_string(problem.layer + 1) : "";
+    // Reasons of files that cannot be read name the file themselves.
+    if (!problem.file.empty() && (problem.line > 0 || problem.severity == ProblemSeverity::Warning)) {
+        line = printableText(problem.file);
+        if (problem.line > 0) {
+            line += ':';
+            line += std::to_string(problem.line);
+        }
+        line += ": " + problem.what;
+        if (!layer.empty())
+            line += " (" + layer + ")";
+        return line;
+    }
+    return layer.empty() ? problem.what : layer + ": " + problem.what;
+}
+
+} // namespace kes

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "check/level_inputs.h"
+
+namespace kes {
+namespace {
+
+LayerEntry layer(const std::string& obj, const std::string& bmp, int kind, int frames, bool draw)
+{
+    LayerEntry entry;
+    entry.objPath = obj;
+    entry.bmpPath = bmp;
+    entry.kind = kind;
+    entry.frames = frames;
+    entry.draw = draw ? 1 : 0;
+    return entry;
+}
+
+// Generation reads a drawn layer's texture before its meshes, numbered frame
+// files for animations of more than one frame, and nothing for a texture of a
+// layer that is not drawn.
+TEST(LevelInputs, ListsWhatGenerationReadsInItsOrder)
+{
+    LevelProject project;
+    project.layers.append(layer("ground.obj", "grass.bmp", 0, 40, true));
+    project.layers.append(layer("/abs/wave.obj", "unused.bmp", 4, 3, false));
+    project.layers.append(layer("one.obj", "", 5, 1, false));
+    project.layers.append(layer("none.obj", "", 4, 0, false));
+    project.layers.append(layer("", "t.bmp", 1, 5, true));
+    const std::vector<LevelInput> inputs = levelInputs(project, "base");
+    const std::vector<std::tuple<int, InputKind, std::string>> expected = {
+        {0, InputKind::Texture, "base/grass.bmp"},
+        {0, InputKind::Mesh, "base/ground.obj"},
+        {1, InputKind::Mesh, "/abs/wave_000001.obj"},
+        {1, InputKind::Mesh, "/abs/wave_000002.obj"},
+        {1, InputKind::Mesh, "/abs/wave_000003.obj"},
+        {2, InputKind::Mesh, "base/one.obj"},
+        {4, InputKind::Texture, "base/t.bmp"},
+    };
+    ASSERT_EQ(inputs.size(), expected.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(inputs[i].layer, std::get<0>(expected[i]));
+        EXPECT_EQ(inputs[i].kind, std::get<1>(expected[i]));
+        EXPECT_EQ(inputs[i].path, std::get<2>(expected[i]));
+    }
+    project.layers.append(layer("ground.obj", "grass.bmp", 0, 0, true));
+    EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
+}
+
+} // namespace
+} // namespace kes

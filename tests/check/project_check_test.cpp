@@ -1,0 +1,164 @@
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "check/project_check.h"
+#include "support/level_fixtures.h"
+#include "model/project_file.h"
+
+namespace kes {
+namespace {
+
+using test::TempDir;
+
+// A project without problems: a textured static layer and an animated layer
+// of two frames, with its files in `dir`.
+LevelProject goodProject(const TempDir& dir)
+{
+    test::writeObj(dir.file("mesh.obj"), test::fixtureTriangles(2));
+    test::writeObj(dir.file("wave_000001.obj"), test::fixtureTriangles(1));
+    test::writeObj(dir.file("wave_000002.obj"), test::fixtureTriangles(1, 5));
+    test::writeBmp(dir.file("tex.bmp"), 3, 2, test::fixturePixels(3, 2));
+    LevelProject project;
+    LayerEntry still;
+    still.objPath = "mesh.obj";
+    still.bmpPath = "tex.bmp";
+    still.draw = 1;
+    project.layers.append(still);
+    LayerEntry wave;
+    wave.objPath = "wave.obj";
+    wave.kind = 4;
+    wave.frames = 2;
+    project.layers.append(wave);
+    project.targets.append(TargetEntry{1, 2, 3, 0});
+    return project;
+}
+
+TEST(ProjectCheck, AGoodProjectHasNoProblemsAndReadsEveryInput)
+{
+    TempDir dir;
+    const ProjectCheck check = checkProject(goodProject(dir), dir.path().string());
+    EXPECT_TRUE(check.problems.empty()) << problemLine(check.problems.front());
+    EXPECT_EQ(check.inputs.size(), 4u);
+    EXPECT_FALSE(check.hasErrors());
+    EXPECT_FALSE(check.hasWarnings());
+}
+
+// One kind of problem per case: its severity, the layer and file it names,
+// and what it says.
+TEST(ProjectCheck, FindsEachKindOfProblem)
+{
+    using Change = std::function<void(LevelProject&, const TempDir&)>;
+    const ProblemSeverity E = ProblemSeverity::Error, W = ProblemSeverity::Warning;
+    const struct {
+        const char* name;
+        Change change;
+        ProblemSeverity severity;
+        int layer;
+        const char* file; // file name the problem names, or ""
+        int line;
+        const char* says;
+    } cases[] = {
+        {"missing mesh", [](auto& p, auto&) { p.layers.at(0).objPath = "gone.obj"; }, E, 0, "gone.obj", 0,
+         "cannot read mesh file"},
+        {"missing animation frame", [](auto&, auto& d) { std::filesystem::remove(d.file("wave_000002.obj")); }, E,
+         1, "wave_000002.obj", 0, "cannot read mesh file"},
+        {"missing texture", [](auto& p, auto&) { p.layers.at(0).bmpPath = "gone.bmp"; }, E, 0, "gone.bmp", 0,
+         "cannot read texture file"},
+        {"texture that is not 24-bit",
+         [](auto&, auto& d) { test::writeFile(d.file("tex.bmp"), std::string(60, '\0')); }, E, 0, "tex.bmp", 0,
+         "cannot read texture file"},
+        {"no mesh path", [](auto& p, auto&) { p.layers.at(0).objPath = ""; }, E, 0, "", 0, "names no mesh file"},
+        {"drawn without texture path", [](auto& p, auto&) { p.layers.at(0).bmpPath = ""; }, E, 0, "", 0,
+         "names no texture file"},
+        {"face of four corners",
+         [](auto&, auto& d) { test::writeFile(d.file("mesh.obj"), std::string("v 0 0 0\nf 1 1 1 1\n")); }, W, 0,
+         "mesh.obj", 2, "4 corners"},
+        {"index out of range",
+         [](auto&, auto& d) { test::writeFile(d.file("mesh.obj"), std::string("v 0 0 0\nf 1 1 9\n")); }, W, 0,
+         "mesh.obj", 2, "9"},
+        {"number that does not read cleanly",
+         [](auto&, auto& d) { test::writeFile(d.file("mesh.obj"), std::string("v 1,5 0 0\nf 1 1 1\n")); }, W, 0,
+         "mesh.obj", 1, ""},
+        {"UTF-16 mesh",
+         [](auto&, auto& d) { test::writeFile(d.file("mesh.obj"), std::string("\xFF\xFEv\0 \0", 6)); }, W, 0,
+         "mesh.obj", 0, "not a text file"},
+        {"bad start position", [](auto& p, auto&) { p.settings.startPosition = "1,2,x"; }, E, -1, "", 0,
+         "does not hold six numbers"},
+        {"bad background colour", [](auto& p, auto&) { p.settings.backgroundColor = "1;2;3"; }, E, -1, "", 0,
+         "does not hold three numbers"},
+        {"version above 65535", [](auto& p, auto&) { p.settings.versionMajor = "70000"; }, W, -1, "", 0,
+         "70000 is outside 0 to 65535; the level gets 4464"},
+        {"version that is no number", [](auto& p, auto&) { p.settings.versionMinor = "beta"; }, W, -1, "", 0,
+         "is not a number"},
+        {"frames L/R that are no number", [](auto& p, auto&) { p.settings.framesLR = "x"; }, W, -1, "", 0,
+         "not a number"},
+        {"title longer than a project holds", [](auto& p, auto&) { p.settings.title = std::string(300, 't'); }, W,
+         -1, "", 0, "300 bytes long"},
+        {"empty author", [](auto& p, auto&) { p.settings.author = ""; }, W, -1, "", 0, "the author is empty"},
+        {"unknown layer kind", [](auto& p, auto&) { p.layers.at(0).kind = 9; }, W, 0, "", 0, "layer kind 9"},
+        {"animation without frames", [](auto& p, auto&) { p.layers.at(1).frames = 0; }, W, 1, "", 0, "0 frames"},
+        {"unknown target kind", [](auto& p, auto&) { p.targets.at(0).kind = 7; }, W, -1, "", 0, "unknown kind 7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        LevelProject project = goodProject(dir);
+        c.change(project, dir);
+        const ProjectCheck check = checkProject(project, dir.path().string());
+        ASSERT_EQ(check.problems.size(), 1u);
+        const ProjectProblem& problem = check.problems.front();
+        EXPECT_EQ(problem.severity, c.severity);
+        EXPECT_EQ(problem.layer, c.layer);
+        if (std::string(c.file).empty())
+            EXPECT_EQ(problem.file, "");
+        else
+            EXPECT_EQ(problem.file, dir.file(c.file));
+        EXPECT_EQ(problem.line, c.line);
+        EXPECT_NE(problem.what.find(c.says), std::string::npos) << problem.what;
+        EXPECT_EQ(check.hasErrors(), c.severity == E);
+        EXPECT_EQ(check.hasWarnings(), c.severity == W);
+    }
+}
+
+// Not only the first: every problem, in the order generation meets them, and
+// texts quoted from the files come out printable.
+TEST(ProjectCheck, GathersEveryProblemAndEscapesQuotedBytes)
+{
+    TempDir dir;
+    LevelProject project = goodProject(dir);
+    project.settings.startPosition = "nope";
+    project.layers.at(0).bmpPath = "gone.bmp";
+    test::writeFile(dir.file("wave_000001.obj"), std::string("v 0 0 0\nf 1/\x1b[2J 1 1\n"));
+    std::filesystem::remove(dir.file("wave_000002.obj"));
+    const ProjectCheck check = checkProject(project, dir.path().string());
+    ASSERT_EQ(check.problems.size(), 4u);
+    EXPECT_NE(check.problems[0].what.find("start position"), std::string::npos);
+    EXPECT_EQ(check.problems[1].file, dir.file("gone.bmp"));
+    EXPECT_EQ(check.problems[2].file, dir.file("wave_000001.obj"));
+    EXPECT_EQ(check.problems[2].severity, ProblemSeverity::Warning);
+    EXPECT_EQ(check.problems[2].what.find('\x1b'), std::string::npos) << check.problems[2].what;
+    EXPECT_NE(check.problems[2].what.find("\\x1B[2J"), std::string::npos) << check.problems[2].what;
+    EXPECT_EQ(check.problems[3].file, dir.file("wave_000002.obj"));
+    EXPECT_EQ(problemLine(check.problems[2]).rfind(dir.file("wave_000001.obj") + ":2: ", 0), 0u);
+    EXPECT_NE(problemLine(check.problems[2]).find("(layer 2)"), std::string::npos);
+    EXPECT_EQ(problemLine(check.problems[1]).rfind("layer 1: cannot read texture file", 0), 0u);
+}
+
+TEST(ProjectCheck, AProjectFileThatCannotBeReadIsOneError)
+{
+    TempDir dir;
+    test::writeFile(dir.file("bad.kgp"), std::string("KESGENPRO!"));
+    for (const char* name : {"bad.kgp", "missing.kgp"}) {
+        SCOPED_TRACE(name);
+        const ProjectCheck check = checkProjectFile(dir.file(name));
+        ASSERT_EQ(check.problems.size(), 1u);
+        EXPECT_EQ(check.problems[0].severity, ProblemSeverity::Error);
+        EXPECT_NE(check.problems[0].what.find(dir.file(name)), std::string::npos);
+    }
+    ASSERT_TRUE(saveProject(goodProject(dir), dir.file("good.kgp")));
+    EXPECT_TRUE(checkProjectFile(dir.file("good.kgp")).problems.empty());
+}
+
+} // namespace
+} // namespace kes
