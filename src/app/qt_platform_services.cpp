@@ -1,5 +1,6 @@
 #include "app/qt_platform_services.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <QUrl>
 
 namespace kes::editor {
 namespace {
@@ -123,6 +125,9 @@ Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const st
         if (std::find(answers.begin(), answers.end(), Answer::Cancel) != answers.end())
             return Answer::Cancel;
     }
+bool QtPlatformServices::openDocument(const std::string& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qText(path)));
 }
 
 } // namespace kes::editor
