@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include <algorithm>
-#include <QUrl>
 
 namespace kes::editor {
 namespace {
@@ -125,6 +125,8 @@ Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const st
         if (std::find(answers.begin(), answers.end(), Answer::Cancel) != answers.end())
             return Answer::Cancel;
     }
+}
+
 bool QtPlatformServices::openDocument(const std::string& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(qText(path)));
