@@ -10,7 +10,9 @@
 #      and a generation of the example run under Wine (scripts/windows-cli.sh,
 #      build-windows/, tests/windows/);
 #   6. the generation tests built with ThreadSanitizer (scripts/tsan.sh,
-#      build-tsan/).
+#      build-tsan/);
+#   7. the pictures of the README and docs/guide.md, made from the editor
+#      under Xvfb (scripts/screenshots.sh).
 # Stops with a non-zero status at the first stage that fails; a stage that
 # can't run (a missing tool, say) fails with the reason. Ends with the time
 # each stage took.
@@ -95,6 +97,11 @@ tsan_stage() {
   bash scripts/tsan.sh
 }
 
+# The pictures always show the current editor.
+screenshots_stage() {
+  bash scripts/screenshots.sh build
+}
+
 stage install install_stage
 stage sanitizers sanitizers_stage
 stage fuzz fuzz_stage
@@ -102,4 +109,5 @@ stage release release_stage
 stage package package_stage
 stage windows windows_stage
 stage tsan tsan_stage
+stage screenshots screenshots_stage
 report_timings

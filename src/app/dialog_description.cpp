@@ -58,6 +58,7 @@ constexpr std::array kControls = std::to_array<ControlDescription>({
     {kFramesLR, K::Edit, "", 297, 46, 152, 14, kDigitsOnly, "Frames to use L/R"},
     {kBrowseObj, K::PushButton, "Browse...", 397, 80, 50, 14, kPlain, "Browse OBJ file"},
     {kBrowseBmp, K::PushButton, "Browse...", 397, 96, 50, 14, kPlain, "Browse BMP file"},
+    {kHelp, K::PushButton, "?", 363, 248, 14, 14, kPlain, "Help"},
 });
 
 } // namespace

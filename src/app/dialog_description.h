@@ -41,6 +41,7 @@ enum ControlId : int {
     kTriggerArea = 1057,
     kBrowseBmp = 1059,
     kRecentProjects = 1060,
+    kHelp = 1061,
 };
 
 enum class ControlKind {

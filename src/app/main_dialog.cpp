@@ -10,12 +10,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QTimer>
 #include <QUndoStack>
 
 #include "app/app_icon.h"
 #include "app/dialog_builder.h"
 #include "app/dialog_description.h"
+#include "app/field_help.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
 #include "app/preview/preview_dock.h"
@@ -58,6 +60,8 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
     connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { ui_.layerList->setCurrentRow(row); });
     connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
+    applyFieldHelp(controls_);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { command(kHelp); });
 
     for (int kind = 0; kind < kLayerKindCount; ++kind)
         ui_.layerKind->addItem(QString::fromStdString(std::string(layerKindName(kind))));
@@ -191,6 +195,9 @@ void MainDialog::command(int id)
         break;
     case kTargetList:
         showSelectedTarget();
+        break;
+    case kHelp:
+        showGuide();
         break;
     default:
         return; // edits, check boxes and kind lists: the rules only

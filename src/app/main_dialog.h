@@ -133,6 +133,7 @@ private:
     // Shell commands.
     void quit();
     void browseForFile(QLineEdit* field, const FileFilter& filter);
+    void showGuide(); // F1 and "?": opens the designer's guide
 
     // Project commands.
     void resetToDefaults();

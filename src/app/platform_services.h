@@ -51,6 +51,9 @@ public:
     // Returns the answer of the pressed button.
     virtual Answer ask(QWidget* owner, const std::string& text, const std::string& caption,
                        const std::vector<Answer>& answers, Answer defaultAnswer) = 0;
+    // Opens a local file (UTF-8 path) in the application the desktop uses for
+    // its kind, without waiting for it. False when no application took it.
+    virtual bool openDocument(const std::string& path) = 0;
 };
 
 } // namespace kes::editor

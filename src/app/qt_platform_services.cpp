@@ -1,10 +1,12 @@
 #include "app/qt_platform_services.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -123,6 +125,11 @@ Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const st
         if (std::find(answers.begin(), answers.end(), Answer::Cancel) != answers.end())
             return Answer::Cancel;
     }
+}
+
+bool QtPlatformServices::openDocument(const std::string& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qText(path)));
 }
 
 } // namespace kes::editor

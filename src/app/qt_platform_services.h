@@ -13,6 +13,7 @@ public:
                      MessageIcon icon, const std::string& detail) override;
     Answer ask(QWidget* owner, const std::string& text, const std::string& caption,
                const std::vector<Answer>& answers, Answer defaultAnswer) override;
+    bool openDocument(const std::string& path) override;
 };
 
 } // namespace kes::editor

@@ -1,14 +1,25 @@
-// Writes a picture of the editor, for the README:
-//   xvfb-run -a editor_screenshot OUTPUT.png [PROJECT.kgp [LAYER_ROW]]
-// Opens the project (if given), selects the layer row (if given) so that the
-// form shows it and the preview highlights it, waits until the preview has
-// read the level's files, and saves the window's image.
+// Writes the pictures of the README and of docs/guide.md from the real editor:
+//   editor_screenshot OUTPUT_FOLDER PROJECT.kgp [SHOT...]
+//   editor_screenshot --list
+// Opens the project, waits until the preview has read the level's files, and
+// for each named shot (all when none is named) puts the editor into the shot's
+// state and saves the part of the window it shows as OUTPUT_FOLDER/<file of
+// the shot>. Exits 1 when a shot can't be made or saved.
+// scripts/screenshots.sh runs it under Xvfb.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImage>
+#include <QImageWriter>
 #include <QListWidget>
 #include <QPixmap>
+#include <QSet>
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 #include "app/app_icon.h"
 #include "app/dialog_description.h"
@@ -17,39 +28,181 @@
 #include "app/qt_platform_services.h"
 #include "app/startup.h"
 
+using kes::editor::MainDialog;
+
+namespace {
+
+struct Shot {
+    QString name;
+    QString file; // relative to the output folder
+    std::function<void(MainDialog&)> prepare;
+    std::function<QPixmap(MainDialog&)> take; // the picture of the shot's part of the window
+};
+
+void selectRow(MainDialog& dialog, int listId, int row)
+{
+    dialog.controlAs<QListWidget>(listId)->setCurrentRow(row);
+}
+
+// The rectangle of the group box titled `title` (" Layers ", ...), with a
+// small margin; the whole window when there is none.
+QRect groupArea(MainDialog& dialog, const QStringList& titles)
+{
+    QRect area;
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        if (titles.contains(group->title().trimmed()))
+            area = area.united(group->geometry());
+    if (area.isEmpty())
+        return dialog.rect();
+    return area.adjusted(-3, -3, 3, 3).intersected(dialog.rect());
+}
+
+QPixmap wholeWindow(MainDialog& dialog)
+{
+    return dialog.grab();
+}
+
+QPixmap groups(MainDialog& dialog, const QStringList& titles)
+{
+    return dialog.grab(groupArea(dialog, titles));
+}
+
+QPixmap preview(MainDialog& dialog)
+{
+    return dialog.preview()->grab();
+}
+
+// The example level's layers, one of each kind, in this order.
+const char* const kLayerShotNames[] = {"layer-static",   "layer-moving",   "layer-vibrating",
+                                       "layer-trigger",  "layer-animated", "layer-animated-trigger"};
+
+std::vector<Shot> shots()
+{
+    std::vector<Shot> list;
+    list.push_back({"editor", "editor.png", [](MainDialog& d) { selectRow(d, kes::editor::kLayerList, 1); },
+                    wholeWindow});
+    list.push_back({"settings", "images/settings.png", [](MainDialog&) {},
+                    [](MainDialog& d) { return groups(d, {"Metadata", "Basics"}); }});
+    // Each layer kind: the form, and the preview with that layer selected.
+    for (int row = 0; row < 6; ++row) {
+        auto select = [row](MainDialog& d) { selectRow(d, kes::editor::kLayerList, row); };
+        list.push_back({kLayerShotNames[row], QString("images/%1.png").arg(kLayerShotNames[row]), select,
+                        [](MainDialog& d) { return groups(d, {"Layers"}); }});
+        const QString name = QString("preview-%1").arg(kLayerShotNames[row]);
+        list.push_back({name, QString("images/%1.png").arg(name), select, preview});
+    }
+    list.push_back({"targets", "images/targets.png",
+                    [](MainDialog& d) { selectRow(d, kes::editor::kTargetList, 0); },
+                    [](MainDialog& d) { return groups(d, {"Targets"}); }});
+    return list;
+}
+
+// Saves `image` as a small PNG: with a colour table when it has few colours
+// (screenshots of widgets usually do), never losing a colour.
+bool savePng(QImage image, const QString& path)
+{
+    image = image.convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height() && colours.size() <= 256; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width() && colours.size() <= 256; ++x)
+            colours.insert(row[x]);
+    }
+    if (colours.size() <= 256)
+        image = image.convertToFormat(QImage::Format_Indexed8, QList<QRgb>(colours.begin(), colours.end()),
+                                      Qt::ThresholdDither | Qt::AvoidDither);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QImageWriter writer(path, "png");
+    writer.setCompression(100); // the most (0 to 100)
+    if (!writer.write(image)) {
+        std::fprintf(stderr, "editor_screenshot: cannot write %s: %s\n", qPrintable(path),
+                     qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    const std::vector<Shot> all = shots();
+    // The list needs no display.
+    if (argc == 2 && QString(argv[1]) == "--list") {
+        for (const Shot& shot : all)
+            std::printf("%s %s\n", qPrintable(shot.name), qPrintable(shot.file));
+        return 0;
+    }
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() < 2) {
-        std::fprintf(stderr, "usage: editor_screenshot OUTPUT.png [PROJECT.kgp [LAYER_ROW]]\n");
+    if (arguments.size() < 3) {
+        std::fprintf(stderr, "usage: editor_screenshot OUTPUT_FOLDER PROJECT.kgp [SHOT...]\n"
+                             "       editor_screenshot --list\n");
         return 2;
     }
+    const QString folder = arguments[1];
+    std::vector<const Shot*> wanted;
+    for (int i = 3; i < arguments.size(); ++i) {
+        const Shot* found = nullptr;
+        for (const Shot& shot : all)
+            if (shot.name == arguments[i])
+                found = &shot;
+        if (!found) {
+            std::fprintf(stderr, "editor_screenshot: no shot named %s (see --list)\n", qPrintable(arguments[i]));
+            return 2;
+        }
+        wanted.push_back(found);
+    }
+    if (wanted.empty())
+        for (const Shot& shot : all)
+            wanted.push_back(&shot);
+
     QApplication::setWindowIcon(kes::editor::applicationIcon());
     kes::editor::QtPlatformServices services;
-    const QStringList startArguments = arguments.size() > 2 ? QStringList{arguments[0], arguments[2]}
-                                                            : QStringList{arguments[0]};
-    kes::editor::MainDialog dialog(services, kes::editor::startupProjectPath(startArguments));
+    const std::string project = kes::editor::startupProjectPath({arguments[0], arguments[2]});
+    if (project.empty()) {
+        std::fprintf(stderr, "editor_screenshot: cannot read %s\n", qPrintable(arguments[2]));
+        return 1;
+    }
+    MainDialog dialog(services, project);
     dialog.show();
-    if (arguments.size() > 3)
-        dialog.controlAs<QListWidget>(kes::editor::kLayerList)->setCurrentRow(arguments[3].toInt());
 
-    int status = 1;
-    QTimer poll;
+    int status = 0;
+    std::size_t next = 0;
     int waited = 0;
+    // One shot at a time: put the editor into the shot's state, give the
+    // preview the time to read what it needs and to draw, then take it.
+    QTimer poll;
+    poll.setInterval(100);
+    bool prepared = false;
     QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (next == wanted.size()) {
+            poll.stop();
+            dialog.done(0);
+            return;
+        }
+        const Shot* shot = wanted[next];
+        if (!prepared) {
+            shot->prepare(dialog);
+            prepared = true;
+            waited = 0;
+            return;
+        }
         const auto& scene = dialog.preview()->scene();
         const bool loaded = scene && scene->loadingLayers() == 0;
-        if (!loaded && (waited += poll.interval()) < 20000)
+        waited += poll.interval();
+        if ((!loaded && waited < 20000) || waited < 400)
             return;
-        poll.stop();
-        // One more moment for the view to draw what arrived.
-        QTimer::singleShot(300, &dialog, [&] {
-            status = dialog.grab().save(arguments[1]) ? 0 : 1;
-            dialog.done(0);
-        });
+        const QString path = QDir(folder).filePath(shot->file);
+        if (savePng(shot->take(dialog).toImage(), path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            status = 1;
+        ++next;
+        prepared = false;
     });
-    poll.start(100);
+    poll.start();
     dialog.exec();
     return status;
 }

@@ -277,6 +277,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kGenerate, "Generate Level..."},
         {kDraw, "Draw"},
         {kCollision, "Collision"},
+        {kHelp, "Help"},
     };
     auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));

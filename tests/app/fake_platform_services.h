@@ -45,6 +45,9 @@ public:
     std::vector<RecordedQuestion> questions;
     // Runs as each message is shown, before it is recorded (may be empty).
     std::function<void()> onMessage;
+    // Documents opened, in order, and what opening them answers.
+    std::vector<std::string> openedDocuments;
+    bool documentsOpen = true;
 
     std::string chooseFileToOpen(QWidget*, const FileFilter& filter) override { return answer(false, filter); }
     std::string chooseFileToSave(QWidget*, const FileFilter& filter) override { return answer(true, filter); }
@@ -70,6 +73,12 @@ public:
             if (each == Answer::Cancel)
                 return Answer::Cancel;
         return offered.empty() ? Answer::Cancel : offered.front();
+    }
+
+    bool openDocument(const std::string& path) override
+    {
+        openedDocuments.push_back(path);
+        return documentsOpen;
     }
 
 private:

@@ -172,5 +172,55 @@ TEST_F(BmpFromImageMagick, PaletteAndTopDownFilesAreHandled)
     EXPECT_TRUE(image.pixels == flipRows(picture, width, height));
 }
 
+// docs/guide.md tells designers to save textures with
+//   convert in.png -type truecolor BMP3:out.bmp
+// Whatever the PNG holds (transparency, grey only, a handful of colours), that
+// gives an uncompressed 24-bit bitmap that reads as ImageMagick reads it.
+// Without "-type truecolor" a picture of few colours becomes a palette bitmap.
+TEST_F(BmpFromImageMagick, TheGuidesCommandGivesA24BitBitmapFromAnyPng)
+{
+    struct Source {
+        const char* name;
+        std::vector<std::string> make; // convert arguments before the PNG's path
+    };
+    const Source sources[] = {
+        {"transparent", {"-size", "6x4", "xc:rgba(200,30,10,0.5)"}},
+        {"grey", {"-size", "5x3", "gradient:black-white", "-colorspace", "Gray"}},
+        {"two colours", {"-size", "7x2", "xc:red", "-fill", "blue", "-draw", "point 1,1"}},
+        {"photo", {"-size", "9x5", "plasma:fractal"}},
+    };
+    for (const Source& source : sources) {
+        SCOPED_TRACE(source.name);
+        const std::string png = dir_.file("in.png");
+        std::vector<std::string> make = source.make;
+        make.push_back(png);
+        ASSERT_TRUE(run(convert_, make));
+
+        const std::string bmp = dir_.file("out.bmp");
+        ASSERT_TRUE(run(convert_, {png, "-type", "truecolor", "BMP3:" + bmp}));
+        const std::vector<std::uint8_t> file = test::readFile(bmp);
+        ASSERT_GE(file.size(), 54u);
+        EXPECT_EQ(getU32(file.data() + 14), 40u); // the 40-byte information header
+        EXPECT_EQ(getU16(file.data() + 28), 24u); // bits per pixel
+        EXPECT_EQ(getU32(file.data() + 30), 0u);  // uncompressed
+
+        BitmapImage image;
+        Status status = loadBitmap(bmp, image);
+        ASSERT_TRUE(status) << status.reason();
+        const std::string raw = dir_.file("out.raw");
+        ASSERT_TRUE(run(convert_, {bmp, "-depth", "8", "rgb:" + raw}));
+        EXPECT_TRUE(image.pixels == flipRows(test::readFile(raw), image.width, image.height));
+    }
+
+    // The option matters: left out, the two-colour picture is saved with a
+    // palette, which the reader refuses with advice.
+    ASSERT_TRUE(run(convert_, {"-size", "7x2", "xc:red", "-fill", "blue", "-draw", "point 1,1", dir_.file("few.png")}));
+    ASSERT_TRUE(run(convert_, {dir_.file("few.png"), "BMP3:" + dir_.file("few.bmp")}));
+    BitmapImage image;
+    Status status = loadBitmap(dir_.file("few.bmp"), image);
+    ASSERT_FALSE(status);
+    EXPECT_THAT(status.reason(), ::testing::HasSubstr("save it as a 24-bit bitmap"));
+}
+
 } // namespace
 } // namespace kes
