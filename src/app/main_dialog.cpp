@@ -18,6 +18,7 @@
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
+#include "app/list_rows.h"
 #include "app/preview/preview_dock.h"
 #include "app/preview/preview_pane.h"
 #include "model/number_text.h"
@@ -31,7 +32,7 @@ constexpr int kRecoveryDelayMs = 30 * 1000;
 
 MainDialog::MainDialog(PlatformServices& services, const std::string& startupProjectPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+                          | Qt::WindowCloseButtonHint)
     , services_(services)
     , controls_(buildDialogControls(*this, dialogControls(), DialogUnits::forFont(font()),
                                     [this](int id) { command(id); }))
@@ -58,6 +59,7 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
     connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { ui_.layerList->setCurrentRow(row); });
     connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
+    setUpEditing();
 
     for (int kind = 0; kind < kLayerKindCount; ++kind)
         ui_.layerKind->addItem(QString::fromStdString(std::string(layerKindName(kind))));
@@ -192,6 +194,23 @@ void MainDialog::command(int id)
     case kTargetList:
         showSelectedTarget();
         break;
+    case kUpdateLayer:
+        updateLayer();
+        break;
+    case kMoveLayerUp:
+    case kMoveLayerDown:
+        moveLayer(id == kMoveLayerUp ? -1 : 1);
+        break;
+    case kRelink:
+        relinkMissingFiles();
+        break;
+    case kUpdateTarget:
+        updateTarget();
+        break;
+    case kMoveTargetUp:
+    case kMoveTargetDown:
+        moveTarget(id == kMoveTargetUp ? -1 : 1);
+        break;
     default:
         return; // edits, check boxes and kind lists: the rules only
     }
@@ -206,6 +225,7 @@ void MainDialog::updateControlStates()
     updateTargetControls();
     ui_.generate->setEnabled(basicsValid() && metadataValid());
     updateModifiedState(currentProject());
+    updateFieldMarks();
 }
 
 bool MainDialog::basicsValid() const
@@ -233,9 +253,9 @@ void MainDialog::quit()
 
 void MainDialog::browseForFile(QLineEdit* field, const FileFilter& filter)
 {
-    const std::string path = services_.chooseFileToOpen(this, filter);
+    const std::string path = services_.chooseFileToOpen(this, filter, fileDialogStart(nullptr));
     if (!path.empty())
-        setText(field, path);
+        takeFilePath(field, path);
 }
 
 std::string MainDialog::text(const QLineEdit* edit)
@@ -253,6 +273,9 @@ void MainDialog::refillLists()
 {
     layerRows_.refill();
     targetRows_.refill();
+    // No row is selected; what the forms hold stays as it is.
+    layerBaseline_.set(-1, layerForm());
+    targetBaseline_.set(-1, targetForm());
 }
 
 } // namespace kes::editor
