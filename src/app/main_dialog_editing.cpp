@@ -2,6 +2,7 @@
 // dropped files, the window's growth, the tab order, unapplied form edits,
 // picked file paths and the marks on fields whose text won't give what was
 // typed.
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include "app/main_dialog.h"
 #include "app/tab_order.h"
 #include "app/window_stretch.h"
+#include "app/work_while_events_run.h"
 #include "generate/layer_files.h"
 #include "levelfile/level_format.h"
 #include "model/file_io.h"
@@ -282,7 +284,22 @@ void MainDialog::projectPathsMoved(const LayerTable& layers, const std::string& 
 
 bool MainDialog::mayGenerateDespiteProblems()
 {
-    const std::vector<LevelProblem> problems = gatherLevelProblems(currentProject(), projectFolder_);
+    // Every mesh and texture is read: on a worker thread, while the window
+    // repaints and no command runs.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    generating_ = true;
+    std::vector<LevelProblem> problems;
+    try {
+        problems = workWhileEventsRun([project = currentProject(), folder = projectFolder_] {
+            return gatherLevelProblems(project, folder);
+        });
+    } catch (...) {
+        generating_ = false;
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    generating_ = false;
+    QApplication::restoreOverrideCursor();
     if (problems.empty())
         return true;
     int errors = 0;
