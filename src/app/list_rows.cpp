@@ -96,6 +96,10 @@ void setUpLayerRows(QListWidget& list)
 void setUpTargetRows(QListWidget& list)
 {
     list.setTextElideMode(Qt::ElideMiddle);
+    // The kind's swatch no taller than the text, so that the short list
+    // keeps rows of text height.
+    const int side = list.fontMetrics().height() * 2 / 3;
+    list.setIconSize(QSize(side, side));
 }
 
 void showLayerRow(QListWidget& list, int row, const LayerEntry& entry)
