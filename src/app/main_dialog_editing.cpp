@@ -16,6 +16,7 @@
 #include "app/dialog_units.h"
 #include "app/drop_handling.h"
 #include "app/field_checks.h"
+#include "app/generation_progress_dialog.h"
 #include "app/level_problems.h"
 #include "app/list_rows.h"
 #include "app/row_commands.h"
@@ -285,21 +286,27 @@ void MainDialog::projectPathsMoved(const LayerTable& layers, const std::string& 
 bool MainDialog::mayGenerateDespiteProblems()
 {
     // Every mesh and texture is read: on a worker thread, while the window
-    // repaints and no command runs.
+    // repaints, no command runs and, as while the level is written right
+    // after, no input reaches the window and a long check shows the
+    // progress dialog.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     generating_ = true;
+    progress_->begin();
+    auto finished = [this] {
+        progress_->end();
+        generating_ = false;
+        QApplication::restoreOverrideCursor();
+    };
     std::vector<LevelProblem> problems;
     try {
         problems = workWhileEventsRun([project = currentProject(), folder = projectFolder_] {
             return gatherLevelProblems(project, folder);
         });
     } catch (...) {
-        generating_ = false;
-        QApplication::restoreOverrideCursor();
+        finished();
         throw;
     }
-    generating_ = false;
-    QApplication::restoreOverrideCursor();
+    finished();
     if (problems.empty())
         return true;
     int errors = 0;
