@@ -41,7 +41,14 @@ enum ControlId : int {
     kTriggerArea = 1057,
     kBrowseBmp = 1059,
     kRecentProjects = 1060,
-    kHelp = 1061,
+    kUpdateLayer = 1061,
+    kMoveLayerUp = 1062,
+    kMoveLayerDown = 1063,
+    kUpdateTarget = 1064,
+    kMoveTargetUp = 1065,
+    kMoveTargetDown = 1066,
+    kRelink = 1067,
+    kHelp = 1068,
 };
 
 enum class ControlKind {

@@ -20,6 +20,7 @@
 #include "app/field_help.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
+#include "app/list_rows.h"
 #include "app/preview/preview_dock.h"
 #include "app/preview/preview_pane.h"
 #include "model/number_text.h"
@@ -33,7 +34,7 @@ constexpr int kRecoveryDelayMs = 30 * 1000;
 
 MainDialog::MainDialog(PlatformServices& services, const std::string& startupProjectPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+                          | Qt::WindowCloseButtonHint)
     , services_(services)
     , controls_(buildDialogControls(*this, dialogControls(), DialogUnits::forFont(font()),
                                     [this](int id) { command(id); }))
@@ -62,6 +63,7 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
     applyFieldHelp(controls_);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { command(kHelp); });
+    setUpEditing();
 
     for (int kind = 0; kind < kLayerKindCount; ++kind)
         ui_.layerKind->addItem(QString::fromStdString(std::string(layerKindName(kind))));
@@ -196,6 +198,23 @@ void MainDialog::command(int id)
     case kTargetList:
         showSelectedTarget();
         break;
+    case kUpdateLayer:
+        updateLayer();
+        break;
+    case kMoveLayerUp:
+    case kMoveLayerDown:
+        moveLayer(id == kMoveLayerUp ? -1 : 1);
+        break;
+    case kRelink:
+        relinkMissingFiles();
+        break;
+    case kUpdateTarget:
+        updateTarget();
+        break;
+    case kMoveTargetUp:
+    case kMoveTargetDown:
+        moveTarget(id == kMoveTargetUp ? -1 : 1);
+        break;
     case kHelp:
         showGuide();
         break;
@@ -213,6 +232,7 @@ void MainDialog::updateControlStates()
     updateTargetControls();
     ui_.generate->setEnabled(basicsValid() && metadataValid());
     updateModifiedState(currentProject());
+    updateFieldMarks();
 }
 
 bool MainDialog::basicsValid() const
@@ -240,9 +260,9 @@ void MainDialog::quit()
 
 void MainDialog::browseForFile(QLineEdit* field, const FileFilter& filter)
 {
-    const std::string path = services_.chooseFileToOpen(this, filter);
+    const std::string path = services_.chooseFileToOpen(this, filter, fileDialogStart(nullptr));
     if (!path.empty())
-        setText(field, path);
+        takeFilePath(field, path);
 }
 
 std::string MainDialog::text(const QLineEdit* edit)
@@ -260,6 +280,9 @@ void MainDialog::refillLists()
 {
     layerRows_.refill();
     targetRows_.refill();
+    // No row is selected; what the forms hold stays as it is.
+    layerBaseline_.set(-1, layerForm());
+    targetBaseline_.set(-1, targetForm());
 }
 
 } // namespace kes::editor

@@ -20,9 +20,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
+#include "app/field_checks.h"
+#include "app/form_baseline.h"
 #include "app/layer_form.h"
 #include "app/main_dialog_controls.h"
 #include "app/platform_services.h"
@@ -30,7 +33,9 @@
 #include "app/target_form.h"
 #include "model/level_model.h"
 
+class QLabel;
 class QLineEdit;
+class QListWidget;
 class QLockFile;
 class QMenu;
 class QSessionManager;
@@ -180,6 +185,14 @@ private:
     void addLayer();
     void removeLayer();
     void showSelectedLayer();
+    void updateLayer();
+    void moveLayer(int step); // -1 up, +1 down
+    void relinkMissingFiles();
+    // What updating and moving do alike for both tables.
+    template <typename Entry>
+    void updateSelectedRow(TableRows<Entry>& rows, const Entry& entry, const QString& undoText);
+    template <typename Entry>
+    void moveSelectedRow(TableRows<Entry>& rows, int step, const QString& undoText);
 
     // Target editing.
     TargetForm targetForm() const;
@@ -187,6 +200,29 @@ private:
     void addTarget();
     void removeTarget();
     void showSelectedTarget();
+    void updateTarget();
+    void moveTarget(int step);
+
+    // Editing helpers (main_dialog_editing.cpp).
+    void setUpEditing(); // row looks, keys, drops, window growth, tab order
+    // True when the form of `what` ("layer", "target") holds no unapplied
+    // edits, or the designer chose to discard them.
+    bool mayDiscardFormEdits(const char* what);
+    // The file the designer picked or dropped for the OBJ or BMP field,
+    // stored relative to the project's folder when it lies inside.
+    void takeFilePath(QLineEdit* field, const std::string& path);
+    static void selectRowQuietly(QListWidget& list, int row);
+    void addMeshLayers(const std::vector<std::string>& meshPaths);
+    void updateFieldMarks();
+    // Where a file dialog starts; with an extension, the project's name (or
+    // the title) with it is suggested.
+    FileDialogStart fileDialogStart(const char* extension) const;
+    // After a save to `folder`: the table takes `layers` (whose paths were
+    // rewritten for the folder), the form's paths follow.
+    void projectPathsMoved(const LayerTable& layers, const std::string& folder);
+    // Gathers every problem of the level; true when there is none or the
+    // designer chose to generate all the same.
+    bool mayGenerateDespiteProblems();
 
     // What adding, removing and selecting do alike for both tables.
     template <typename Entry>
@@ -208,6 +244,16 @@ private:
     TableRows<TargetEntry> targetRows_;
     std::string projectFolder_;
     std::string projectPath_;
+    FormBaseline<LayerForm> layerBaseline_;
+    FormBaseline<TargetForm> targetBaseline_;
+    bool askingAboutEdits_ = false;
+    QLabel* frameFilesNote_ = nullptr; // "N frame files found" under the OBJ file
+    // The last checks of the form's files and what they were made for.
+    std::string meshCheckKey_;
+    FieldCheck meshCheck_;
+    int frameFilesFound_ = -1;
+    std::string textureCheckKey_;
+    FieldCheck textureCheck_;
     GenerationProgressDialog* progress_;
     PreviewPane* preview_ = nullptr;
     QUndoStack* undoStack_;

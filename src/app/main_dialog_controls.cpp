@@ -45,6 +45,10 @@ MainDialogControls bindMainDialogControls(const std::map<int, QWidget*>& byId)
     bindControl(c.layerList, byId, kLayerList);
     bindControl(c.addLayer, byId, kAddLayer);
     bindControl(c.removeLayer, byId, kRemoveLayer);
+    bindControl(c.updateLayer, byId, kUpdateLayer);
+    bindControl(c.moveLayerUp, byId, kMoveLayerUp);
+    bindControl(c.moveLayerDown, byId, kMoveLayerDown);
+    bindControl(c.relink, byId, kRelink);
     bindControl(c.objFile, byId, kObjFile);
     bindControl(c.browseObj, byId, kBrowseObj);
     bindControl(c.bmpFile, byId, kBmpFile);
@@ -59,6 +63,9 @@ MainDialogControls bindMainDialogControls(const std::map<int, QWidget*>& byId)
     bindControl(c.targetList, byId, kTargetList);
     bindControl(c.addTarget, byId, kAddTarget);
     bindControl(c.removeTarget, byId, kRemoveTarget);
+    bindControl(c.updateTarget, byId, kUpdateTarget);
+    bindControl(c.moveTargetUp, byId, kMoveTargetUp);
+    bindControl(c.moveTargetDown, byId, kMoveTargetDown);
     bindControl(c.position, byId, kPosition);
     bindControl(c.targetKind, byId, kTargetKind);
     return c;

@@ -32,6 +32,10 @@ struct MainDialogControls {
     // Layers: the list and the form.
     QListWidget* layerList;
     QPushButton* addLayer;
+    QPushButton* updateLayer;
+    QPushButton* moveLayerUp;
+    QPushButton* moveLayerDown;
+    QPushButton* relink;
     QPushButton* removeLayer;
     QLineEdit* objFile;
     QPushButton* browseObj;
@@ -48,6 +52,9 @@ struct MainDialogControls {
     // Targets: the list and the form.
     QListWidget* targetList;
     QPushButton* addTarget;
+    QPushButton* updateTarget;
+    QPushButton* moveTargetUp;
+    QPushButton* moveTargetDown;
     QPushButton* removeTarget;
     QLineEdit* position;
     QComboBox* targetKind;

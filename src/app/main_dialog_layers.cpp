@@ -46,7 +46,12 @@ void MainDialog::updateLayerControls()
     ui_.vibration->setEnabled(used.vibration);
     ui_.triggerArea->setEnabled(used.triggerArea);
     ui_.bmpFile->setEnabled(form.draw);
-    ui_.removeLayer->setEnabled(layerRows_.selectedRow() >= 0);
+    const int row = layerRows_.selectedRow();
+    ui_.removeLayer->setEnabled(row >= 0);
+    ui_.updateLayer->setEnabled(row >= 0 && layerFormIsValid(form));
+    ui_.moveLayerUp->setEnabled(row > 0);
+    ui_.moveLayerDown->setEnabled(row >= 0 && row + 1 < layers_.count());
+    ui_.relink->setEnabled(!projectFolder_.empty() && layers_.count() > 0);
 }
 
 } // namespace kes::editor

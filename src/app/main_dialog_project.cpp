@@ -15,6 +15,7 @@
 #include "generate/generate_level.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::editor {
 namespace {
@@ -40,7 +41,11 @@ std::string warningsText(const std::vector<ReaderWarning>& warnings)
 {
     std::string text;
     for (std::size_t i = 0; i < warnings.size() && i < kWarningsShown; ++i) {
-        text.append("warning: ").append(formatWarning(warnings[i])).append("\n");
+        const ReaderWarning& warning = warnings[i];
+        text.append("warning: ").append(warning.file);
+        if (warning.line > 0)
+            text.append(":").append(std::to_string(warning.line));
+        text.append(": ").append(warning.what).append("\n");
     }
     if (warnings.size() > kWarningsShown)
         text.append("and ").append(std::to_string(warnings.size() - kWarningsShown)).append(" more warnings\n");
@@ -78,7 +83,7 @@ void MainDialog::showSettings(const LevelSettings& settings)
 
 bool MainDialog::saveProject()
 {
-    const std::string path = services_.chooseFileToSave(this, kProjectFilter);
+    const std::string path = services_.chooseFileToSave(this, kProjectFilter, fileDialogStart("kgp"));
     if (path.empty() || !writeProject(path))
         return false;
     services_.showMessage(this, kSavedText, kSavedCaption, MessageIcon::Information);
@@ -93,11 +98,18 @@ bool MainDialog::saveToProjectFile()
 
 bool MainDialog::writeProject(const std::string& path)
 {
-    const Status saved = kes::saveProject(currentProject(), path);
+    // Relative paths name the same files from the new folder, and files
+    // inside it are stored relative to it. A project that has no folder yet
+    // keeps its relative paths: they are meant from where it is saved.
+    LevelProject project = currentProject();
+    const std::string folder = folderOf(path);
+    moveStoredPaths(project.layers, projectFolder_.empty() ? folder : projectFolder_, folder);
+    const Status saved = kes::saveProject(project, path);
     if (!saved) {
         services_.showMessage(this, kSaveFailedText, kSaveFailedCaption, MessageIcon::Error, saved.reason());
         return false;
     }
+    projectPathsMoved(project.layers, folder);
     setProjectPath(path);
     addRecentProject(path);
     markUnmodified();
@@ -108,7 +120,7 @@ void MainDialog::openProject()
 {
     if (!mayDiscardChanges(Discarding::OpeningAnother))
         return;
-    const std::string path = services_.chooseFileToOpen(this, kProjectFilter);
+    const std::string path = services_.chooseFileToOpen(this, kProjectFilter, fileDialogStart(nullptr));
     if (!path.empty())
         loadProject(path);
 }
@@ -156,7 +168,7 @@ void MainDialog::markUnmodified()
 
 void MainDialog::generateLevel()
 {
-    const std::string path = services_.chooseFileToSave(this, kLevelFilter);
+    const std::string path = services_.chooseFileToSave(this, kLevelFilter, fileDialogStart("kes"));
     if (path.empty())
         return;
     // Never write the level over a file it is made from.
@@ -164,6 +176,8 @@ void MainDialog::generateLevel()
         services_.showMessage(this, kGenerateFailedText, kGenerateFailedCaption, MessageIcon::Error, safe.reason());
         return;
     }
+    if (!mayGenerateDespiteProblems())
+        return;
     GenerationOptions options;
     options.baseFolder = projectFolder_;
     // The level is written on a worker thread while the dialog repaints; a

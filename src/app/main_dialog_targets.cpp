@@ -24,7 +24,11 @@ void MainDialog::showTargetForm(const TargetForm& form)
 void MainDialog::updateTargetControls()
 {
     ui_.addTarget->setEnabled(targetFormIsValid(targetForm()));
-    ui_.removeTarget->setEnabled(targetRows_.selectedRow() >= 0);
+    const int row = targetRows_.selectedRow();
+    ui_.removeTarget->setEnabled(row >= 0);
+    ui_.updateTarget->setEnabled(row >= 0 && targetFormIsValid(targetForm()));
+    ui_.moveTargetUp->setEnabled(row > 0);
+    ui_.moveTargetDown->setEnabled(row >= 0 && row + 1 < targets_.count());
 }
 
 } // namespace kes::editor

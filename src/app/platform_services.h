@@ -19,10 +19,17 @@ struct FileFilter {
     std::string defaultExtension;
 };
 
-enum class MessageIcon { Information, Error };
+enum class MessageIcon { Information, Warning, Error };
+
+// Where a file dialog starts: in `folder` (empty: where the platform likes),
+// with `suggestedName` filled in as the file name (may be empty).
+struct FileDialogStart {
+    std::string folder;
+    std::string suggestedName;
+};
 
 // The buttons of a question, each named by its answer.
-enum class Answer { Save, Discard, Cancel, Restore };
+enum class Answer { Save, Discard, Cancel, Restore, Generate };
 
 class PlatformServices {
 public:
@@ -30,13 +37,15 @@ public:
 
     // Asks for an existing file to read. Returns its full path (UTF-8), or an
     // empty text when the user cancelled.
-    virtual std::string chooseFileToOpen(QWidget* owner, const FileFilter& filter) = 0;
+    virtual std::string chooseFileToOpen(QWidget* owner, const FileFilter& filter,
+                                         const FileDialogStart& start = {}) = 0;
 
     // Asks for a file to write. The default extension is added to a bare name,
     // replacing an existing file is confirmed first, and a read-only file is
     // not accepted. Returns the full path (UTF-8), or an empty text when the
     // user cancelled.
-    virtual std::string chooseFileToSave(QWidget* owner, const FileFilter& filter) = 0;
+    virtual std::string chooseFileToSave(QWidget* owner, const FileFilter& filter,
+                                         const FileDialogStart& start = {}) = 0;
 
     // Shows a message with an OK button and returns when it is closed. `detail`
     // (may be empty) is shown below the text, for instance the reason of a
@@ -45,12 +54,14 @@ public:
                              MessageIcon icon, const std::string& detail = {}) = 0;
 
     // Asks a question in a message box with one button per answer, in the
-    // given order, labelled "Save", "Discard", "Cancel" or "Restore";
-    // `defaultAnswer` is the button that Enter presses. Escape and the close
-    // box answer Cancel when it is offered and are refused otherwise.
+    // given order, labelled "Save", "Discard", "Cancel", "Restore" or
+    // "Generate"; `defaultAnswer` is the button that Enter presses. Escape and
+    // the close box answer Cancel when it is offered and are refused
+    // otherwise. `detail` (may be empty) can be unfolded below the text.
     // Returns the answer of the pressed button.
     virtual Answer ask(QWidget* owner, const std::string& text, const std::string& caption,
-                       const std::vector<Answer>& answers, Answer defaultAnswer) = 0;
+                       const std::vector<Answer>& answers, Answer defaultAnswer,
+                       const std::string& detail = {}) = 0;
     // Opens a local file (UTF-8 path) in the application the desktop uses for
     // its kind, without waiting for it. False when no application took it.
     virtual bool openDocument(const std::string& path) = 0;

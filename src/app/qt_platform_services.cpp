@@ -41,9 +41,24 @@ bool isReadOnlyFile(const QString& path)
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
-std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog::AcceptMode mode)
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog::AcceptMode mode,
+                          const FileDialogStart& start)
 {
     QFileDialog dialog(owner);
+    if (!start.folder.empty())
+        dialog.setDirectory(qText(start.folder));
+    if (!start.suggestedName.empty())
+        dialog.selectFile(qText(start.suggestedName));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -70,30 +85,33 @@ std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog:
 
 } // namespace
 
-std::string QtPlatformServices::chooseFileToOpen(QWidget* owner, const FileFilter& filter)
+std::string QtPlatformServices::chooseFileToOpen(QWidget* owner, const FileFilter& filter,
+                                                 const FileDialogStart& start)
 {
-    return runFileDialog(owner, filter, QFileDialog::AcceptOpen);
+    return runFileDialog(owner, filter, QFileDialog::AcceptOpen, start);
 }
 
-std::string QtPlatformServices::chooseFileToSave(QWidget* owner, const FileFilter& filter)
+std::string QtPlatformServices::chooseFileToSave(QWidget* owner, const FileFilter& filter,
+                                                 const FileDialogStart& start)
 {
-    return runFileDialog(owner, filter, QFileDialog::AcceptSave);
+    return runFileDialog(owner, filter, QFileDialog::AcceptSave, start);
 }
 
 void QtPlatformServices::showMessage(QWidget* owner, const std::string& text, const std::string& caption,
                                      MessageIcon icon, const std::string& detail)
 {
-    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
-                    qText(caption), qText(text), QMessageBox::Ok, owner);
+    QMessageBox box(boxIcon(icon), qText(caption), qText(text), QMessageBox::Ok, owner);
     if (!detail.empty())
         box.setInformativeText(qText(detail));
     box.exec();
 }
 
 Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const std::string& caption,
-                               const std::vector<Answer>& answers, Answer defaultAnswer)
+                               const std::vector<Answer>& answers, Answer defaultAnswer, const std::string& detail)
 {
     QMessageBox box(QMessageBox::Question, qText(caption), qText(text), QMessageBox::NoButton, owner);
+    if (!detail.empty())
+        box.setDetailedText(qText(detail));
     std::vector<std::pair<QAbstractButton*, Answer>> buttons;
     for (Answer answer : answers) {
         QPushButton* button = nullptr;
@@ -110,6 +128,9 @@ Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const st
             break;
         case Answer::Restore:
             button = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+            break;
+        case Answer::Generate:
+            button = box.addButton(QStringLiteral("Generate"), QMessageBox::AcceptRole);
             break;
         }
         if (answer == defaultAnswer)

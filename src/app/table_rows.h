@@ -17,6 +17,8 @@ template <typename Entry>
 class TableRows {
 public:
     using RowText = std::string (*)(const Entry&);
+    // Shows entry `entry` in row `row` of the list: its text and its look.
+    using ShowRow = void (*)(QListWidget& list, int row, const Entry& entry);
 
     // `limitText` and `limitCaption` are the message shown when an entry is
     // added to a full table.
@@ -25,6 +27,14 @@ public:
         : table_(table), list_(list), rowText_(rowText), limitText_(std::move(limitText)),
           limitCaption_(std::move(limitCaption))
     {
+    }
+
+    // Rows are shown by `show` from now on (their text, tooltip and look),
+    // not by their text alone.
+    void setRowLook(ShowRow show)
+    {
+        showRow_ = show;
+        refill();
     }
 
     const FixedTable<Entry>& table() const { return table_; }
@@ -59,7 +69,37 @@ public:
         table_ = rebuilt;
         const QSignalBlocker block(&list_);
         list_.insertItem(row, QString::fromStdString(rowText_(entry)));
+        showRow(row);
         return true;
+    }
+
+    // Replaces the entry at `row`. The list keeps its selection and notifies
+    // nothing.
+    void replace(int row, const Entry& entry)
+    {
+        if (row < 0 || row >= table_.count())
+            return;
+        table_.at(row) = entry;
+        const QSignalBlocker block(&list_);
+        list_.item(row)->setText(QString::fromStdString(rowText_(entry)));
+        showRow(row);
+    }
+
+    // Swaps the entries at `a` and `b`; when one of the two rows is selected,
+    // the selection moves with its entry. Notifies nothing.
+    void swap(int a, int b)
+    {
+        if (a < 0 || b < 0 || a >= table_.count() || b >= table_.count() || a == b)
+            return;
+        const int selected = selectedRow();
+        std::swap(table_.at(a), table_.at(b));
+        const QSignalBlocker block(&list_);
+        for (int row : {a, b}) {
+            list_.item(row)->setText(QString::fromStdString(rowText_(table_.at(row))));
+            showRow(row);
+        }
+        if (selected == a || selected == b)
+            list_.setCurrentRow(selected == a ? b : a);
     }
 
     // Removes the entry at `row`; later entries move up one place. The list
@@ -89,16 +129,25 @@ public:
     {
         const QSignalBlocker block(&list_);
         list_.clear();
-        for (int i = 0; i < table_.count(); ++i)
+        for (int i = 0; i < table_.count(); ++i) {
             list_.addItem(QString::fromStdString(rowText_(table_.at(i))));
+            showRow(i);
+        }
     }
 
 private:
+    void showRow(int row)
+    {
+        if (showRow_)
+            showRow_(list_, row, table_.at(row));
+    }
+
     FixedTable<Entry>& table_;
     QListWidget& list_;
     RowText rowText_;
     std::string limitText_;
     std::string limitCaption_;
+    ShowRow showRow_ = nullptr;
 };
 
 } // namespace kes::editor

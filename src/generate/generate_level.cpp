@@ -85,8 +85,10 @@ GenerationResult generateLevel(const LevelProject& project, const std::string& o
         return result;
 
     std::vector<LayerPlan> layers;
-    for (int i = 0; i < project.layers.count(); ++i)
+    for (int i = 0; i < project.layers.count(); ++i) {
         layers.push_back(planLayer(i, project.layers.at(i), options.baseFolder));
+        result.warnings.insert(result.warnings.end(), layers.back().relinks.begin(), layers.back().relinks.end());
+    }
     const int threads = generationThreadCount(options);
     result.status = writeLayers(writer, layers, threads, options.progress, result.warnings);
     if (!result.status)

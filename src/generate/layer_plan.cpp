@@ -1,24 +1,10 @@
 #include "generate/layer_plan.h"
 
-#include <filesystem>
-
+#include "generate/layer_files.h"
 #include "levelfile/level_format.h"
-#include "model/file_io.h"
 
 namespace kes {
 namespace {
-
-// A path as stored in the project, made absolute against the project's folder
-// when it is relative.
-std::string resolvePath(const std::string& path, const std::string& baseFolder)
-{
-    if (path.empty() || baseFolder.empty())
-        return path;
-    std::filesystem::path stored = pathFromUtf8(path);
-    if (stored.is_absolute())
-        return path;
-    return pathToUtf8(pathFromUtf8(baseFolder) / stored);
-}
 
 std::uint16_t low16(std::int32_t value)
 {
@@ -37,13 +23,20 @@ LayerPlan planLayer(int index, const LayerEntry& entry, const std::string& baseF
     d.frames = static_cast<float>(entry.frames);
     d.vibration = entry.vibration;
     d.triggerArea = entry.triggerArea;
-    d.frameCount = isAnimatedLayerKind(d.kind) ? low16(entry.frames) : 1;
+    d.frameCount = meshFrameCount(entry);
     d.collision = entry.collision;
     d.draw = entry.draw;
     d.normals = 0;
-    plan.objPath = resolvePath(entry.objPath, baseFolder);
-    if (entry.draw != 0)
-        plan.texturePath = resolvePath(entry.bmpPath, baseFolder);
+    const LocatedFile mesh = locateLayerMesh(entry, baseFolder);
+    plan.objPath = mesh.path;
+    if (mesh.relinked)
+        plan.relinks.push_back({entry.objPath, 0, "mesh file " + relinkedText(mesh.path)});
+    if (entry.draw != 0) {
+        const LocatedFile texture = locateLayerTexture(entry, baseFolder);
+        plan.texturePath = texture.path;
+        if (texture.relinked)
+            plan.relinks.push_back({entry.bmpPath, 0, "texture file " + relinkedText(texture.path)});
+    }
     return plan;
 }
 

@@ -330,8 +330,10 @@ void EditorGenerationProgressTest::failureShowsTheErrorAfterTheProgressIsGone()
     };
 
     services.fileAnswers = {folder.file("broken.kes")};
+    services.answers = {Answer::Generate}; // generate despite the missing mesh
     click(dialog, kGenerate);
 
+    QCOMPARE(services.questions.size(), std::size_t(1));
     QCOMPARE(log.texts, layerTexts(3));
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(services.messages[0].text, std::string("An Error occured; double-check entered values."));

@@ -16,6 +16,7 @@
 #include "app/dialog_units.h"
 #include "app/file_filters.h"
 #include "app/startup.h"
+#include "app/tab_order.h"
 #include "dialog_under_test.h"
 #include "editor_driver.h"
 #include "fake_platform_services.h"
@@ -177,13 +178,16 @@ void EditorShellTest::buildsTheDescribedDialog()
     QCOMPARE(dialog.height(), size.height());
     QVERIFY(dialog.width() > size.width());
     QCOMPARE(dialog.minimumHeight(), size.height());
+    QCOMPARE(dialog.maximumHeight(), QWIDGETSIZE_MAX); // the lists grow with its height
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!dialog.windowIcon().isNull());
 
     // Every control where the description puts it, with its caption; tab
-    // stops in description order.
+    // stops as the layout reads.
     QList<QWidget*> expectedTabOrder;
+    for (int id : tabOrder())
+        expectedTabOrder << dialog.control(id);
     const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
     const QList<QGroupBox*> groups = dialog.findChildren<QGroupBox*>();
     for (const ControlDescription& control : dialogControls()) {
@@ -213,13 +217,14 @@ void EditorShellTest::buildsTheDescribedDialog()
             QCOMPARE(box->text(), caption);
         if (auto* combo = qobject_cast<QComboBox*>(widget))
             QVERIFY(!combo->isEditable());
-        expectedTabOrder << widget;
+        QVERIFY2(expectedTabOrder.contains(widget), qPrintable(QString::number(control.id)));
     }
-    QList<QWidget*> tabOrder{dialog.control(kQuit)};
-    for (QWidget* w = dialog.control(kQuit)->nextInFocusChain(); w != dialog.control(kQuit); w = w->nextInFocusChain())
+    QWidget* first = dialog.control(kTitle);
+    QList<QWidget*> chain{first};
+    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain())
         if (w->parentWidget() == &dialog && (w->focusPolicy() & Qt::TabFocus))
-            tabOrder << w;
-    QCOMPARE(tabOrder, expectedTabOrder);
+            chain << w;
+    QCOMPARE(chain, expectedTabOrder);
 
     bool hasFooter = false;
     for (QLabel* label : labels)
@@ -278,6 +283,13 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kDraw, "Draw"},
         {kCollision, "Collision"},
         {kHelp, "Help"},
+        {kUpdateLayer, "Update layer"},
+        {kUpdateTarget, "Update target"},
+        {kMoveLayerUp, "Move layer up"},
+        {kMoveLayerDown, "Move layer down"},
+        {kMoveTargetUp, "Move target up"},
+        {kMoveTargetDown, "Move target down"},
+        {kRelink, "Relink missing files"},
     };
     auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
@@ -671,7 +683,14 @@ void EditorShellTest::generateWritesALevelTheReaderAccepts()
     click(dialog, kAddTarget);
 
     services.fileAnswers = {path};
+    services.answers = {Answer::Generate};
     click(dialog, kGenerate);
+    // The version is gathered as a problem first; the designer goes on.
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    QVERIFY2(services.questions[0].detail.find("warning: Version: the level file keeps versions up to 65535; 70000 "
+                                               "would be written as 4464")
+                 != std::string::npos,
+             services.questions[0].detail.c_str());
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(services.messages[0].text, std::string("Level created successfully."));
     QCOMPARE(services.messages[0].caption, std::string("Completed"));
@@ -696,7 +715,18 @@ void EditorShellTest::generateFailureShowsTheErrorWithItsReason()
     typeInto(dialog, kObjFile, QString::fromStdString(folder.file("missing-mesh.obj")));
     click(dialog, kAddLayer);
 
+    // The missing mesh is gathered first; stopping there writes nothing.
     services.fileAnswers = {path};
+    click(dialog, kGenerate);
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    QCOMPARE(services.questions[0].caption, std::string("Problems in the Level"));
+    QVERIFY2(services.questions[0].detail.find("error: layer 1: ") != std::string::npos,
+             services.questions[0].detail.c_str());
+    QVERIFY(services.messages.empty());
+    QVERIFY(folder.entries().empty());
+
+    services.fileAnswers = {path};
+    services.answers = {Answer::Generate};
     click(dialog, kGenerate);
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(services.messages[0].text, std::string("An Error occured; double-check entered values."));

@@ -16,6 +16,7 @@ using namespace kes::editor;
 struct FileRequest {
     bool save = false; // a save-file dialog; otherwise an open-file dialog
     FileFilter filter;
+    FileDialogStart start;
 };
 
 struct RecordedQuestion {
@@ -23,6 +24,7 @@ struct RecordedQuestion {
     std::string caption;
     std::vector<Answer> answers;
     Answer defaultAnswer = Answer::Cancel;
+    std::string detail;
 };
 
 struct RecordedMessage {
@@ -49,8 +51,14 @@ public:
     std::vector<std::string> openedDocuments;
     bool documentsOpen = true;
 
-    std::string chooseFileToOpen(QWidget*, const FileFilter& filter) override { return answer(false, filter); }
-    std::string chooseFileToSave(QWidget*, const FileFilter& filter) override { return answer(true, filter); }
+    std::string chooseFileToOpen(QWidget*, const FileFilter& filter, const FileDialogStart& start) override
+    {
+        return answer(false, filter, start);
+    }
+    std::string chooseFileToSave(QWidget*, const FileFilter& filter, const FileDialogStart& start) override
+    {
+        return answer(true, filter, start);
+    }
 
     void showMessage(QWidget*, const std::string& text, const std::string& caption, MessageIcon icon,
                      const std::string& detail) override
@@ -61,9 +69,9 @@ public:
     }
 
     Answer ask(QWidget*, const std::string& text, const std::string& caption, const std::vector<Answer>& offered,
-               Answer defaultAnswer) override
+               Answer defaultAnswer, const std::string& detail) override
     {
-        questions.push_back({text, caption, offered, defaultAnswer});
+        questions.push_back({text, caption, offered, defaultAnswer, detail});
         if (!answers.empty()) {
             const Answer given = answers.front();
             answers.pop_front();
@@ -82,9 +90,9 @@ public:
     }
 
 private:
-    std::string answer(bool save, const FileFilter& filter)
+    std::string answer(bool save, const FileFilter& filter, const FileDialogStart& start)
     {
-        fileRequests.push_back({save, filter});
+        fileRequests.push_back({save, filter, start});
         if (fileAnswers.empty())
             return {};
         std::string path = fileAnswers.front();

@@ -1,0 +1,27 @@
+// How the rows of the layer and target lists look: a layer row shows its
+// stored mesh path, cut in the middle when it is too long so that the file
+// name stays in view, the whole path as its tooltip, and a small badge with
+// its kind, "D" when it is drawn and "C" when it collides; a target row shows
+// its position and a swatch of its kind's colour.
+#pragma once
+
+#include "model/level_model.h"
+
+class QListWidget;
+class QString;
+
+namespace kes::editor {
+
+// Gives the lists their look; call once for each list.
+void setUpLayerRows(QListWidget& list);
+void setUpTargetRows(QListWidget& list);
+
+// Row `row` of the list shows `entry`; a row equal to the list's count is
+// added at the end. Notifies nothing.
+void showLayerRow(QListWidget& list, int row, const LayerEntry& entry);
+void showTargetRow(QListWidget& list, int row, const TargetEntry& entry);
+
+// The badge of a layer row: "Static", "Moving D C", ...
+QString layerBadgeText(const LayerEntry& entry);
+
+} // namespace kes::editor
