@@ -19,7 +19,12 @@ shooter="$build/tests/app/editor_screenshot"
 # Every shot the program knows must come out as a PNG.
 expected=$("$shooter" --list | awk '{print "docs/" $2}')
 rm -f $expected
-QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1600x1000x24" "$shooter" docs examples/example.kgp >/dev/null
+# Settings, recent projects and recovery copies in a folder of their own, so
+# that nothing of the user's shows in the pictures or asks a question.
+profile=$(mktemp -d)
+trap 'rm -rf "$profile"' EXIT
+XDG_DATA_HOME="$profile/data" XDG_CONFIG_HOME="$profile/config" QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 \
+  xvfb-run -a -s "-screen 0 1600x1000x24" "$shooter" docs examples/example.kgp >/dev/null
 for picture in $expected; do
   if ! file -b "$picture" 2>/dev/null | grep -q '^PNG image data'; then
     echo "screenshots: $picture was not made" >&2
