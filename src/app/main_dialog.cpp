@@ -108,6 +108,9 @@ MainDialog::~MainDialog()
     // delete the controls while this dialog is whole, and run no more
     // commands.
     destroying_ = true;
+    // The undo stack is deleted with the children after this dialog is gone;
+    // what it signals then must not reach the dialog.
+    disconnect(undoStack_, nullptr, this, nullptr);
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }
 

@@ -25,6 +25,10 @@ PreviewView::PreviewView(QWidget* parent) : QOpenGLWidget(parent)
 PreviewView::~PreviewView()
 {
     releaseGraphics();
+    // The context outlives this part of the object: QOpenGLWidget destroys
+    // it later, and its last signal must not reach a view that is gone.
+    if (QOpenGLContext* current = context())
+        disconnect(current, nullptr, this, nullptr);
 }
 
 void PreviewView::releaseGraphics()
