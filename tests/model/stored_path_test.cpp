@@ -118,7 +118,8 @@ TEST(StoredPath, SavingToAnotherFolderKeepsNamingTheSameFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         const std::string moved = movedStoredPath(c.stored, c.oldFolder, newFolder);
-        EXPECT_EQ(moved, c.moved);
+        // Compared as paths: on Windows the folder part uses backslashes.
+        EXPECT_EQ(pathFromUtf8(moved).lexically_normal(), pathFromUtf8(c.moved).lexically_normal());
         // Whatever the text, it names the file the old one named.
         if (!c.stored.empty() && !isAbsoluteStoredPath(c.stored)) {
             EXPECT_EQ(pathFromUtf8(resolveStoredPath(moved, newFolder)).lexically_normal(),
