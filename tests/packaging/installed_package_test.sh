@@ -107,7 +107,8 @@ editor_windows() {
     kill "$editor"; wait "$editor" || true' editor "$bin/kesgen" "$1"
 }
 windows=$(editor_windows "$folder/example.kgp")
-grep -q '"Kestrin Level Generator"' <<<"$windows" || fail "the installed editor shows no dialog: $windows"
+# The title names the project once it is loaded.
+grep -q '"example.kgp - Kestrin Level Generator"' <<<"$windows" || fail "the installed editor shows no dialog for the project: $windows"
 ! grep -q '"Could not open"' <<<"$windows" || fail "the installed editor could not open the example project"
 windows=$(editor_windows "$work/plain.txt")
 grep -q '"Could not open"' <<<"$windows" || fail "the installed editor shows no error for a file that is no project"
