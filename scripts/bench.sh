@@ -17,7 +17,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build="${KESGEN_BENCH_BUILD:-/tmp/build-bench}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON -DKESGEN_BUILD_EDITOR=ON \
+  -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
 cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate kesgen-bench-preview
 
 level="$(mktemp -d -t kesgen-bench.XXXXXX)"
