@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "assets/asset_file.h"
+#include "assets/large_buffer.h"
 #include "assets/obj_numbers.h"
 #include "assets/parallel_for.h"
 
@@ -262,6 +263,14 @@ struct LineCounts {
     }
 };
 
+// Room in `lists` for the entries that `counts` found.
+void reserveLists(VertexLists& lists, const LineCounts& counts)
+{
+    reserveLarge(lists.positions, counts.positions);
+    reserveLarge(lists.texCoords, counts.texCoords);
+    reserveLarge(lists.normals, counts.normals);
+}
+
 // Where finished triangles go: a MeshTriangles.
 class MeshStore {
 public:
@@ -270,8 +279,8 @@ public:
 
     void reserve(std::size_t faces)
     {
-        mesh_.faces.reserve(faces);
-        mesh_.faceNormals.reserve(faces);
+        reserveLarge(mesh_.faces, faces);
+        reserveLarge(mesh_.faceNormals, faces);
     }
     void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
@@ -281,6 +290,7 @@ public:
     void finishAppending() {}
     void resize(std::size_t faces)
     {
+        reserve(faces);
         mesh_.faces.resize(faces);
         mesh_.faceNormals.resize(faces);
     }
@@ -316,7 +326,7 @@ public:
     }
     bool wantsNormals() const { return withNormals_; }
 
-    void reserve(std::size_t faces) { bytes_.reserve(faces * size_); }
+    void reserve(std::size_t faces) { reserveLarge(bytes_, faces * size_); }
     void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
         float record[24];
@@ -325,7 +335,11 @@ public:
         bytes_.insert(bytes_.end(), first, first + floats * sizeof(float));
     }
     void finishAppending() {}
-    void resize(std::size_t faces) { bytes_.resize(faces * size_); }
+    void resize(std::size_t faces)
+    {
+        reserve(faces);
+        bytes_.resize(faces * size_);
+    }
     void set(std::size_t i, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
         float record[24];
@@ -743,9 +757,7 @@ Status readInPieces(AssetFileReader& file, std::size_t pieceSize, const std::str
 
     file.rewind();
     VertexLists lists;
-    lists.positions.reserve(counts.positions);
-    lists.texCoords.reserve(counts.texCoords);
-    lists.normals.reserve(counts.normals);
+    reserveLists(lists, counts);
     store.reserve(counts.faces);
     WarningList warningList(warnings, path);
     CopiedFaces<Store> faces(lists, store);
@@ -959,6 +971,7 @@ Status readInChunks(const std::string& path, std::uint64_t size, std::size_t chu
         return Status::success();
 
     VertexLists lists;
+    reserveLists(lists, total);
     lists.positions.resize(total.positions);
     lists.texCoords.resize(total.texCoords);
     lists.normals.resize(total.normals);
@@ -1062,9 +1075,7 @@ MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName, 
     MeshStore store(mesh);
     store.reserve(counts.faces);
     VertexLists lists;
-    lists.positions.reserve(counts.positions);
-    lists.texCoords.reserve(counts.texCoords);
-    lists.normals.reserve(counts.normals);
+    reserveLists(lists, counts);
     WarningList warningList(warnings, fileName);
     CopiedFaces<MeshStore> faces(lists, store);
     MeshBuilder<CopiedFaces<MeshStore>> builder(lists, LineCounts{}, LineCounts{}, faces, warningList);
