@@ -6,7 +6,9 @@
 //      texture;
 //   4. with --one_mesh, on a level of one large mesh: whole generation (one
 //      thread, and all threads) against tinyobjloader's load of the mesh and
-//      against our reader's parse of it with as many threads;
+//      against our reader's parse of it with as many threads, and the same
+//      generation into a folder kept in memory (/dev/shm), which shows how
+//      much of it is the disk making the file durable;
 // and the peak memory of generation in a fresh process, then prints the
 // ratios against their targets.
 //
@@ -21,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -69,6 +72,10 @@ struct OneMeshInputs {
     std::uint64_t triangles = 0;
     std::uint64_t frameBytes = 0; // the mesh as loadObjMesh holds it
     std::string outputPath;
+    // A folder kept in memory (tmpfs), and a level file in it; empty when
+    // the system has none.
+    std::string memoryFolder = "/dev/shm";
+    std::string memoryOutputPath;
 };
 
 void fail(benchmark::State& state, const Status& status)
@@ -271,6 +278,14 @@ OneMeshInputs loadOneMeshInputs(const std::string& projectPath)
     in.triangles = mesh.faces.size();
     in.frameBytes = in.triangles * (sizeof(MeshFace) + sizeof(FaceNormals));
     in.outputPath = pathToUtf8(pathFromUtf8(in.level.baseFolder) / "generated.kes");
+    std::error_code ec;
+    if (std::filesystem::is_directory(in.memoryFolder, ec)) {
+        in.memoryOutputPath = in.memoryFolder + "/kesgen-bench-" + std::to_string(std::random_device{}()) + ".kes";
+        if (FILE* probe = std::fopen(in.memoryOutputPath.c_str(), "wb"))
+            std::fclose(probe);
+        else
+            in.memoryOutputPath.clear();
+    }
     return in;
 }
 
@@ -348,6 +363,17 @@ void printOneMeshSummary(const FastestRuns& runs, const OneMeshInputs& in, const
             std::printf("| generation, %d thread%s, vs our reader's parse, %d thread%s | %.0f ms | %.0f ms | %.2fx | <= 1.3x | %s |\n",
                         threads, threads == 1 ? "" : "s", threads, threads == 1 ? "" : "s", generation * 1e3,
                         reader * 1e3, generation / reader, verdict(generation / reader <= 1.3));
+        const double inMemory = runs.seconds("one_mesh/generate_in_memory/threads:" + t);
+        if (inMemory > 0 && reader > 0)
+            std::printf("| generation into %s (no disk), %d thread%s, vs our reader's parse | %.0f ms | %.0f ms | %.2fx "
+                        "| | |\n",
+                        in.memoryFolder.c_str(), threads, threads == 1 ? "" : "s", inMemory * 1e3, reader * 1e3,
+                        inMemory / reader);
+        if (inMemory > 0 && tiny > 0)
+            std::printf("| generation into %s (no disk), %d thread%s, vs tinyobjloader's load | %.0f ms | %.0f ms "
+                        "| %.2fx faster | | |\n",
+                        in.memoryFolder.c_str(), threads, threads == 1 ? "" : "s", inMemory * 1e3, tiny * 1e3,
+                        tiny / inMemory);
         if (threads == s.threads)
             break;
     }
@@ -460,6 +486,7 @@ int main(int argc, char** argv)
     }
     // The one-mesh level: each measure of it whole, side by side.
     std::vector<std::string> oneMeshNames;
+    std::vector<std::string> inMemoryNames;
     if (!s.oneMeshProjectPath.empty()) {
         add("one_mesh/tinyobjloader",
             [&](benchmark::State& st) { objTinyobjloader(st, oneMesh.objPath, oneMesh.objFileBytes); }, true);
@@ -479,6 +506,21 @@ int main(int argc, char** argv)
                 generation(st, oneMesh.level, oneMesh.outputPath, threads);
             }, true);
         }
+        // The same generation with its output in memory, where making the
+        // file durable costs nothing: the difference is the disk's share.
+        if (!oneMesh.memoryOutputPath.empty()) {
+            for (int threads : {1, s.threads}) {
+                inMemoryNames.push_back("one_mesh/generate_in_memory/threads:" + std::to_string(threads));
+                if (threads == s.threads)
+                    break;
+            }
+            for (std::size_t i = 0; i < inMemoryNames.size(); ++i) {
+                const int threads = i == 0 ? 1 : s.threads;
+                add(inMemoryNames[i].c_str(), [&, threads](benchmark::State& st) {
+                    generation(st, oneMesh.level, oneMesh.memoryOutputPath, threads);
+                }, true);
+            }
+        }
     }
 
     FastestRuns runs;
@@ -491,6 +533,8 @@ int main(int argc, char** argv)
         std::filesystem::remove(oneMesh.outputPath);
         printOneMeshSummary(runs, oneMesh, s);
         std::filesystem::remove(oneMesh.outputPath);
+        if (!oneMesh.memoryOutputPath.empty())
+            std::filesystem::remove(oneMesh.memoryOutputPath);
     }
     benchmark::Shutdown();
     if (withLevel)
