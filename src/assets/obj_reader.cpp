@@ -271,49 +271,57 @@ void reserveLists(VertexLists& lists, const LineCounts& counts)
     reserveLarge(lists.normals, counts.normals);
 }
 
-// Where finished triangles go: a MeshTriangles.
+// Where finished triangles go: a MeshTriangles, with or without the
+// corners' normals.
 class MeshStore {
 public:
-    explicit MeshStore(MeshTriangles& mesh) : mesh_(mesh) {}
-    bool wantsNormals() const { return true; }
+    MeshStore(MeshTriangles& mesh, bool withNormals) : mesh_(mesh), withNormals_(withNormals) {}
+    bool wantsNormals() const { return withNormals_; }
 
     void reserve(std::size_t faces)
     {
         reserveLarge(mesh_.faces, faces);
-        reserveLarge(mesh_.faceNormals, faces);
+        if (withNormals_)
+            reserveLarge(mesh_.faceNormals, faces);
     }
     void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
         mesh_.faces.push_back(MeshFace{{*p[0], *p[1], *p[2]}, {*t[0], *t[1], *t[2]}});
-        mesh_.faceNormals.push_back(FaceNormals{{*n[0], *n[1], *n[2]}});
+        if (withNormals_)
+            mesh_.faceNormals.push_back(FaceNormals{{*n[0], *n[1], *n[2]}});
     }
     void finishAppending() {}
     void resize(std::size_t faces)
     {
         reserve(faces);
         mesh_.faces.resize(faces);
-        mesh_.faceNormals.resize(faces);
+        if (withNormals_)
+            mesh_.faceNormals.resize(faces);
     }
     void set(std::size_t i, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
         mesh_.faces[i] = MeshFace{{*p[0], *p[1], *p[2]}, {*t[0], *t[1], *t[2]}};
-        mesh_.faceNormals[i] = FaceNormals{{*n[0], *n[1], *n[2]}};
+        if (withNormals_)
+            mesh_.faceNormals[i] = FaceNormals{{*n[0], *n[1], *n[2]}};
     }
     // Face i's place holds the entries its line names until set() fills it.
     void putReferences(std::size_t i, const std::uint32_t (&r)[9])
     {
         std::memcpy(static_cast<void*>(&mesh_.faces[i]), r, 6 * sizeof(std::uint32_t));
-        std::memcpy(static_cast<void*>(&mesh_.faceNormals[i]), r + 6, 3 * sizeof(std::uint32_t));
+        if (withNormals_)
+            std::memcpy(static_cast<void*>(&mesh_.faceNormals[i]), r + 6, 3 * sizeof(std::uint32_t));
     }
     void takeReferences(std::size_t i, std::uint32_t (&r)[9]) const
     {
         std::memcpy(r, static_cast<const void*>(&mesh_.faces[i]), 6 * sizeof(std::uint32_t));
-        std::memcpy(r + 6, static_cast<const void*>(&mesh_.faceNormals[i]), 3 * sizeof(std::uint32_t));
+        if (withNormals_)
+            std::memcpy(r + 6, static_cast<const void*>(&mesh_.faceNormals[i]), 3 * sizeof(std::uint32_t));
     }
     static_assert(sizeof(MeshFace) >= 6 * sizeof(std::uint32_t) && sizeof(FaceNormals) >= 3 * sizeof(std::uint32_t));
 
 private:
     MeshTriangles& mesh_;
+    bool withNormals_;
 };
 
 // Where finished triangles go: interleaved records of floats (see
@@ -1072,7 +1080,7 @@ MeshTriangles decodeObjMesh(std::string_view text, const std::string& fileName, 
     forEachLine(text, [&](const char* begin, const char* end, std::int64_t) { counts.count(classifyLine(begin, end)); });
 
     MeshTriangles mesh;
-    MeshStore store(mesh);
+    MeshStore store(mesh, true);
     store.reserve(counts.faces);
     VertexLists lists;
     reserveLists(lists, counts);
@@ -1091,7 +1099,7 @@ Status loadObjMesh(const std::string& path, MeshTriangles& mesh, std::vector<Rea
 {
     mesh = MeshTriangles{};
     MeshTriangles read;
-    MeshStore store(read);
+    MeshStore store(read, options.keepNormals);
     if (Status status = readObjFile(path, options, kFilePiece, store, warnings); !status)
         return status;
     mesh = std::move(read);
@@ -1103,7 +1111,7 @@ Status loadObjMeshInPieces(const std::string& path, std::size_t pieceSize, MeshT
 {
     mesh = MeshTriangles{};
     MeshTriangles read;
-    MeshStore store(read);
+    MeshStore store(read, true);
     if (Status status = readObjFile(path, ObjReadOptions{}, pieceSize, store, warnings); !status)
         return status;
     mesh = std::move(read);

@@ -78,6 +78,9 @@ struct ObjReadOptions {
     // For tests: parse the file in exactly this many chunks, whatever its
     // size and the number of threads. 0: as `threads` says.
     std::size_t chunks = 0;
+    // false: only the faces are kept and mesh.faceNormals stays empty, for a
+    // reader that has no use for the normals the file names.
+    bool keepNormals = true;
 };
 
 // Reads the OBJ file at `path` (UTF-8) as decodeObjMesh does. Fails only when

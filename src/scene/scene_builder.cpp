@@ -37,10 +37,9 @@ struct FileJob {
 std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::vector<ReaderWarning>&& warnings)
 {
     auto frame = std::make_shared<SceneMeshFrame>();
-    // The faces as the reader made them, not copied; the normals are not
-    // drawn, so their memory goes back at once.
+    // The faces as the reader made them, not copied (the normals are not
+    // drawn, so they were not kept).
     frame->faces = std::move(mesh.faces);
-    std::vector<FaceNormals>().swap(mesh.faceNormals);
     if (!frame->faces.empty()) {
         const Vec3& first = frame->faces.front().position[0];
         float lo[3] = {first.x, first.y, first.z}, hi[3] = {first.x, first.y, first.z};
@@ -80,6 +79,7 @@ void readFile(FileJob& job, int meshThreads)
             std::vector<ReaderWarning> warnings;
             ObjReadOptions reading;
             reading.threads = meshThreads;
+            reading.keepNormals = false;
             job.status = loadObjMesh(job.path, mesh, &warnings, reading);
             if (job.status)
                 job.meshFrame = meshFrameFrom(std::move(mesh), std::move(warnings));

@@ -126,6 +126,16 @@ TEST(ObjChunkedReading, EveryChunkCountGivesWhatReadingInOrderGives)
                 warnings.erase(warnings.begin());
                 EXPECT_EQ(warningTexts(warnings), warningTexts(expectedWarnings));
 
+                // Without the normals: the same faces and warnings.
+                ObjReadOptions facesOnly = options;
+                facesOnly.keepNormals = false;
+                MeshTriangles faces;
+                std::vector<ReaderWarning> facesWarnings;
+                ASSERT_TRUE(loadObjMesh(path, faces, &facesWarnings, facesOnly));
+                EXPECT_EQ(faces.faces, expected.faces);
+                EXPECT_TRUE(faces.faceNormals.empty());
+                EXPECT_EQ(warningTexts(facesWarnings), warningTexts(expectedWarnings));
+
                 for (bool withNormals : {false, true}) {
                     std::vector<std::uint8_t> triangles;
                     std::vector<ReaderWarning> interleavedWarnings;
