@@ -61,8 +61,11 @@ bool readAll(const LevelInputs& level, int threads, bool keep)
     auto work = [&] {
         for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
             if (files[i].second) {
+                // Read as the scene reads them: the faces without normals.
+                ObjReadOptions facesOnly;
+                facesOnly.keepNormals = false;
                 MeshTriangles mesh;
-                ok = ok && static_cast<bool>(loadObjMesh(files[i].first, mesh));
+                ok = ok && static_cast<bool>(loadObjMesh(files[i].first, mesh, nullptr, facesOnly));
                 if (keep)
                     meshes[i].faces = std::move(mesh.faces);
             } else {
