@@ -36,6 +36,7 @@
 #include "assets/bmp_reader.h"
 #include "assets/obj_reader.h"
 #include "generate/generate_level.h"
+#include "command_line.h"
 #include "level_inputs.h"
 #include "levelfile/texture_compression.h"
 #include "model/file_io.h"
@@ -394,15 +395,6 @@ void printOneMeshSummary(const FastestRuns& runs, const OneMeshInputs& in, const
         if (threads == s.threads)
             break;
     }
-}
-
-bool takeFlag(const char* arg, const char* name, std::string& value)
-{
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(arg, name, length) != 0 || arg[length] != '=')
-        return false;
-    value = arg + length + 1;
-    return true;
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 #include "assets/bmp_reader.h"
 #include "assets/obj_reader.h"
 #include "generate/generate_level.h"
+#include "command_line.h"
 #include "level_inputs.h"
 #include "scene/scene_builder.h"
 
@@ -128,15 +129,6 @@ Drawing drawFrames(const std::string& projectPath, int repetitions)
     renderer.release();
     target.release();
     return drawing;
-}
-
-bool takeFlag(const char* arg, const char* name, std::string& value)
-{
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(arg, name, length) != 0 || arg[length] != '=')
-        return false;
-    value = arg + length + 1;
-    return true;
 }
 
 } // namespace
