@@ -324,6 +324,28 @@ private:
     bool withNormals_;
 };
 
+// Lays one triangle out as loadObjInterleaved stores it; returns the number
+// of floats.
+inline std::size_t fillInterleaved(float* out, bool withNormals, const Vec3* const (&p)[3],
+                                   const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+{
+    for (int c = 0; c < 3; ++c) {
+        out[c * 5 + 0] = p[c]->x;
+        out[c * 5 + 1] = p[c]->y;
+        out[c * 5 + 2] = p[c]->z;
+        out[c * 5 + 3] = t[c]->u;
+        out[c * 5 + 4] = t[c]->v;
+    }
+    if (!withNormals)
+        return 15;
+    for (int c = 0; c < 3; ++c) {
+        out[15 + c * 3 + 0] = n[c]->x;
+        out[15 + c * 3 + 1] = n[c]->y;
+        out[15 + c * 3 + 2] = n[c]->z;
+    }
+    return 24;
+}
+
 // Where finished triangles go: interleaved records of floats (see
 // loadObjInterleaved).
 class InterleavedStore {
@@ -367,26 +389,67 @@ public:
 private:
     std::size_t fill(float* out, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
     {
-        for (int c = 0; c < 3; ++c) {
-            out[c * 5 + 0] = p[c]->x;
-            out[c * 5 + 1] = p[c]->y;
-            out[c * 5 + 2] = p[c]->z;
-            out[c * 5 + 3] = t[c]->u;
-            out[c * 5 + 4] = t[c]->v;
-        }
-        if (!withNormals_)
-            return 15;
-        for (int c = 0; c < 3; ++c) {
-            out[15 + c * 3 + 0] = n[c]->x;
-            out[15 + c * 3 + 1] = n[c]->y;
-            out[15 + c * 3 + 2] = n[c]->z;
-        }
-        return 24;
+        return fillInterleaved(out, withNormals_, p, t, n);
     }
 
     std::vector<std::uint8_t>& bytes_;
     bool withNormals_;
     std::size_t size_;
+};
+
+// Where finished triangles go when they are handed on as they are read
+// (see streamObjInterleaved): a few thousand at a time through one small
+// buffer. Only for reading in file order.
+class StreamedStore {
+public:
+    StreamedStore(InterleavedSink& sink, bool withNormals)
+        : sink_(sink), withNormals_(withNormals), size_(interleavedTriangleSize(withNormals))
+    {
+    }
+    bool wantsNormals() const { return withNormals_; }
+
+    // Called once the lines are counted, before the first face.
+    void reserve(std::size_t faces)
+    {
+        counted_ = faces;
+        status_ = sink_.begin(faces);
+        buffer_.reserve(kPieceTriangles * size_);
+    }
+    void append(const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        ++appended_;
+        if (!status_) [[unlikely]]
+            return;
+        float record[24];
+        const std::size_t floats = fillInterleaved(record, withNormals_, p, t, n);
+        const auto* first = reinterpret_cast<const std::uint8_t*>(record);
+        buffer_.insert(buffer_.end(), first, first + floats * sizeof(float));
+        if (buffer_.size() >= kPieceTriangles * size_)
+            handOn();
+    }
+    void finishAppending() { handOn(); }
+
+    const Status& status() const { return status_; }
+    // True when as many faces were read as the counting found.
+    bool asCounted() const { return appended_ == counted_; }
+
+private:
+    static constexpr std::size_t kPieceTriangles = 4096;
+
+    void handOn()
+    {
+        if (status_ && !buffer_.empty())
+            status_ = sink_.take(buffer_);
+        buffer_.clear();
+    }
+
+    InterleavedSink& sink_;
+    bool withNormals_;
+    std::size_t size_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t counted_ = 0;
+    std::size_t appended_ = 0;
+    Status status_ = Status::success();
 };
 
 template <typename T>
@@ -1127,6 +1190,36 @@ Status loadObjInterleaved(const std::string& path, bool withNormals, std::vector
         triangles.clear();
         return status;
     }
+    return Status::success();
+}
+
+Status streamObjInterleaved(const std::string& path, bool withNormals, InterleavedSink& sink,
+                            std::vector<ReaderWarning>* warnings, bool* sinkFailed)
+{
+    if (sinkFailed)
+        *sinkFailed = false;
+    AssetFileReader file;
+    if (Status opened = file.open(path, "mesh file"); !opened)
+        return opened;
+    if (file.size(); !file.status())
+        return file.status();
+    StreamedStore store(sink, withNormals);
+    std::vector<ReaderWarning> fileWarnings;
+    if (Status read = readInPieces(file, kFilePiece, path, store, warnings ? &fileWarnings : nullptr);
+        !read && store.status())
+        return read;
+    if (warnings)
+        warnings->insert(warnings->end(), std::make_move_iterator(fileWarnings.begin()),
+                         std::make_move_iterator(fileWarnings.end()));
+    if (!store.status()) {
+        if (sinkFailed)
+            *sinkFailed = true;
+        return store.status();
+    }
+    // The triangles handed on follow the count given first; a file that now
+    // holds another number of faces was changed while it was read.
+    if (!store.asCounted())
+        return Status::failure("cannot read mesh file '" + path + "': it changed while it was read");
     return Status::success();
 }
 

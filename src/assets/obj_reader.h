@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,5 +120,32 @@ constexpr std::size_t interleavedTriangleSize(bool withNormals)
 // and no second copy is needed to lay the triangles out like this.
 Status loadObjInterleaved(const std::string& path, bool withNormals, std::vector<std::uint8_t>& triangles,
                           std::vector<ReaderWarning>* warnings = nullptr, const ObjReadOptions& options = {});
+
+// Receives the triangles of a mesh file from streamObjInterleaved.
+class InterleavedSink {
+public:
+    virtual ~InterleavedSink() = default;
+    // Called once, before any triangle, with the number of triangles the file
+    // holds (one per face line).
+    virtual Status begin(std::uint64_t triangles) = 0;
+    // The next triangles in face order, laid out as loadObjInterleaved lays
+    // them out, a whole number of them; the sink may change the bytes.
+    virtual Status take(std::span<std::uint8_t> triangles) = 0;
+};
+
+// Reads the OBJ file at `path` as loadObjInterleaved does, in file order on
+// the calling thread, but hands the triangles to `sink` as they are read
+// instead of keeping them: however large the file, only a few hundred
+// kilobytes of triangles are held at once. The warnings are appended once the
+// whole file is read, also when the sink failed.
+//
+// A failure of the sink stops the handing on (the file is still read to its
+// end) and is returned, with *sinkFailed set when it is given. A file that
+// cannot be read fails as in
+// loadObjMesh, before begin() when it cannot be opened; one that holds
+// another number of face lines when it is read than when it was counted fails
+// with "cannot read mesh file '...': it changed while it was read".
+Status streamObjInterleaved(const std::string& path, bool withNormals, InterleavedSink& sink,
+                            std::vector<ReaderWarning>* warnings = nullptr, bool* sinkFailed = nullptr);
 
 } // namespace kes

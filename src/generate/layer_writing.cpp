@@ -38,8 +38,12 @@ public:
         const LayerPartIndex part = layerPartAt(static_cast<int>(number - first_[layer]), textureCount(plan));
         if (part.isTexture)
             return makeTexturePart(*plan.texturePath);
-        return makeFramePart(frameMeshPath(plan.objPath, plan.descriptor.frameCount, part.number),
-                             plan.descriptor.normals != 0, threads_);
+        const std::string meshPath = frameMeshPath(plan.objPath, plan.descriptor.frameCount, part.number);
+        // On one thread a part is made just when it is written: its frame can
+        // then go straight from the mesh file to the level file.
+        if (threads_ <= 1)
+            return deferFramePart(meshPath, plan.descriptor.normals != 0);
+        return makeFramePart(meshPath, plan.descriptor.normals != 0, threads_);
     }
 
 private:

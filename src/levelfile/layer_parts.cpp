@@ -7,6 +7,14 @@
 #include "levelfile/texture_compression.h"
 
 namespace kes {
+namespace {
+
+std::string tooManyTriangles(const std::string& meshPath)
+{
+    return "cannot write the mesh of '" + meshPath + "': it has more triangles than a level file holds";
+}
+
+} // namespace
 
 LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threads)
 {
@@ -19,8 +27,7 @@ LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threa
     }
     const std::size_t triangles = part.body.size() / interleavedTriangleSize(withNormals);
     if (triangles > std::numeric_limits<std::uint32_t>::max()) {
-        part.status = Status::failure("cannot write the mesh of '" + meshPath
-                                      + "': it has more triangles than a level file holds");
+        part.status = Status::failure(tooManyTriangles(meshPath));
         part.body = {};
         return part;
     }
@@ -29,6 +36,72 @@ LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threa
     encodeInterleavedTriangles(part.body);
     return part;
 }
+
+LayerPart deferFramePart(const std::string& meshPath, bool withNormals)
+{
+    LayerPart part;
+    part.deferredMesh = meshPath;
+    part.deferredWithNormals = withNormals;
+    return part;
+}
+
+namespace {
+
+// Writes the triangles of a deferred frame to the level file as the reader
+// hands them on: first the frame head with their number, then the records.
+class FrameWriting : public InterleavedSink {
+public:
+    FrameWriting(LevelFileWriter& writer, const std::string& meshPath) : writer_(writer), meshPath_(meshPath) {}
+
+    Status begin(std::uint64_t triangles) override
+    {
+        if (triangles > std::numeric_limits<std::uint32_t>::max()) {
+            refused_ = true;
+            return Status::failure(tooManyTriangles(meshPath_));
+        }
+        triangles_ = triangles;
+        std::vector<std::uint8_t> head;
+        encodeFrameHead(static_cast<std::uint32_t>(triangles), head);
+        return writer_.writeLayerBytes(head);
+    }
+    Status take(std::span<std::uint8_t> triangles) override
+    {
+        encodeInterleavedTriangles(triangles);
+        return writer_.writeLayerBytes(triangles);
+    }
+    std::uint64_t triangles() const { return triangles_; }
+    // True when the frame was refused before anything of it was written.
+    bool refused() const { return refused_; }
+
+private:
+    LevelFileWriter& writer_;
+    const std::string& meshPath_;
+    std::uint64_t triangles_ = 0;
+    bool refused_ = false;
+};
+
+// Reads and writes a deferred frame; adds its triangles to `triangles`.
+Status writeDeferredFrame(LevelFileWriter& writer, const LayerPart& part, std::uint64_t& triangles,
+                          std::vector<ReaderWarning>& warnings)
+{
+    FrameWriting writing(writer, part.deferredMesh);
+    bool writingFailed = false;
+    std::vector<ReaderWarning> read;
+    Status streamed = streamObjInterleaved(part.deferredMesh, part.deferredWithNormals, writing, &read,
+                                           &writingFailed);
+    // Like a part made beforehand: its warnings count unless it could not be
+    // read or was refused.
+    if (streamed || !writing.refused())
+        warnings.insert(warnings.end(), read.begin(), read.end());
+    if (!streamed) {
+        // A failed write has broken the writer already.
+        return writingFailed && !writing.refused() ? streamed : writer.fail(streamed.reason());
+    }
+    triangles += writing.triangles();
+    return Status::success();
+}
+
+} // namespace
 
 LayerPart makeTexturePart(std::uint16_t width, std::uint16_t height, const std::vector<std::uint8_t>& pixels)
 {
@@ -96,6 +169,11 @@ Status writeLayerParts(LevelFileWriter& writer, const LayerDescriptor& descripto
     std::uint64_t triangles = 0;
     for (int frame = 0; frame < descriptor.frameCount; ++frame) {
         LayerPart part = nextPart();
+        if (!part.deferredMesh.empty()) {
+            if (Status written = writeDeferredFrame(writer, part, triangles, warnings); !written)
+                return written;
+            continue;
+        }
         if (!part.status)
             return writer.fail(part.status.reason());
         warnings.insert(warnings.end(), part.warnings.begin(), part.warnings.end());

@@ -31,6 +31,10 @@ struct LayerPart {
     std::uint64_t triangles = 0;
     // What the OBJ reader worked around.
     std::vector<ReaderWarning> warnings;
+    // A frame made only as it is written (see deferFramePart): the mesh file
+    // it reads; empty for a part made already.
+    std::string deferredMesh;
+    bool deferredWithNormals = false;
 };
 
 // One frame: reads the mesh at `meshPath` and encodes it (the triangle count
@@ -39,6 +43,13 @@ struct LayerPart {
 // parse a large mesh file at once; the triangles are read straight into the
 // body.
 LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threads = 1);
+
+// One frame as makeFramePart makes it, but made only when writeLayerParts
+// writes it: the mesh is read in file order and its triangles go on to the
+// level file as they are read, so the disk is writing while the file is
+// still being read, and the frame is never held whole. For a part that is
+// written on the thread that asks for it, right away.
+LayerPart deferFramePart(const std::string& meshPath, bool withNormals);
 
 // One texture blob: compresses `pixels` (width x height x 3 bytes) into the
 // blob head and the zlib stream.

@@ -151,7 +151,7 @@ void encodeTriangles(const MeshTriangles& mesh, std::size_t first, std::size_t c
     }
 }
 
-void encodeInterleavedTriangles(std::vector<std::uint8_t>& triangles)
+void encodeInterleavedTriangles(std::span<std::uint8_t> triangles)
 {
     static_assert(interleavedTriangleSize(false) == kTriangleSize
                   && interleavedTriangleSize(true) == kTriangleWithNormalsSize);

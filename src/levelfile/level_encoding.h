@@ -45,7 +45,7 @@ void encodeTriangles(const MeshTriangles& mesh, std::size_t first, std::size_t c
 // Turns triangles as loadObjInterleaved lays them out (floats in this
 // machine's byte order) into triangle records, in place: the layout is the
 // same, so only a machine that is not little-endian has work to do.
-void encodeInterleavedTriangles(std::vector<std::uint8_t>& triangles);
+void encodeInterleavedTriangles(std::span<std::uint8_t> triangles);
 // One whole frame: the triangle count and every triangle record.
 void encodeFrame(const MeshTriangles& mesh, bool withNormals, std::vector<std::uint8_t>& out);
 
