@@ -53,8 +53,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return errors > 0 ? 1 : 0;
     }
     for (const ProjectProblem& problem : check.problems)
-        std::cerr << (problem.severity == ProblemSeverity::Error ? "error: " : "warning: ") << problemLine(problem)
-                  << '\n';
+        std::cerr << problemMessage(problem) << '\n';
     std::cout << "checked '" << printableText(projectPath) << "': " << errors << (errors == 1 ? " error, " : " errors, ")
               << warnings << (warnings == 1 ? " warning, " : " warnings, ") << check.inputs.size()
               << (check.inputs.size() == 1 ? " input file\n" : " input files\n");

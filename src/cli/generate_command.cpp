@@ -36,12 +36,8 @@ std::string defaultOutputPath(const std::string& projectPath)
 // Prints every problem; true when there was none.
 bool printProblems(const ProjectCheck& check)
 {
-    for (const ProjectProblem& problem : check.problems) {
-        if (problem.severity == ProblemSeverity::Error)
-            std::cerr << "error: " << problemLine(problem) << '\n';
-        else
-            std::cerr << "warning: " << problemLine(problem) << '\n';
-    }
+    for (const ProjectProblem& problem : check.problems)
+        std::cerr << problemMessage(problem) << '\n';
     return check.problems.empty();
 }
 

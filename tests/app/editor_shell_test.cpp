@@ -687,8 +687,8 @@ void EditorShellTest::generateWritesALevelTheReaderAccepts()
     click(dialog, kGenerate);
     // The version is gathered as a problem first; the designer goes on.
     QCOMPARE(services.questions.size(), std::size_t(1));
-    QVERIFY2(services.questions[0].detail.find("warning: Version: the level file keeps versions up to 65535; 70000 "
-                                               "would be written as 4464")
+    QVERIFY2(services.questions[0].detail.find("warning: the major version 70000 is outside 0 to 65535; the level "
+                                               "gets 4464")
                  != std::string::npos,
              services.questions[0].detail.c_str());
     QCOMPARE(services.messages.size(), std::size_t(1));
