@@ -1,5 +1,5 @@
-// The project commands of the main dialog: new project, Open, Save and
-// Generate Level.
+// The project commands of the main dialog: new project, Open, Import level
+// file, Save and Generate Level.
 #include <QApplication>
 #include <QScopedValueRollback>
 #include <QUndoStack>
@@ -121,6 +121,15 @@ void MainDialog::openProject()
     if (!mayDiscardChanges(Discarding::OpeningAnother))
         return;
     const std::string path = services_.chooseFileToOpen(this, kProjectFilter, fileDialogStart(nullptr));
+    if (!path.empty())
+        loadProject(path);
+}
+
+void MainDialog::importLevel()
+{
+    if (!mayDiscardChanges(Discarding::OpeningAnother))
+        return;
+    const std::string path = importLevelFile(services_, this, projectFolder_);
     if (!path.empty())
         loadProject(path);
 }

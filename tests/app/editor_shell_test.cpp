@@ -130,7 +130,7 @@ void EditorShellTest::startsWithDefaultsAndEnableStates()
     QCOMPARE(listOf(dialog, kLayerList)->count(), 0);
     QCOMPARE(listOf(dialog, kTargetList)->count(), 0);
 
-    for (int id : {kGenerate, kQuit, kSave, kOpen, kBrowseObj, kBrowseBmp, kDraw, kCollision, kLayerKind,
+    for (int id : {kGenerate, kQuit, kSave, kOpen, kImportLevel, kBrowseObj, kBrowseBmp, kDraw, kCollision, kLayerKind,
                    kTargetKind, kObjFile, kPosition, kLayerList, kTargetList})
         QVERIFY2(isEnabled(dialog, id), qPrintable(QString::number(id)));
     for (int id : {kAddLayer, kRemoveLayer, kAddTarget, kRemoveTarget, kSpeed, kFramesTillReset, kVibration,
@@ -278,6 +278,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kQuit, "Quit"},
         {kSave, "Save..."},
         {kOpen, "Open..."},
+        {kImportLevel, "Import level file"},
         {kRecentProjects, "Recent projects"},
         {kGenerate, "Generate Level..."},
         {kDraw, "Draw"},
