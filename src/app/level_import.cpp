@@ -26,13 +26,15 @@ std::string quotedPath(const std::filesystem::path& path)
 }
 
 // Refuses when the project's folder holds a file by the name of one of the
-// extracted files other than the project file itself.
+// extracted files other than the project file the designer chose.
 Status checkNamesAreFree(const LevelExtraction& extraction, const std::filesystem::path& project)
 {
     const std::filesystem::path folder = project.parent_path();
-    for (std::size_t i = 1; i < extraction.files.size(); ++i) {
+    for (const ExtractedFile& file : extraction.files) {
         std::error_code error;
-        const std::string& name = extraction.files[i].name;
+        const std::string& name = file.name;
+        if (folder / pathFromUtf8(name) == project)
+            continue;
         if (std::filesystem::exists(std::filesystem::symlink_status(folder / pathFromUtf8(name), error)))
             return Status::failure(quotedPath(folder) + " already holds a file named '" + name
                                    + "'; import into an empty folder");
@@ -86,7 +88,8 @@ std::string importLevelFile(PlatformServices& services, QWidget* owner, const st
         detail.pop_back();
         services.showMessage(owner, kImportedText, kImportedCaption, MessageIcon::Information, detail);
     }
-    return projectPath;
+    // The project file has the name the extraction gave it (NAME.kgp).
+    return pathToUtf8(project.parent_path() / pathFromUtf8(extraction.files.front().name));
 }
 
 } // namespace kes::editor
