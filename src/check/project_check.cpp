@@ -14,6 +14,7 @@
 #include "model/number_text.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes {
 namespace {
@@ -213,7 +214,7 @@ ProjectCheck checkProjectFile(const std::string& projectPath)
         check.problems.push_back({ProblemSeverity::Error, -1, projectPath, 0, printableText(reason)});
         return check;
     }
-    return checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+    return checkProject(project, projectFolderOf(projectPath));
 }
 
 std::string problemLine(const ProjectProblem& problem)

@@ -6,6 +6,7 @@
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::cli {
 namespace {
@@ -36,7 +37,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason,
                     asJson);
     }
-    const ProjectCheck check = checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath));
     std::size_t errors = 0;
     for (const ProjectProblem& problem : check.problems)
         errors += problem.severity == ProblemSeverity::Error;

@@ -22,6 +22,7 @@
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::cli {
 namespace {
@@ -67,7 +68,7 @@ int runGenerate(const GenerateRequest& request)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason);
     }
     const std::string target = request.outputPath ? *request.outputPath : defaultOutputPath(projectPath);
-    const std::string baseFolder = pathToUtf8(pathFromUtf8(projectPath).parent_path());
+    const std::string baseFolder = projectFolderOf(projectPath);
 
     // Nothing is written over the files the level is made from.
     const std::vector<LevelInput> inputs = levelInputs(project, baseFolder);
