@@ -8,12 +8,12 @@ namespace {
 using K = ControlKind;
 
 constexpr std::array kControls = std::to_array<ControlDescription>({
-    {kQuit, K::PushButton, "Quit", 96, 248, 33, 14, kPlain, "Quit"},
+    {kQuit, K::PushButton, "Quit", 136, 248, 33, 14, kPlain, "Quit"},
     {kSave, K::PushButton, "Save...", 56, 248, 38, 14, kPlain, "Save..."},
     {kOpen, K::PushButton, "Open...", 2, 248, 38, 14, kPlain, "Open..."},
     {kRecentProjects, K::PushButton, "\xE2\x96\xBE", 41, 248, 13, 14, kPlain, "Recent projects"},
     {kGenerate, K::PushButton, "Generate Level...", 378, 248, 74, 14, kPlain, "Generate Level..."},
-    {kNoId, K::Label, "1 Frame = 1/25 second. No checks for valid input!", 133, 251, 230, 8, kPlain, ""},
+    {kNoId, K::Label, "1 Frame = 1/25 second. No checks for valid input!", 173, 251, 190, 8, kPlain, ""},
     {kNoId, K::GroupBox, " Layers ", 2, 69, 450, 126, kPlain, ""},
     {kNoId, K::GroupBox, " Metadata ", 2, 2, 223, 65, kPlain, ""},
     {kNoId, K::Label, "Title", 8, 16, 14, 8, kPlain, ""},
@@ -66,6 +66,7 @@ constexpr std::array kControls = std::to_array<ControlDescription>({
     {kMoveTargetUp, K::PushButton, "\u25B2", 100, 208, 16, 14, kPlain, "Move target up"},
     {kMoveTargetDown, K::PushButton, "\u25BC", 100, 223, 16, 14, kPlain, "Move target down"},
     {kUpdateTarget, K::PushButton, "Update", 155, 224, 34, 14, kPlain, "Update target"},
+    {kImportLevel, K::PushButton, "Import...", 96, 248, 38, 14, kPlain, "Import level file"},
 });
 
 } // namespace

@@ -49,6 +49,7 @@ enum ControlId : int {
     kMoveTargetDown = 1066,
     kRelink = 1067,
     kHelp = 1068,
+    kImportLevel = 1069,
 };
 
 enum class ControlKind {

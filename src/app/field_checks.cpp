@@ -1,6 +1,5 @@
 #include "app/field_checks.h"
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,41 +21,6 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// True when `text` is one decimal number as typed ("-1.5", ".5", "2e-3"),
-// with nothing before or after it.
-bool isPlainNumber(std::string_view text)
-{
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i]))
-        ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t exponent = 0;
-        while (i < text.size() && isDigit(text[i]))
-            ++i, ++exponent;
-        if (exponent == 0)
-            return false;
-    }
-    return i == text.size();
-}
-
 std::string quoteText(std::string_view text)
 {
     std::string quoted;
@@ -65,11 +29,6 @@ std::string quoteText(std::string_view text)
     quoted += text;
     quoted += '\'';
     return quoted;
-}
-
-std::string ordinal(int n)
-{
-    return "number " + std::to_string(n);
 }
 
 // " doesn't exist", or " is not a regular file" for a folder, a pipe or a
@@ -148,51 +107,8 @@ FieldCheck checkOneMesh(const std::string& stored, const std::string& path, bool
 
 FieldCheck checkNumberList(std::string_view text, int count)
 {
-    if (text.empty())
-        return {};
-    std::vector<std::string_view> pieces;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(',', start);
-        pieces.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-        if (comma == std::string_view::npos)
-            break;
-        start = comma + 1;
-    }
-    const int wanted = count;
-    for (int i = 0; i < static_cast<int>(pieces.size()) && i < wanted; ++i) {
-        std::string_view piece = pieces[static_cast<std::size_t>(i)];
-        while (!piece.empty() && isBlank(piece.front()))
-            piece.remove_prefix(1);
-        const bool last = i + 1 == static_cast<int>(pieces.size());
-        std::string_view number = piece;
-        while (last && !number.empty() && isBlank(number.back()))
-            number.remove_suffix(1);
-        if (number.empty())
-            return FieldCheck::problem(ordinal(i + 1) + " is missing");
-        if (!isPlainNumber(number)) {
-            std::string_view trimmed = number;
-            while (!trimmed.empty() && isBlank(trimmed.back()))
-                trimmed.remove_suffix(1);
-            if (trimmed.size() != number.size() && isPlainNumber(trimmed))
-                return FieldCheck::problem("a blank before a comma ends the numbers after " + ordinal(i + 1));
-            float value = 0;
-            if (scanNumbers(number, &value, 1) == 1 && !std::isfinite(value))
-                return FieldCheck::problem(ordinal(i + 1) + " (" + quoteText(number) + ") is not a finite number");
-            return FieldCheck::problem(ordinal(i + 1) + " (" + quoteText(number) + ") is not a number");
-        }
-        float value = 0;
-        scanNumbers(number, &value, 1);
-        if (!std::isfinite(value))
-            return FieldCheck::problem(ordinal(i + 1) + " (" + std::string(number)
-                                       + ") is too large for the file's 32-bit numbers");
-    }
-    if (static_cast<int>(pieces.size()) < wanted)
-        return FieldCheck::problem("needs " + std::to_string(wanted) + " numbers separated by commas, but holds "
-                                   + std::to_string(pieces.size()));
-    if (static_cast<int>(pieces.size()) > wanted)
-        return FieldCheck::problem("holds " + std::to_string(pieces.size()) + " numbers; only the first "
-                                   + std::to_string(wanted) + " are used");
-    return {};
+    std::string reason = numberListProblem(text, count);
+    return reason.empty() ? FieldCheck{} : FieldCheck::problem(std::move(reason));
 }
 
 FieldCheck checkVersion(std::string_view text)

@@ -78,6 +78,8 @@ constexpr std::array kFieldHelp = std::to_array<FieldHelp>({
     {kOpen, "Open a project file (.kgp)."},
     {kRecentProjects, "Open one of the projects last opened or saved."},
     {kSave, "Save the level as a project file (.kgp)."},
+    {kImportLevel, "Import level file: turn a level file (.kes) into a new project, with its meshes and textures, "
+                   "and open it."},
     {kQuit, "Close the editor."},
     {kGenerate, "Write the level file (.kes) that the game loads."},
     {kHelp, "Open the designer's guide (F1)."},

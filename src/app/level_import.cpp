@@ -1,6 +1,7 @@
 #include "app/level_import.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "app/file_filters.h"
@@ -17,6 +18,30 @@ constexpr char kImportFailedCaption[] = "Could not import";
 constexpr char kImportedText[] = "Level file imported. Generating it again gives a different level file:";
 constexpr char kImportedCaption[] = "Imported";
 
+std::string quotedPath(const std::filesystem::path& path)
+{
+    std::string text(1, '\'');
+    text.append(pathToUtf8(path)).push_back('\'');
+    return text;
+}
+
+// Refuses when the project's folder holds a file by the name of one of the
+// extracted files other than the project file the designer chose.
+Status checkNamesAreFree(const LevelExtraction& extraction, const std::filesystem::path& project)
+{
+    const std::filesystem::path folder = project.parent_path();
+    for (const ExtractedFile& file : extraction.files) {
+        std::error_code error;
+        const std::string& name = file.name;
+        if (folder / pathFromUtf8(name) == project)
+            continue;
+        if (std::filesystem::exists(std::filesystem::symlink_status(folder / pathFromUtf8(name), error)))
+            return Status::failure(quotedPath(folder) + " already holds a file named '" + name
+                                   + "'; import into an empty folder");
+    }
+    return Status::success();
+}
+
 } // namespace
 
 std::string levelFileOpenedAsProjectDetail(const std::string& path)
@@ -29,12 +54,14 @@ std::string levelFileOpenedAsProjectDetail(const std::string& path)
            "project with \"Import level file\", or extract it with: kesgen-cli extract LEVEL.kes -o FOLDER";
 }
 
-std::string importLevelFile(PlatformServices& services, QWidget* owner)
+std::string importLevelFile(PlatformServices& services, QWidget* owner, const std::string& startFolder)
 {
-    const std::string levelPath = services.chooseFileToOpen(owner, kLevelFilter);
+    const std::string levelPath = services.chooseFileToOpen(owner, kLevelFilter, {startFolder, {}});
     if (levelPath.empty())
         return {};
-    const std::string projectPath = services.chooseFileToSave(owner, kProjectFilter);
+    const std::filesystem::path level = pathFromUtf8(levelPath);
+    const std::string projectPath = services.chooseFileToSave(
+        owner, kProjectFilter, {pathToUtf8(level.parent_path()), pathToUtf8(level.stem()) + ".kgp"});
     if (projectPath.empty())
         return {};
     auto failed = [&](const Status& status) {
@@ -48,8 +75,10 @@ std::string importLevelFile(PlatformServices& services, QWidget* owner)
     LevelExtraction extraction;
     if (Status extracted = extractLevel(bytes, pathToUtf8(project.stem()), extraction); !extracted)
         return failed(Status::failure("'" + levelPath + "': " + extracted.reason()));
-    // The designer has agreed to replace the project file; the meshes and
-    // textures beside it are replaced too.
+    // The designer has agreed to replace the project file, but not other
+    // files that happen to have the names of its meshes and textures.
+    if (Status free = checkNamesAreFree(extraction, project); !free)
+        return failed(free);
     if (Status written = writeExtraction(extraction, pathToUtf8(project.parent_path()), true); !written)
         return failed(written);
     if (!extraction.warnings.empty()) {
@@ -59,7 +88,8 @@ std::string importLevelFile(PlatformServices& services, QWidget* owner)
         detail.pop_back();
         services.showMessage(owner, kImportedText, kImportedCaption, MessageIcon::Information, detail);
     }
-    return projectPath;
+    // The project file has the name the extraction gave it (NAME.kgp).
+    return pathToUtf8(project.parent_path() / pathFromUtf8(extraction.files.front().name));
 }
 
 } // namespace kes::editor

@@ -15,13 +15,15 @@ namespace kes::editor {
 // otherwise.
 std::string levelFileOpenedAsProjectDetail(const std::string& path);
 
-// The "Import level file" command: asks for a level file, then for the
-// project file to create (the meshes and textures are written beside it),
-// and extracts the level there. Returns the path of the new project, to be
+// The "Import level file" command: asks for a level file (the dialog starts
+// in `startFolder`), then for the project file to create (suggested beside
+// the level, by its name; the meshes and textures are written beside it), and
+// extracts the level there. Returns the path of the new project, to be
 // opened, or an empty text when the designer cancelled or the import failed
-// (the reason is then shown in an error box). What generating the project
+// (the reason is then shown in an error box). It never replaces a file other
+// than the project file the designer chose. What generating the project
 // would write differently from the level file is shown as the detail of a
 // message before it returns.
-std::string importLevelFile(PlatformServices& services, QWidget* owner);
+std::string importLevelFile(PlatformServices& services, QWidget* owner, const std::string& startFolder = {});
 
 } // namespace kes::editor

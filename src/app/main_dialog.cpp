@@ -177,6 +177,9 @@ void MainDialog::command(int id)
     case kOpen:
         openProject();
         break;
+    case kImportLevel:
+        importLevel();
+        break;
     case kRecentProjects:
         showRecentProjects();
         break;

@@ -147,6 +147,7 @@ private:
     bool saveToProjectFile();  // Ctrl+S: the level's file, or "Save..." for a new level
     bool writeProject(const std::string& path);
     void openProject();
+    void importLevel(); // "Import level file": a level file as a new project, opened
     bool loadProject(const std::string& path);
     void generateLevel();
     void showProject(const LevelProject& project); // replaces the level; empties the undo stack

@@ -33,6 +33,7 @@ MainDialogControls bindMainDialogControls(const std::map<int, QWidget*>& byId)
     bindControl(c.quit, byId, kQuit);
     bindControl(c.save, byId, kSave);
     bindControl(c.open, byId, kOpen);
+    bindControl(c.importLevel, byId, kImportLevel);
     bindControl(c.recentProjects, byId, kRecentProjects);
     bindControl(c.generate, byId, kGenerate);
     bindControl(c.title, byId, kTitle);

@@ -17,6 +17,7 @@ struct MainDialogControls {
     QPushButton* quit;
     QPushButton* save;
     QPushButton* open;
+    QPushButton* importLevel;
     QPushButton* recentProjects;
     QPushButton* generate;
 

@@ -17,13 +17,13 @@
 #include "app/drop_handling.h"
 #include "app/field_checks.h"
 #include "app/generation_progress_dialog.h"
-#include "app/level_problems.h"
 #include "app/list_rows.h"
 #include "app/row_commands.h"
 #include "app/main_dialog.h"
 #include "app/tab_order.h"
 #include "app/window_stretch.h"
 #include "app/work_while_events_run.h"
+#include "check/project_check.h"
 #include "generate/layer_files.h"
 #include "levelfile/level_format.h"
 #include "model/file_io.h"
@@ -297,10 +297,10 @@ bool MainDialog::mayGenerateDespiteProblems()
         generating_ = false;
         QApplication::restoreOverrideCursor();
     };
-    std::vector<LevelProblem> problems;
+    std::vector<ProjectProblem> problems;
     try {
         problems = workWhileEventsRun([project = currentProject(), folder = projectFolder_] {
-            return gatherLevelProblems(project, folder);
+            return checkProject(project, folder).problems;
         });
     } catch (...) {
         finished();
@@ -311,9 +311,9 @@ bool MainDialog::mayGenerateDespiteProblems()
         return true;
     int errors = 0;
     std::string detail;
-    for (const LevelProblem& problem : problems) {
-        errors += problem.error ? 1 : 0;
-        detail += problemLine(problem) + "\n";
+    for (const ProjectProblem& problem : problems) {
+        errors += problem.severity == ProblemSeverity::Error ? 1 : 0;
+        detail += problemMessage(problem) + "\n";
     }
     detail.pop_back();
     const int warnings = static_cast<int>(problems.size()) - errors;

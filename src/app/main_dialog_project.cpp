@@ -1,5 +1,5 @@
-// The project commands of the main dialog: new project, Open, Save and
-// Generate Level.
+// The project commands of the main dialog: new project, Open, Import level
+// file, Save and Generate Level.
 #include <QApplication>
 #include <QScopedValueRollback>
 #include <QUndoStack>
@@ -30,11 +30,6 @@ constexpr char kGeneratedCaption[] = "Completed";
 constexpr char kGenerateFailedText[] = "An Error occured; double-check entered values.";
 constexpr char kGenerateFailedCaption[] = "Error";
 constexpr std::size_t kWarningsShown = 10;
-
-std::string folderOf(const std::string& path)
-{
-    return pathToUtf8(pathFromUtf8(path).parent_path());
-}
 
 // One line per problem that the readers worked around, the first few only.
 std::string warningsText(const std::vector<ReaderWarning>& warnings)
@@ -102,7 +97,7 @@ bool MainDialog::writeProject(const std::string& path)
     // inside it are stored relative to it. A project that has no folder yet
     // keeps its relative paths: they are meant from where it is saved.
     LevelProject project = currentProject();
-    const std::string folder = folderOf(path);
+    const std::string folder = projectFolderOf(path);
     moveStoredPaths(project.layers, projectFolder_.empty() ? folder : projectFolder_, folder);
     const Status saved = kes::saveProject(project, path);
     if (!saved) {
@@ -121,6 +116,15 @@ void MainDialog::openProject()
     if (!mayDiscardChanges(Discarding::OpeningAnother))
         return;
     const std::string path = services_.chooseFileToOpen(this, kProjectFilter, fileDialogStart(nullptr));
+    if (!path.empty())
+        loadProject(path);
+}
+
+void MainDialog::importLevel()
+{
+    if (!mayDiscardChanges(Discarding::OpeningAnother))
+        return;
+    const std::string path = importLevelFile(services_, this, projectFolder_);
     if (!path.empty())
         loadProject(path);
 }
@@ -155,7 +159,7 @@ void MainDialog::showProject(const LevelProject& project)
 void MainDialog::setProjectPath(const std::string& path)
 {
     projectPath_ = path;
-    projectFolder_ = folderOf(path);
+    projectFolder_ = projectFolderOf(path);
 }
 
 void MainDialog::markUnmodified()

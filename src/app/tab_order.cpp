@@ -21,7 +21,7 @@ constexpr std::array kTabOrder = {
     int(kTargetList), int(kMoveTargetUp), int(kMoveTargetDown), int(kAddTarget), int(kRemoveTarget), int(kPosition),
     int(kUpdateTarget), int(kTargetKind),
     // The buttons at the bottom, left to right.
-    int(kOpen), int(kRecentProjects), int(kSave), int(kQuit), int(kHelp), int(kGenerate),
+    int(kOpen), int(kRecentProjects), int(kSave), int(kImportLevel), int(kQuit), int(kHelp), int(kGenerate),
 };
 
 } // namespace

@@ -25,9 +25,11 @@ const char* inputKindName(InputKind kind);
 // Every file that generating `project` reads, in the order generation reads
 // them: per layer its texture (drawn layers only), then its mesh or the
 // numbered mesh of each animation frame. Relative paths are taken from
-// `baseFolder` (the project's folder) unless it is empty. A layer without a
-// mesh path, or a drawn layer without a texture path, lists nothing for it.
-// A file used by several layers is listed for each.
+// `baseFolder` (the project's folder) unless it is empty, and a path that
+// names no file is relinked to the file of the same name in that folder, as
+// generation does (see planLayer). A layer without a mesh path, or a drawn
+// layer without a texture path, lists nothing for it. A file used by several
+// layers is listed for each.
 std::vector<LevelInput> levelInputs(const LevelProject& project, const std::string& baseFolder);
 
 // The paths of `inputs`, each once, in the order they first occur.

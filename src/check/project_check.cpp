@@ -7,12 +7,14 @@
 #include "assets/asset_file.h"
 #include "assets/obj_reader.h"
 #include "check/mesh_text.h"
+#include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes {
 namespace {
@@ -92,8 +94,23 @@ void checkSettings(Gatherer& gather, const LevelSettings& s)
     if (!holdsNumbers(s.startPosition, 6))
         gather.error(-1, "", "the start position '" + s.startPosition
                                  + "' does not hold six numbers (x,y,z,rx,ry,rz)");
+    else if (std::string reason = numberListProblem(s.startPosition, 6); !reason.empty())
+        gather.warning(-1, "", 0, "the start position '" + s.startPosition + "': " + reason);
     if (!holdsNumbers(s.backgroundColor, 3))
         gather.error(-1, "", "the background colour '" + s.backgroundColor + "' does not hold three numbers (r,g,b)");
+    else if (std::string reason = numberListProblem(s.backgroundColor, 3); !reason.empty())
+        gather.warning(-1, "", 0, "the background colour '" + s.backgroundColor + "': " + reason);
+}
+
+// False for an input that exists but is no regular file nor folder (a pipe,
+// a device): reading it here could wait for data without end, or take what
+// generation needs. Generation reads it, and reports what fails then.
+bool isReadableHere(const LevelInput& input)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(pathFromUtf8(input.path), error);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)
+        || std::filesystem::is_directory(status);
 }
 
 void checkMesh(Gatherer& gather, const LevelInput& input)
@@ -119,8 +136,12 @@ void checkTexture(Gatherer& gather, const LevelInput& input)
         gather.error(input.layer, input.path, loaded.reason());
 }
 
-void checkLayer(Gatherer& gather, int index, const LayerEntry& entry)
+void checkLayer(Gatherer& gather, int index, const LayerEntry& entry, const std::string& baseFolder)
 {
+    // A stored path that names no file but whose name is in the project's
+    // folder: generation uses that file and says so.
+    for (const ReaderWarning& relink : planLayer(index, entry, baseFolder).relinks)
+        gather.warning(index, relink.file, relink.line, relink.what);
     if (entry.objPath.empty())
         gather.error(index, "", "the layer names no mesh file");
     if (entry.draw != 0 && entry.bmpPath.empty())
@@ -166,9 +187,11 @@ ProjectCheck checkProject(const LevelProject& project, const std::string& baseFo
     check.inputs = levelInputs(project, baseFolder);
     std::size_t next = 0;
     for (int i = 0; i < project.layers.count(); ++i) {
-        checkLayer(gather, i, project.layers.at(i));
+        checkLayer(gather, i, project.layers.at(i), baseFolder);
         for (; next < check.inputs.size() && check.inputs[next].layer == i; ++next) {
             const LevelInput& input = check.inputs[next];
+            if (!isReadableHere(input))
+                continue;
             if (input.kind == InputKind::Mesh)
                 checkMesh(gather, input);
             else
@@ -191,7 +214,7 @@ ProjectCheck checkProjectFile(const std::string& projectPath)
         check.problems.push_back({ProblemSeverity::Error, -1, projectPath, 0, printableText(reason)});
         return check;
     }
-    return checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+    return checkProject(project, projectFolderOf(projectPath));
 }
 
 std::string problemLine(const ProjectProblem& problem)
@@ -211,6 +234,11 @@ std::string problemLine(const ProjectProblem& problem)
         return line;
     }
     return layer.empty() ? problem.what : layer + ": " + problem.what;
+}
+
+std::string problemMessage(const ProjectProblem& problem)
+{
+    return (problem.severity == ProblemSeverity::Error ? "error: " : "warning: ") + problemLine(problem);
 }
 
 } // namespace kes

@@ -33,18 +33,24 @@ struct ProjectCheck {
 
 // Checks the settings and tables of `project` and reads every mesh and
 // texture that generating it reads (relative paths from `baseFolder`, the
-// project's folder), one at a time.
+// project's folder), one at a time. An input that is a pipe or a device is
+// not read here (it could wait for data without end, or take what generation
+// needs).
 //
 // Errors: a mesh or texture file that cannot be read or used, a layer
 // without a mesh path, a drawn layer without a texture path, and a start
 // position or background colour that does not hold its six or three numbers.
-// Warnings: what the OBJ reader works around (faces with more or fewer than
-// three corners, indices that name no line, numbers that do not read
-// cleanly), a mesh file that is not text (UTF-16, NUL bytes), an empty title,
-// author, version or frames to use L/R, a version or frames to use L/R that
-// is not a number, a version outside 0 to 65535, a title or author longer
-// than the 249 bytes a project holds, unknown layer and target kinds, and an
-// animated layer whose frame count is 0 or above 65535.
+// Warnings: a stored path that names no file and is relinked to the file of
+// the same name in the project's folder (as generation does), a start
+// position or background colour whose numbers read other than they look (not
+// finite, too many, stray characters), what the OBJ reader works around
+// (faces with more or fewer than three corners, indices that name no line,
+// numbers that do not read cleanly), a mesh file that is not text (UTF-16,
+// NUL bytes), an empty title, author, version or frames to use L/R, a version
+// or frames to use L/R that is not a number, a version outside 0 to 65535, a
+// title or author longer than the 249 bytes a project holds, unknown layer
+// and target kinds, and an animated layer whose frame count is 0 or above
+// 65535.
 ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder);
 
 // Reads the project file at `projectPath` and checks it as checkProject does,
@@ -55,5 +61,9 @@ ProjectCheck checkProjectFile(const std::string& projectPath);
 // One line for a problem, without the "error: " or "warning: " in front:
 // "mesh.obj:4: what (layer 2)", "layer 3: what", or "what".
 std::string problemLine(const ProjectProblem& problem);
+
+// The line `kesgen-cli check` prints and the editor lists for a problem:
+// problemLine with "error: " or "warning: " in front.
+std::string problemMessage(const ProjectProblem& problem);
 
 } // namespace kes

@@ -6,6 +6,7 @@
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::cli {
 namespace {
@@ -36,7 +37,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason,
                     asJson);
     }
-    const ProjectCheck check = checkProject(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath));
     std::size_t errors = 0;
     for (const ProjectProblem& problem : check.problems)
         errors += problem.severity == ProblemSeverity::Error;
@@ -53,8 +54,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return errors > 0 ? 1 : 0;
     }
     for (const ProjectProblem& problem : check.problems)
-        std::cerr << (problem.severity == ProblemSeverity::Error ? "error: " : "warning: ") << problemLine(problem)
-                  << '\n';
+        std::cerr << problemMessage(problem) << '\n';
     std::cout << "checked '" << printableText(projectPath) << "': " << errors << (errors == 1 ? " error, " : " errors, ")
               << warnings << (warnings == 1 ? " warning, " : " warnings, ") << check.inputs.size()
               << (check.inputs.size() == 1 ? " input file\n" : " input files\n");

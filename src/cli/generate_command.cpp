@@ -22,6 +22,7 @@
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::cli {
 namespace {
@@ -36,12 +37,8 @@ std::string defaultOutputPath(const std::string& projectPath)
 // Prints every problem; true when there was none.
 bool printProblems(const ProjectCheck& check)
 {
-    for (const ProjectProblem& problem : check.problems) {
-        if (problem.severity == ProblemSeverity::Error)
-            std::cerr << "error: " << problemLine(problem) << '\n';
-        else
-            std::cerr << "warning: " << problemLine(problem) << '\n';
-    }
+    for (const ProjectProblem& problem : check.problems)
+        std::cerr << problemMessage(problem) << '\n';
     return check.problems.empty();
 }
 
@@ -71,7 +68,7 @@ int runGenerate(const GenerateRequest& request)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason);
     }
     const std::string target = request.outputPath ? *request.outputPath : defaultOutputPath(projectPath);
-    const std::string baseFolder = pathToUtf8(pathFromUtf8(projectPath).parent_path());
+    const std::string baseFolder = projectFolderOf(projectPath);
 
     // Nothing is written over the files the level is made from.
     const std::vector<LevelInput> inputs = levelInputs(project, baseFolder);

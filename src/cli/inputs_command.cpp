@@ -6,6 +6,7 @@
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/stored_path.h"
 
 namespace kes::cli {
 
@@ -18,7 +19,7 @@ int runInputs(const std::string& projectPath, bool asJson)
                     asJson);
     }
     const std::vector<LevelInput> inputs
-        = levelInputs(project, pathToUtf8(pathFromUtf8(projectPath).parent_path()));
+        = levelInputs(project, projectFolderOf(projectPath));
     if (asJson) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const LevelInput& input : inputs)

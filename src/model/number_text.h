@@ -27,6 +27,12 @@ int scanNumbers(std::string_view text, float* values, int count);
 // True when `text` holds `count` numbers by the rule above.
 bool holdsNumbers(std::string_view text, int count);
 
+// Why a list of `count` comma-separated numbers won't give what it reads as:
+// too few or too many numbers, a character that is not part of a number, a
+// blank before a comma, or a number that is not finite as a 32-bit float
+// (1e39, "inf", "nan"). Empty when it will, and for an empty text.
+std::string numberListProblem(std::string_view text, int count);
+
 // Three numbers; those not converted are 0.
 std::array<float, 3> parseNumbers3(std::string_view text);
 // Six numbers; those not converted are 0.

@@ -47,7 +47,20 @@ std::string insideFolder(const fs::path& path, const std::string& folder)
     return std::string(text.begin(), text.end());
 }
 
+// True when paths taken from `folder` are the paths themselves: no folder,
+// or the current one.
+bool inCurrentFolder(const std::string& folder)
+{
+    return folder.empty() || folder == ".";
+}
+
 } // namespace
+
+std::string projectFolderOf(const std::string& projectPath)
+{
+    const std::string folder = pathToUtf8(pathFromUtf8(projectPath).parent_path());
+    return folder.empty() ? "." : folder;
+}
 
 std::string storedFileName(std::string_view stored)
 {
@@ -75,7 +88,8 @@ std::string resolveStoredPath(const std::string& stored, const std::string& proj
     if (stored.empty() || isAbsoluteStoredPath(stored))
         return stored;
     auto fromFolder = [&](const std::string& relative) {
-        return projectFolder.empty() ? relative : pathToUtf8(pathFromUtf8(projectFolder) / pathFromUtf8(relative));
+        return inCurrentFolder(projectFolder) ? relative
+                                              : pathToUtf8(pathFromUtf8(projectFolder) / pathFromUtf8(relative));
     };
     const std::string asWritten = fromFolder(stored);
     if (fs::path::preferred_separator == '\\' || stored.find('\\') == std::string::npos || exists(asWritten))
@@ -94,7 +108,8 @@ LocatedFile locateStoredFile(const std::string& stored, const std::string& proje
     const std::string name = storedFileName(stored);
     if (name.empty() || name == "." || name == "..")
         return located;
-    const std::string standIn = pathToUtf8(pathFromUtf8(projectFolder) / pathFromUtf8(name));
+    const std::string standIn
+        = projectFolder == "." ? name : pathToUtf8(pathFromUtf8(projectFolder) / pathFromUtf8(name));
     if (standIn != located.path && exists(standIn))
         located = {standIn, true};
     return located;

@@ -41,6 +41,12 @@ using FileTest = std::function<bool(const std::string& path)>;
 std::string resolveStoredPath(const std::string& stored, const std::string& projectFolder,
                               const FileTest& exists = fileExists);
 
+// The folder of the project file at `projectPath`, against which its stored
+// paths are taken: "." for a file named without a folder (the current one),
+// so that a project opened by its bare name relinks as any other. Paths taken
+// from "." keep their own text ("mesh.obj", not "./mesh.obj").
+std::string projectFolderOf(const std::string& projectPath);
+
 struct LocatedFile {
     // The file to read. When the stored path names no file and no stand-in
     // was found, the resolved stored path, so that the failure names it.

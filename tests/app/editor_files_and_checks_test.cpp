@@ -18,6 +18,9 @@
 #include "fake_platform_services.h"
 #include "model/project_file.h"
 #include "support/temp_dir.h"
+#ifdef KESGEN_CLI
+#include "cli/cli_runner.h"
+#endif
 
 using namespace kes;
 using namespace kes::editor;
@@ -100,6 +103,7 @@ private slots:
     void fieldsAreMarkedAsTheDesignerTypes();
     void fileFieldsAreChecked();
     void problemsAreGatheredBeforeGenerating();
+    void problemsAreThoseOfTheCommandLineCheck();
     void relinkRewritesMissingPaths();
 };
 
@@ -437,7 +441,7 @@ void EditorFilesAndChecksTest::problemsAreGatheredBeforeGenerating()
     QCOMPARE(question.caption, std::string("Problems in the Level"));
     QCOMPARE(question.answers, (std::vector<Answer>{Answer::Generate, Answer::Cancel}));
     QVERIFY2(question.text.find("0 errors and 1 warning") != std::string::npos, question.text.c_str());
-    const std::string line = "warning: layer 1: " + folder.file("quad.obj") + ":5: face has 4 corners";
+    const std::string line = "warning: " + folder.file("quad.obj") + ":5: face has 4 corners";
     QVERIFY2(question.detail.find(line) != std::string::npos, question.detail.c_str());
     QVERIFY(services.messages.empty());
     QVERIFY(!std::filesystem::exists(folder.file("quads.kes")));
@@ -451,6 +455,46 @@ void EditorFilesAndChecksTest::problemsAreGatheredBeforeGenerating()
     QVERIFY2(services.messages[0].detail.find("face has 4 corners") != std::string::npos,
              services.messages[0].detail.c_str());
     QVERIFY(std::filesystem::exists(folder.file("quads.kes")));
+}
+
+// The box before "Generate Level..." and `kesgen-cli check` list the same
+// lines for the same project, whatever kinds of problems it has.
+void EditorFilesAndChecksTest::problemsAreThoseOfTheCommandLineCheck()
+{
+#ifndef KESGEN_CLI
+    QSKIP("kesgen-cli runs as a program on Linux only");
+#else
+    TempDir folder;
+    kes::test::writeFile(folder.file("quad.obj"), std::string("v 0 0 0\nv 1 0 0\nv 1 0 1\nv 0 0 1\nf 1 2 3 4\n"));
+    writeTriangle(folder.file("ground.obj"));
+    LevelProject project;
+    project.settings.versionMajor = "70000";
+    project.settings.startPosition = "0,0,1e39,0,0,0";
+    LayerEntry layer;
+    layer.objPath = "quad.obj";
+    layer.collision = 1;
+    project.layers.append(layer);
+    layer.objPath = "C:\\Levels\\Valley\\ground.obj"; // relinked to ground.obj
+    layer.bmpPath = "gone.bmp";
+    layer.draw = 1;
+    project.layers.append(layer);
+    project.targets.append(TargetEntry{1, 2, 3, 7});
+    const std::string projectPath = folder.file("mixed.kgp");
+    QVERIFY(kes::saveProject(project, projectPath).ok());
+    FakePlatformServices services;
+    MainDialog dialog(services, projectPath);
+
+    services.fileAnswers = {folder.file("mixed.kes")};
+    click(dialog, kGenerate);
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    const std::string& shown = services.questions[0].detail;
+    const kes::test::CliRun check = kes::test::runCli("check " + kes::test::quote(projectPath), folder);
+    QCOMPARE(check.exitCode, 1);
+    QCOMPARE(shown + "\n", check.err);
+    for (const char* says : {"0,0,1e39,0,0,0", "70000 is outside", "4 corners", "ground.obj' (the same name",
+                             "cannot read texture file", "unknown kind 7"})
+        QVERIFY2(shown.find(says) != std::string::npos, says);
+#endif
 }
 
 void EditorFilesAndChecksTest::relinkRewritesMissingPaths()

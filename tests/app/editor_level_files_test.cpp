@@ -24,6 +24,7 @@ private slots:
     void generateRefusesTheFilesTheLevelIsMadeFrom();
     void openingALevelFileSaysWhatItIs();
     void importTurnsALevelFileIntoAProject();
+    void importButtonReplacesTheLevelWithTheImportedProject();
 
 private:
     // The example level copied into `dir`.
@@ -32,6 +33,19 @@ private:
         for (const auto& entry : fs::directory_iterator(KESGEN_EXAMPLES_DIR))
             fs::copy_file(entry.path(), dir.path() / entry.path().filename());
         return dir.file("example.kgp");
+    }
+
+    // The example level generated into `dir` as example.kes.
+    static std::string generateExample(const test::TempDir& dir)
+    {
+        FakePlatformServices services;
+        MainDialog editor(services);
+        services.fileAnswers = {copyExample(dir), dir.file("example.kes")};
+        click(editor, kOpen);
+        click(editor, kGenerate);
+        if (services.messages.size() != 1 || services.messages[0].text != "Level created successfully.")
+            return {};
+        return dir.file("example.kes");
     }
 };
 
@@ -77,15 +91,7 @@ void EditorLevelFilesTest::openingALevelFileSaysWhatItIs()
 void EditorLevelFilesTest::importTurnsALevelFileIntoAProject()
 {
     test::TempDir dir;
-    const std::string project = copyExample(dir);
-    {
-        FakePlatformServices services;
-        MainDialog editor(services);
-        services.fileAnswers = {project, dir.file("example.kes")};
-        click(editor, kOpen);
-        click(editor, kGenerate);
-        QCOMPARE(services.messages.at(0).text, std::string("Level created successfully."));
-    }
+    QCOMPARE(generateExample(dir), dir.file("example.kes"));
     fs::create_directory(dir.path() / "imported");
     FakePlatformServices services;
     services.fileAnswers = {dir.file("example.kes"), dir.file("imported/castle.kgp")};
@@ -105,6 +111,60 @@ void EditorLevelFilesTest::importTurnsALevelFileIntoAProject()
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(services.messages[0].icon, MessageIcon::Error);
     QVERIFY(!fs::exists(dir.file("bad.kgp")));
+}
+
+// The "Import level file" button asks about unsaved changes as Open... does,
+// opens the imported project in place of the level, and never replaces a
+// file other than the chosen project file.
+void EditorLevelFilesTest::importButtonReplacesTheLevelWithTheImportedProject()
+{
+    test::TempDir dir;
+    const std::string level = generateExample(dir);
+    QVERIFY(!level.empty());
+    fs::create_directory(dir.path() / "imported");
+    FakePlatformServices services;
+    MainDialog editor(services);
+    QCOMPARE(button(editor, kImportLevel)->accessibleName(), QString("Import level file"));
+    typeInto(editor, kTitle, "Unsaved work");
+
+    // Cancel keeps the level; no file dialog opens.
+    click(editor, kImportLevel);
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    QCOMPARE(services.questions[0].text, std::string("Save changes to the level before opening another project?"));
+    QVERIFY(services.fileRequests.empty());
+    QCOMPARE(textOf(editor, kTitle), QString("Unsaved work"));
+
+    // Discard: the level file, then the project beside it by the level's name.
+    services.answers = {Answer::Discard};
+    services.fileAnswers = {level, dir.file("imported/castle.kgp")};
+    click(editor, kImportLevel);
+    QCOMPARE(services.fileRequests.size(), std::size_t(2));
+    QVERIFY(!services.fileRequests[0].save);
+    QCOMPARE(services.fileRequests[0].filter.pattern, std::string("*.kes"));
+    QVERIFY(services.fileRequests[1].save);
+    QCOMPARE(services.fileRequests[1].start.folder, dir.path().string());
+    QCOMPARE(services.fileRequests[1].start.suggestedName, std::string("example.kgp"));
+    QVERIFY(services.messages.empty());
+    QCOMPARE(editor.layers().count(), 6);
+    QCOMPARE(textOf(editor, kTitle), QString("Example Valley"));
+    QVERIFY(!editor.isModified());
+    QVERIFY(editor.windowTitle().contains("castle"));
+    QVERIFY(fs::exists(dir.file("imported/layer01.obj")));
+
+    // Again into the same folder: the meshes there are not replaced, and
+    // the level stays as it is. The file dialog starts in its folder.
+    test::writeFile(dir.file("imported/layer01.obj"), std::string("# mine\n"));
+    services.fileAnswers = {level, dir.file("imported/other.kgp")};
+    click(editor, kImportLevel);
+    QCOMPARE(services.fileRequests[2].start.folder, dir.file("imported"));
+    QCOMPARE(services.messages.size(), std::size_t(1));
+    QCOMPARE(services.messages[0].text, std::string("The level file could not be imported."));
+    QVERIFY2(services.messages[0].detail.find("already holds a file named 'layer01.") != std::string::npos,
+             services.messages[0].detail.c_str());
+    const std::vector<std::uint8_t> mine = test::readFile(dir.file("imported/layer01.obj"));
+    QCOMPARE(std::string(mine.begin(), mine.end()), std::string("# mine\n"));
+    QVERIFY(!fs::exists(dir.file("imported/other.kgp")));
+    QVERIFY(editor.windowTitle().contains("castle"));
 }
 
 QTEST_MAIN(EditorLevelFilesTest)

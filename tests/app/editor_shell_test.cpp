@@ -130,7 +130,7 @@ void EditorShellTest::startsWithDefaultsAndEnableStates()
     QCOMPARE(listOf(dialog, kLayerList)->count(), 0);
     QCOMPARE(listOf(dialog, kTargetList)->count(), 0);
 
-    for (int id : {kGenerate, kQuit, kSave, kOpen, kBrowseObj, kBrowseBmp, kDraw, kCollision, kLayerKind,
+    for (int id : {kGenerate, kQuit, kSave, kOpen, kImportLevel, kBrowseObj, kBrowseBmp, kDraw, kCollision, kLayerKind,
                    kTargetKind, kObjFile, kPosition, kLayerList, kTargetList})
         QVERIFY2(isEnabled(dialog, id), qPrintable(QString::number(id)));
     for (int id : {kAddLayer, kRemoveLayer, kAddTarget, kRemoveTarget, kSpeed, kFramesTillReset, kVibration,
@@ -278,6 +278,7 @@ void EditorShellTest::namesEveryControlForScreenReaders()
         {kQuit, "Quit"},
         {kSave, "Save..."},
         {kOpen, "Open..."},
+        {kImportLevel, "Import level file"},
         {kRecentProjects, "Recent projects"},
         {kGenerate, "Generate Level..."},
         {kDraw, "Draw"},
@@ -687,8 +688,8 @@ void EditorShellTest::generateWritesALevelTheReaderAccepts()
     click(dialog, kGenerate);
     // The version is gathered as a problem first; the designer goes on.
     QCOMPARE(services.questions.size(), std::size_t(1));
-    QVERIFY2(services.questions[0].detail.find("warning: Version: the level file keeps versions up to 65535; 70000 "
-                                               "would be written as 4464")
+    QVERIFY2(services.questions[0].detail.find("warning: the major version 70000 is outside 0 to 65535; the level "
+                                               "gets 4464")
                  != std::string::npos,
              services.questions[0].detail.c_str());
     QCOMPARE(services.messages.size(), std::size_t(1));

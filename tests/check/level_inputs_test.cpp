@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "check/level_inputs.h"
+#include "support/temp_dir.h"
 
 namespace kes {
 namespace {
@@ -46,6 +47,40 @@ TEST(LevelInputs, ListsWhatGenerationReadsInItsOrder)
     }
     project.layers.append(layer("ground.obj", "grass.bmp", 0, 0, true));
     EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
+}
+
+// A project moved away from its files, or made on another computer: a
+// stored path that names no file is read, as generation reads it, from the
+// file of the same name in the project's folder; animation frames relink as
+// one. A path whose name isn't there either stays as stored.
+TEST(LevelInputs, ListsRelinkedFilesOfAMovedProject)
+{
+    const struct {
+        const char* name;
+        LayerEntry entry;
+        std::vector<std::string> expected; // file names in the folder, or a path as stored
+    } cases[] = {
+        {"Windows path", layer("C:\\Levels\\Valley\\ground.obj", "", 0, 1, false), {"ground.obj"}},
+        {"old folder", layer("/old/place/ground.obj", "", 0, 1, false), {"ground.obj"}},
+        {"texture", layer("ground.obj", "D:\\art\\grass.bmp", 0, 1, true), {"grass.bmp", "ground.obj"}},
+        {"animation frames", layer("C:\\Levels\\wave.obj", "", 4, 2, false),
+         {"wave_000001.obj", "wave_000002.obj"}},
+        {"nowhere", layer("/old/place/gone.obj", "", 0, 1, false), {"/old/place/gone.obj"}},
+    };
+    test::TempDir dir;
+    for (const char* name : {"ground.obj", "grass.bmp", "wave_000001.obj", "wave_000002.obj"})
+        test::writeFile(dir.file(name), std::string("v 0 0 0\n"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LevelProject project;
+        project.layers.append(c.entry);
+        const std::vector<LevelInput> inputs = levelInputs(project, dir.path().string());
+        ASSERT_EQ(inputs.size(), c.expected.size());
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const std::string& expected = c.expected[i];
+            EXPECT_EQ(inputs[i].path, expected.front() == '/' ? expected : dir.file(expected));
+        }
+    }
 }
 
 } // namespace

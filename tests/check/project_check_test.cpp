@@ -1,5 +1,7 @@
 #include <functional>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "check/project_check.h"
@@ -99,6 +101,11 @@ TEST(ProjectCheck, FindsEachKindOfProblem)
         {"unknown layer kind", [](auto& p, auto&) { p.layers.at(0).kind = 9; }, W, 0, "", 0, "layer kind 9"},
         {"animation without frames", [](auto& p, auto&) { p.layers.at(1).frames = 0; }, W, 1, "", 0, "0 frames"},
         {"unknown target kind", [](auto& p, auto&) { p.targets.at(0).kind = 7; }, W, -1, "", 0, "unknown kind 7"},
+        {"start position number that is not finite",
+         [](auto& p, auto&) { p.settings.startPosition = "0,0,1e39,0,0,0"; }, W, -1, "", 0,
+         "number 3 (1e39) is too large"},
+        {"background colour of four numbers", [](auto& p, auto&) { p.settings.backgroundColor = "1,2,3,4"; }, W,
+         -1, "", 0, "holds 4 numbers; only the first 3 are used"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -143,6 +150,47 @@ TEST(ProjectCheck, GathersEveryProblemAndEscapesQuotedBytes)
     EXPECT_EQ(problemLine(check.problems[2]).rfind(dir.file("wave_000001.obj") + ":2: ", 0), 0u);
     EXPECT_NE(problemLine(check.problems[2]).find("(layer 2)"), std::string::npos);
     EXPECT_EQ(problemLine(check.problems[1]).rfind("layer 1: cannot read texture file", 0), 0u);
+}
+
+// Stored paths that name no file are relinked to the files of the same name
+// in the project's folder, as generation does it, with the warning
+// generation gives; those files are then read and checked.
+TEST(ProjectCheck, RelinksMissingPathsWithAWarning)
+{
+    TempDir dir;
+    LevelProject project = goodProject(dir);
+    project.layers.at(0).objPath = "C:\\Levels\\mesh.obj";
+    project.layers.at(0).bmpPath = "/moved/away/tex.bmp";
+    project.layers.at(1).objPath = "D:\\anim\\wave.obj";
+    test::writeFile(dir.file("mesh.obj"), std::string("v 0 0 0\nf 1 1 1 1\n"));
+    const ProjectCheck check = checkProject(project, dir.path().string());
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"C:\\Levels\\mesh.obj", "mesh file not found; using '" + dir.file("mesh.obj") + "'"},
+        {"/moved/away/tex.bmp", "texture file not found; using '" + dir.file("tex.bmp") + "'"},
+        {dir.file("mesh.obj"), "4 corners"},
+        {"D:\\anim\\wave.obj", "mesh file not found; using '" + dir.file("wave.obj") + "'"},
+    };
+    ASSERT_EQ(check.problems.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(check.problems[i].severity, ProblemSeverity::Warning);
+        EXPECT_EQ(check.problems[i].file, expected[i].first);
+        EXPECT_NE(check.problems[i].what.find(expected[i].second), std::string::npos) << check.problems[i].what;
+    }
+    EXPECT_EQ(check.inputs.size(), 4u);
+}
+
+// A pipe with no writer would keep the check waiting for ever; it is left
+// to generation, which reads it.
+TEST(ProjectCheck, DoesNotReadAPipe)
+{
+    TempDir dir;
+    LevelProject project = goodProject(dir);
+    ASSERT_EQ(mkfifo(dir.file("pipe.obj").c_str(), 0600), 0);
+    project.layers.at(0).objPath = "pipe.obj";
+    const ProjectCheck check = checkProject(project, dir.path().string());
+    EXPECT_TRUE(check.problems.empty()) << problemLine(check.problems.front());
+    EXPECT_EQ(check.inputs.at(1).path, dir.file("pipe.obj"));
 }
 
 TEST(ProjectCheck, AProjectFileThatCannotBeReadIsOneError)

@@ -138,28 +138,46 @@ TEST(CliPipeline, CheckPrintsEveryProblemAndStrictFailsOnAnyWarning)
         << run.err;
 }
 
+// The files generation reads, also those of a project made elsewhere whose
+// paths generation relinks to the files of the same name in its folder.
 TEST(CliPipeline, DepfileAndInputsListEveryFileRead)
 {
-    TempDir dir;
-    writeAnimatedProject(dir);
-    CliRun run = runCli("generate level.kgp -o 'my level.kes' --depfile level.d", dir, dir.path().string());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const test::Bytes depfile = test::readFile(dir.file("level.d"));
-    EXPECT_EQ(std::string(depfile.begin(), depfile.end()),
-              "my\\ level.kes: \\\n  level.kgp \\\n  tex.bmp \\\n  mesh.obj \\\n  wave_000001.obj \\\n"
-              "  wave_000002.obj \\\n  wave_000003.obj\n\nlevel.kgp:\n\ntex.bmp:\n\nmesh.obj:\n\n"
-              "wave_000001.obj:\n\nwave_000002.obj:\n\nwave_000003.obj:\n");
+    const struct {
+        const char* name;
+        const char* mesh;
+        const char* texture;
+        const char* wave;
+    } cases[] = {
+        {"paths in the project's folder", "mesh.obj", "tex.bmp", "wave.obj"},
+        {"paths of another computer", "C:\\Levels\\mesh.obj", "/home/someone/tex.bmp", "D:\\anim\\wave.obj"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        LevelProject project = writeAnimatedProject(dir);
+        project.layers.at(0).objPath = c.mesh;
+        project.layers.at(0).bmpPath = c.texture;
+        project.layers.at(1).objPath = c.wave;
+        ASSERT_TRUE(saveProject(project, dir.file("level.kgp")));
+        CliRun run = runCli("generate level.kgp -o 'my level.kes' --depfile level.d", dir, dir.path().string());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const test::Bytes depfile = test::readFile(dir.file("level.d"));
+        EXPECT_EQ(std::string(depfile.begin(), depfile.end()),
+                  "my\\ level.kes: \\\n  level.kgp \\\n  tex.bmp \\\n  mesh.obj \\\n  wave_000001.obj \\\n"
+                  "  wave_000002.obj \\\n  wave_000003.obj\n\nlevel.kgp:\n\ntex.bmp:\n\nmesh.obj:\n\n"
+                  "wave_000001.obj:\n\nwave_000002.obj:\n\nwave_000003.obj:\n");
 
-    run = runCli("inputs level.kgp", dir, dir.path().string());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "level.kgp\ntex.bmp\nmesh.obj\nwave_000001.obj\nwave_000002.obj\nwave_000003.obj\n");
-    run = runCli("inputs --json " + quote(dir.file("level.kgp")), dir);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    nlohmann::json json = nlohmann::json::parse(run.out);
-    ASSERT_EQ(json["inputs"].size(), 5u);
-    EXPECT_EQ(json["inputs"][0], nlohmann::json::parse(R"({"path": ")" + dir.file("tex.bmp")
-                                                        + R"(", "kind": "texture", "layer": 1})"));
-    EXPECT_EQ(json["inputs"][4]["path"], dir.file("wave_000003.obj"));
+        run = runCli("inputs level.kgp", dir, dir.path().string());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, "level.kgp\ntex.bmp\nmesh.obj\nwave_000001.obj\nwave_000002.obj\nwave_000003.obj\n");
+        run = runCli("inputs --json " + quote(dir.file("level.kgp")), dir);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        nlohmann::json json = nlohmann::json::parse(run.out);
+        ASSERT_EQ(json["inputs"].size(), 5u);
+        EXPECT_EQ(json["inputs"][0], nlohmann::json::parse(R"({"path": ")" + dir.file("tex.bmp")
+                                                            + R"(", "kind": "texture", "layer": 1})"));
+        EXPECT_EQ(json["inputs"][4]["path"], dir.file("wave_000003.obj"));
+    }
 }
 
 // The README's Makefile rule, run with make: a changed frame file makes the

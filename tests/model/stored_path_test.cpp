@@ -46,6 +46,10 @@ TEST(StoredPath, RelativePathsResolveAgainstTheProjectFolder)
 
     EXPECT_EQ(resolveStoredPath("meshes/one.obj", folder), dir.file("meshes/one.obj"));
     EXPECT_EQ(resolveStoredPath("meshes/one.obj", ""), "meshes/one.obj");
+    EXPECT_EQ(resolveStoredPath("meshes/one.obj", "."), "meshes/one.obj");
+    // A project named without a folder is in the current one.
+    EXPECT_EQ(projectFolderOf("level.kgp"), ".");
+    EXPECT_EQ(projectFolderOf(dir.file("level.kgp")), folder);
     EXPECT_EQ(resolveStoredPath("/elsewhere/one.obj", folder), "/elsewhere/one.obj");
 #ifndef _WIN32
     // A relative path written on Windows names the same file here.
