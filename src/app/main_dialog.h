@@ -16,6 +16,7 @@
 // next start offers to restore after a crash.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -224,6 +225,9 @@ private:
     // Gathers every problem of the level; true when there is none or the
     // designer chose to generate all the same.
     bool mayGenerateDespiteProblems();
+    // Starts long work on a worker thread: a wait cursor, the progress
+    // dialog, and no command runs. The call it returns ends it.
+    [[nodiscard]] std::function<void()> beginLongWork();
 
     // What adding, removing and selecting do alike for both tables.
     template <typename Entry>

@@ -283,20 +283,25 @@ void MainDialog::projectPathsMoved(const LayerTable& layers, const std::string& 
         layerBaseline_.set(layerBaseline_.row(), layerForm());
 }
 
+std::function<void()> MainDialog::beginLongWork()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    generating_ = true;
+    progress_->begin();
+    return [this] {
+        progress_->end();
+        generating_ = false;
+        QApplication::restoreOverrideCursor();
+    };
+}
+
 bool MainDialog::mayGenerateDespiteProblems()
 {
     // Every mesh and texture is read: on a worker thread, while the window
     // repaints, no command runs and, as while the level is written right
     // after, no input reaches the window and a long check shows the
     // progress dialog.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    generating_ = true;
-    progress_->begin();
-    auto finished = [this] {
-        progress_->end();
-        generating_ = false;
-        QApplication::restoreOverrideCursor();
-    };
+    auto finished = beginLongWork();
     std::vector<ProjectProblem> problems;
     try {
         problems = workWhileEventsRun([project = currentProject(), folder = projectFolder_] {

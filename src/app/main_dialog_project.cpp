@@ -187,14 +187,7 @@ void MainDialog::generateLevel()
     // The level is written on a worker thread while the dialog repaints; a
     // long generation shows its progress. Meanwhile no command runs and no
     // input reaches this dialog.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    generating_ = true;
-    progress_->begin();
-    auto finished = [this] {
-        progress_->end();
-        generating_ = false;
-        QApplication::restoreOverrideCursor();
-    };
+    auto finished = beginLongWork();
     GenerationResult result;
     try {
         result = generateWhileEventsRun(currentProject(), path, options,
