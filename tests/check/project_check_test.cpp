@@ -1,11 +1,14 @@
 #include <functional>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "check/project_check.h"
 #include "support/level_fixtures.h"
+#include "model/file_io.h"
 #include "model/project_file.h"
 
 namespace kes {
@@ -120,7 +123,7 @@ TEST(ProjectCheck, FindsEachKindOfProblem)
         if (std::string(c.file).empty())
             EXPECT_EQ(problem.file, "");
         else
-            EXPECT_EQ(problem.file, dir.file(c.file));
+            EXPECT_EQ(pathFromUtf8(problem.file), pathFromUtf8(dir.file(c.file)));
         EXPECT_EQ(problem.line, c.line);
         EXPECT_NE(problem.what.find(c.says), std::string::npos) << problem.what;
         EXPECT_EQ(check.hasErrors(), c.severity == E);
@@ -141,12 +144,12 @@ TEST(ProjectCheck, GathersEveryProblemAndEscapesQuotedBytes)
     const ProjectCheck check = checkProject(project, dir.path().string());
     ASSERT_EQ(check.problems.size(), 4u);
     EXPECT_NE(check.problems[0].what.find("start position"), std::string::npos);
-    EXPECT_EQ(check.problems[1].file, dir.file("gone.bmp"));
-    EXPECT_EQ(check.problems[2].file, dir.file("wave_000001.obj"));
+    EXPECT_EQ(pathFromUtf8(check.problems[1].file), pathFromUtf8(dir.file("gone.bmp")));
+    EXPECT_EQ(pathFromUtf8(check.problems[2].file), pathFromUtf8(dir.file("wave_000001.obj")));
     EXPECT_EQ(check.problems[2].severity, ProblemSeverity::Warning);
     EXPECT_EQ(check.problems[2].what.find('\x1b'), std::string::npos) << check.problems[2].what;
     EXPECT_NE(check.problems[2].what.find("\\x1B[2J"), std::string::npos) << check.problems[2].what;
-    EXPECT_EQ(check.problems[3].file, dir.file("wave_000002.obj"));
+    EXPECT_EQ(pathFromUtf8(check.problems[3].file), pathFromUtf8(dir.file("wave_000002.obj")));
     EXPECT_EQ(problemLine(check.problems[2]).rfind(dir.file("wave_000001.obj") + ":2: ", 0), 0u);
     EXPECT_NE(problemLine(check.problems[2]).find("(layer 2)"), std::string::npos);
     EXPECT_EQ(problemLine(check.problems[1]).rfind("layer 1: cannot read texture file", 0), 0u);
@@ -184,6 +187,9 @@ TEST(ProjectCheck, RelinksMissingPathsWithAWarning)
 // to generation, which reads it.
 TEST(ProjectCheck, DoesNotReadAPipe)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps no pipes among the files of a folder";
+#else
     TempDir dir;
     LevelProject project = goodProject(dir);
     ASSERT_EQ(mkfifo(dir.file("pipe.obj").c_str(), 0600), 0);
@@ -191,6 +197,7 @@ TEST(ProjectCheck, DoesNotReadAPipe)
     const ProjectCheck check = checkProject(project, dir.path().string());
     EXPECT_TRUE(check.problems.empty()) << problemLine(check.problems.front());
     EXPECT_EQ(check.inputs.at(1).path, dir.file("pipe.obj"));
+#endif
 }
 
 TEST(ProjectCheck, AProjectFileThatCannotBeReadIsOneError)
