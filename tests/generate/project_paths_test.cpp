@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "generate/generate_level.h"
+#include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
@@ -14,17 +15,8 @@
 namespace kes {
 namespace {
 
+using test::drawnLayer;
 using test::TempDir;
-
-LayerEntry drawnLayer(const std::string& obj, const std::string& bmp)
-{
-    LayerEntry entry;
-    entry.objPath = obj;
-    entry.bmpPath = bmp;
-    entry.draw = 1;
-    entry.collision = 1;
-    return entry;
-}
 
 // Writes a mesh and a texture into `folder` (which may have any name).
 void writeAssets(const TempDir& scratch, const std::filesystem::path& folder)

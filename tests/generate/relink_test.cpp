@@ -4,24 +4,14 @@
 
 #include "generate/generate_level.h"
 #include "generate/layer_files.h"
+#include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 
 namespace kes {
 namespace {
 
+using test::layerEntry;
 using test::TempDir;
-
-LayerEntry layer(const std::string& obj, LayerKind kind, const std::string& bmp = {}, int frames = 0)
-{
-    LayerEntry entry;
-    entry.objPath = obj;
-    entry.bmpPath = bmp;
-    entry.draw = bmp.empty() ? 0 : 1;
-    entry.collision = 1;
-    entry.kind = static_cast<std::int32_t>(kind);
-    entry.frames = frames;
-    return entry;
-}
 
 // A project folder with a static mesh and texture and a three-frame animation.
 void writeInputs(const TempDir& dir)
@@ -35,8 +25,8 @@ void writeInputs(const TempDir& dir)
 LevelProject projectWith(const std::string& ground, const std::string& texture, const std::string& wave)
 {
     LevelProject project;
-    project.layers.append(layer(ground, LayerKind::Static, texture));
-    project.layers.append(layer(wave, LayerKind::Animated, {}, 3));
+    project.layers.append(layerEntry(ground, LayerKind::Static, texture));
+    project.layers.append(layerEntry(wave, LayerKind::Animated, {}, 3));
     return project;
 }
 
@@ -77,15 +67,15 @@ TEST(Relink, AnAnimationRelinksOnlyWhenItsFramesAreThere)
     const std::string folder = dir.path().string();
 
     // The base of an animation is never a file itself; its first frame is.
-    const LocatedFile wave = locateLayerMesh(layer("/gone/wave.obj", LayerKind::AnimatedTrigger, {}, 3), folder);
+    const LocatedFile wave = locateLayerMesh(layerEntry("/gone/wave.obj", LayerKind::AnimatedTrigger, {}, 3), folder);
     EXPECT_TRUE(wave.relinked);
     EXPECT_EQ(wave.path, dir.file("wave.obj"));
 
     // A static layer of the same name needs wave.obj itself, which is missing.
-    EXPECT_FALSE(locateLayerMesh(layer("/gone/wave.obj", LayerKind::Static), folder).relinked);
+    EXPECT_FALSE(locateLayerMesh(layerEntry("/gone/wave.obj", LayerKind::Static), folder).relinked);
 
     // Frames found as stored are used as stored.
-    EXPECT_FALSE(locateLayerMesh(layer("wave.obj", LayerKind::Animated, {}, 3), folder).relinked);
+    EXPECT_FALSE(locateLayerMesh(layerEntry("wave.obj", LayerKind::Animated, {}, 3), folder).relinked);
 }
 
 TEST(Relink, RelinkRewritesOnlyMissingPathsThatAreFound)
@@ -93,9 +83,9 @@ TEST(Relink, RelinkRewritesOnlyMissingPathsThatAreFound)
     TempDir dir;
     writeInputs(dir);
     LayerTable layers;
-    layers.append(layer("C:\\Levels\\ground.obj", LayerKind::Static, "C:\\Levels\\ground.bmp"));
-    layers.append(layer("ground.obj", LayerKind::Static, "/gone/missing.bmp"));
-    layers.append(layer("/gone/wave.obj", LayerKind::Animated, {}, 2));
+    layers.append(layerEntry("C:\\Levels\\ground.obj", LayerKind::Static, "C:\\Levels\\ground.bmp"));
+    layers.append(layerEntry("ground.obj", LayerKind::Static, "/gone/missing.bmp"));
+    layers.append(layerEntry("/gone/wave.obj", LayerKind::Animated, {}, 2));
 
     const std::vector<RelinkedPath> relinked = relinkLayerPaths(layers, dir.path().string());
     ASSERT_EQ(relinked.size(), 3u);
@@ -112,7 +102,7 @@ TEST(Relink, RelinkRewritesOnlyMissingPathsThatAreFound)
 
     // Without a project folder nothing is looked for.
     LayerTable untouched;
-    untouched.append(layer("C:\\Levels\\ground.obj", LayerKind::Static));
+    untouched.append(layerEntry("C:\\Levels\\ground.obj", LayerKind::Static));
     EXPECT_TRUE(relinkLayerPaths(untouched, "").empty());
 }
 
@@ -122,7 +112,7 @@ TEST(Relink, AFileMissingEverywhereFailsNamingTheStoredPath)
     GenerationOptions options;
     options.baseFolder = dir.path().string();
     LevelProject project;
-    project.layers.append(layer("C:\\Levels\\rock.obj", LayerKind::Static));
+    project.layers.append(layerEntry("C:\\Levels\\rock.obj", LayerKind::Static));
     const GenerationResult result = generateLevel(project, dir.file("level.kes"), options);
     ASSERT_FALSE(result.status);
     EXPECT_NE(result.status.reason().find("C:\\Levels\\rock.obj"), std::string::npos) << result.status.reason();

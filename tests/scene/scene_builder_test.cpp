@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "model/level_model.h"
 #include "scene/scene_builder.h"
@@ -13,19 +14,8 @@
 namespace kes {
 namespace {
 
+using test::layerEntry;
 using test::TempDir;
-
-LayerEntry layerEntry(const std::string& obj, LayerKind kind, const std::string& bmp = {}, int frames = 0)
-{
-    LayerEntry entry;
-    entry.objPath = obj;
-    entry.bmpPath = bmp;
-    entry.kind = static_cast<std::int32_t>(kind);
-    entry.frames = frames;
-    entry.draw = bmp.empty() ? 0 : 1;
-    entry.collision = 1;
-    return entry;
-}
 
 SceneRequest requestWith(std::vector<LayerEntry> layers, const std::string& baseFolder)
 {

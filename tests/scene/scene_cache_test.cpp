@@ -2,22 +2,15 @@
 
 #include <atomic>
 
+#include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "scene/scene_builder.h"
 
 namespace kes {
 namespace {
 
+using test::drawnLayer;
 using test::TempDir;
-
-LayerEntry drawnLayer(const std::string& obj, const std::string& bmp)
-{
-    LayerEntry entry;
-    entry.objPath = obj;
-    entry.bmpPath = bmp;
-    entry.draw = 1;
-    return entry;
-}
 
 SceneBuildOptions cachedOnly(SceneAssetCache& cache)
 {
