@@ -87,7 +87,7 @@ windows_stage() {
   # One Wine prefix for the tests and the example, removed afterwards.
   KESGEN_WINEPREFIX=$(mktemp -d /tmp/kesgen-wine.XXXXXX)
   export KESGEN_WINEPREFIX
-  trap 'wineserver -k 2>/dev/null || true; rm -rf "$KESGEN_WINEPREFIX"' EXIT
+  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; rm -rf "$KESGEN_WINEPREFIX"' EXIT
   exe=$(bash scripts/windows-cli.sh | tail -n 1)
   echo "windows: $exe"
   bash tests/windows/windows_example_test.sh "$exe" build/src/cli/kesgen-cli

@@ -13,7 +13,7 @@ if [ -n "${KESGEN_WINEPREFIX:-}" ]; then
 else
   WINEPREFIX=$(mktemp -d /tmp/kesgen-wine.XXXXXX)
   export WINEPREFIX
-  trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 fi
 if ! command -v wine >/dev/null; then
   echo "wine is missing; run scripts/install-deps.sh" >&2
