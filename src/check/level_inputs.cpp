@@ -1,9 +1,11 @@
 #include "check/level_inputs.h"
 
+#include <filesystem>
 #include <set>
 
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
+#include "model/file_io.h"
 
 namespace kes {
 
@@ -32,9 +34,11 @@ std::vector<LevelInput> levelInputs(const LevelProject& project, const std::stri
 std::vector<std::string> uniqueInputPaths(const std::vector<LevelInput>& inputs)
 {
     std::vector<std::string> paths;
-    std::set<std::string> seen;
+    // The same file named two ways ("sub/x.obj" and "sub\\x.obj" on
+    // Windows, "./x.obj" and "x.obj") is listed once, as first named.
+    std::set<std::filesystem::path> seen;
     for (const LevelInput& input : inputs)
-        if (seen.insert(input.path).second)
+        if (seen.insert(pathFromUtf8(input.path).lexically_normal()).second)
             paths.push_back(input.path);
     return paths;
 }

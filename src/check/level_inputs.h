@@ -32,7 +32,8 @@ const char* inputKindName(InputKind kind);
 // layers is listed for each.
 std::vector<LevelInput> levelInputs(const LevelProject& project, const std::string& baseFolder);
 
-// The paths of `inputs`, each once, in the order they first occur.
+// The paths of `inputs`, each file once (however its path is written), in
+// the order they first occur.
 std::vector<std::string> uniqueInputPaths(const std::vector<LevelInput>& inputs);
 
 } // namespace kes

@@ -49,6 +49,9 @@ TEST(LevelInputs, ListsWhatGenerationReadsInItsOrder)
     }
     project.layers.append(layer("ground.obj", "grass.bmp", 0, 0, true));
     EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
+    // The same file named another way is listed once too, as first named.
+    project.layers.append(layer("./ground.obj", "sub/../grass.bmp", 0, 0, true));
+    EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
 }
 
 // A project moved away from its files, or made on another computer: a
