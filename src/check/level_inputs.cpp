@@ -34,12 +34,19 @@ std::vector<LevelInput> levelInputs(const LevelProject& project, const std::stri
 std::vector<std::string> uniqueInputPaths(const std::vector<LevelInput>& inputs)
 {
     std::vector<std::string> paths;
-    // The same file named two ways ("sub/x.obj" and "sub\\x.obj" on
-    // Windows, "./x.obj" and "x.obj") is listed once, as first named.
+    // The same file named two ways ("sub/x.obj" and "sub\x.obj" on
+    // Windows, "./x.obj" and "x.obj") is listed once, as first named. A path
+    // through ".." is kept as it is: the folder before it may be a link.
     std::set<std::filesystem::path> seen;
-    for (const LevelInput& input : inputs)
-        if (seen.insert(pathFromUtf8(input.path).lexically_normal()).second)
+    for (const LevelInput& input : inputs) {
+        std::filesystem::path key = pathFromUtf8(input.path);
+        bool throughParent = false;
+        for (const std::filesystem::path& part : key)
+            throughParent = throughParent || part == "..";
+        key = throughParent ? key.make_preferred() : key.lexically_normal();
+        if (seen.insert(key).second)
             paths.push_back(input.path);
+    }
     return paths;
 }
 

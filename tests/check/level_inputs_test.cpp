@@ -49,9 +49,13 @@ TEST(LevelInputs, ListsWhatGenerationReadsInItsOrder)
     }
     project.layers.append(layer("ground.obj", "grass.bmp", 0, 0, true));
     EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
-    // The same file named another way is listed once too, as first named.
-    project.layers.append(layer("./ground.obj", "sub/../grass.bmp", 0, 0, true));
+    // The same file named another way is listed once too, as first named;
+    // a path through ".." is not taken for the same (its folder may be a
+    // link elsewhere).
+    project.layers.append(layer("./ground.obj", "./grass.bmp", 0, 0, true));
     EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size());
+    project.layers.append(layer("ground.obj", "sub/../grass.bmp", 0, 0, true));
+    EXPECT_EQ(uniqueInputPaths(levelInputs(project, "base")).size(), expected.size() + 1);
 }
 
 // A project moved away from its files, or made on another computer: a
