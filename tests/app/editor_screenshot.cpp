@@ -4,7 +4,9 @@
 // Opens the project, waits until the preview has read the level's files, and
 // for each named shot (all when none is named) puts the editor into the shot's
 // state and saves the part of the window it shows as OUTPUT_FOLDER/<file of
-// the shot>. Exits 1 when a shot can't be made or saved.
+// the shot>. Exits 1 when a shot can't be made or saved. The last shots
+// change the level for a moment (a field marked as wrong, the problems box
+// before "Generate Level...") and put it back; nothing is written.
 // scripts/screenshots.sh runs it under Xvfb.
 #include <QApplication>
 #include <QDir>
@@ -12,13 +14,22 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QImageWriter>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
+#include <QUndoStack>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/app_icon.h"
@@ -28,6 +39,7 @@
 #include "app/qt_platform_services.h"
 #include "app/startup.h"
 
+using kes::editor::Answer;
 using kes::editor::MainDialog;
 
 namespace {
@@ -37,7 +49,54 @@ struct Shot {
     QString file; // relative to the output folder
     std::function<void(MainDialog&)> prepare;
     std::function<QPixmap(MainDialog&)> take; // the picture of the shot's part of the window
+    std::function<void(MainDialog&)> putBack = [](MainDialog&) {}; // undoes what `prepare` changed
 };
+
+// The desktop's dialogs, except that "Generate Level..." is given a level
+// file in a folder of its own without asking, and that a question can be
+// photographed: while `questionShot` is set, the next question box is
+// opened with its details shown, saved into `questionShot` and answered
+// "Cancel".
+class ShotServices : public kes::editor::QtPlatformServices {
+public:
+    QPixmap* questionShot = nullptr;
+
+    std::string chooseFileToSave(QWidget*, const kes::editor::FileFilter& filter,
+                                 const kes::editor::FileDialogStart&) override
+    {
+        return QDir(folder_.path()).filePath(QString("level.") + filter.defaultExtension.c_str()).toStdString();
+    }
+
+    Answer ask(QWidget* owner, const std::string& text, const std::string& caption, const std::vector<Answer>& answers,
+               Answer defaultAnswer, const std::string& detail) override
+    {
+        if (questionShot) {
+            QPixmap* shot = questionShot;
+            questionShot = nullptr;
+            QTimer::singleShot(200, [shot] { photographQuestion(shot); });
+        }
+        return QtPlatformServices::ask(owner, text, caption, answers, defaultAnswer, detail);
+    }
+
+private:
+    static void photographQuestion(QPixmap* shot)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return; // no picture: the shot fails
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QMessageBox::ActionRole && button->text().startsWith("Show Details"))
+                button->click();
+        QTimer::singleShot(300, box, [box, shot] {
+            *shot = box->grab();
+            box->escapeButton()->click();
+        });
+    }
+
+    QTemporaryDir folder_;
+};
+
+ShotServices* shotServices = nullptr; // the services of the dialog being photographed
 
 void selectRow(MainDialog& dialog, int listId, int row)
 {
@@ -72,6 +131,44 @@ QPixmap preview(MainDialog& dialog)
     return dialog.preview()->grab();
 }
 
+// The group box titled `title` with the tooltip that shows over it (a
+// marked field's reason), drawn where the tooltip stands.
+QPixmap groupWithToolTip(MainDialog& dialog, const QString& title)
+{
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->inherits("QTipLabel") && widget->isVisible())
+            tip = widget;
+    if (!tip)
+        return {}; // no picture: the shot fails
+    const QRect group = groupArea(dialog, {title});
+    const QRect tipArea(dialog.mapFromGlobal(tip->mapToGlobal(QPoint(0, 0))), tip->size());
+    const QRect area = group.united(tipArea);
+    QPixmap picture(area.size());
+    picture.fill(dialog.palette().color(QPalette::Window));
+    QPainter painter(&picture);
+    painter.drawPixmap(group.topLeft() - area.topLeft(), dialog.grab(group));
+    painter.drawPixmap(tipArea.topLeft() - area.topLeft(), tip->grab());
+    return picture;
+}
+
+// Types `text` into the field with the id, as the designer would.
+void typeInto(MainDialog& dialog, int id, const QString& text)
+{
+    QLineEdit* field = dialog.controlAs<QLineEdit>(id);
+    field->setFocus();
+    field->selectAll();
+    field->insert(text);
+}
+
+// The start position, five numbers where six are needed: the field's red
+// frame and, in its tooltip, the reason.
+const char kShortStartPosition[] = "0.0,1.0,-15.0,0.0,0.0";
+// A mesh path from another computer that names no file here, and a version
+// the level file can't keep: an error and a warning in the problems box.
+const char kMissingMesh[] = "/home/ana/Levels/Valley/rock.obj";
+const char kTooLargeVersion[] = "70000";
+
 // The example level's layers, one of each kind, in this order.
 const char* const kLayerShotNames[] = {"layer-static",   "layer-moving",   "layer-vibrating",
                                        "layer-trigger",  "layer-animated", "layer-animated-trigger"};
@@ -94,6 +191,46 @@ std::vector<Shot> shots()
     list.push_back({"targets", "images/targets.png",
                     [](MainDialog& d) { selectRow(d, kes::editor::kTargetList, 0); },
                     [](MainDialog& d) { return groups(d, {"Targets"}); }});
+
+    // A field marked as wrong, with its reason as tooltip.
+    auto startPosition = std::make_shared<QString>();
+    list.push_back({"field-mark", "images/field-mark.png",
+                    [startPosition](MainDialog& d) {
+                        auto* field = d.controlAs<QLineEdit>(kes::editor::kStartPosition);
+                        *startPosition = field->text();
+                        typeInto(d, kes::editor::kStartPosition, kShortStartPosition);
+                        QToolTip::showText(field->mapToGlobal(QPoint(field->width() / 4, field->height() / 2)),
+                                           field->toolTip(), field);
+                    },
+                    [](MainDialog& d) { return groupWithToolTip(d, "Basics"); },
+                    [startPosition](MainDialog& d) {
+                        QToolTip::hideText();
+                        typeInto(d, kes::editor::kStartPosition, *startPosition);
+                    }});
+
+    // The box "Generate Level..." shows for a level with problems: a layer
+    // whose mesh is missing and a version above what the file keeps.
+    auto version = std::make_shared<QString>();
+    list.push_back({"problems", "images/problems.png",
+                    [version](MainDialog& d) {
+                        *version = d.controlAs<QLineEdit>(kes::editor::kVersionMajor)->text();
+                        typeInto(d, kes::editor::kVersionMajor, kTooLargeVersion);
+                        selectRow(d, kes::editor::kLayerList, 2);
+                        typeInto(d, kes::editor::kObjFile, kMissingMesh);
+                        d.controlAs<QPushButton>(kes::editor::kUpdateLayer)->click();
+                    },
+                    [](MainDialog& d) {
+                        QPixmap shot;
+                        shotServices->questionShot = &shot;
+                        d.controlAs<QPushButton>(kes::editor::kGenerate)->click();
+                        shotServices->questionShot = nullptr;
+                        return shot;
+                    },
+                    [version](MainDialog& d) {
+                        d.findChild<QUndoStack*>()->undo(); // the layer's update
+                        typeInto(d, kes::editor::kObjFile, d.layers().at(2).objPath.c_str());
+                        typeInto(d, kes::editor::kVersionMajor, *version);
+                    }});
     return list;
 }
 
@@ -108,9 +245,12 @@ bool savePng(QImage image, const QString& path)
         for (int x = 0; x < image.width() && colours.size() <= 256; ++x)
             colours.insert(row[x]);
     }
-    if (colours.size() <= 256)
-        image = image.convertToFormat(QImage::Format_Indexed8, QList<QRgb>(colours.begin(), colours.end()),
-                                      Qt::ThresholdDither | Qt::AvoidDither);
+    if (colours.size() <= 256) {
+        // In a fixed order, so that the same picture gives the same file.
+        QList<QRgb> table(colours.begin(), colours.end());
+        std::sort(table.begin(), table.end());
+        image = image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
+    }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QImageWriter writer(path, "png");
@@ -159,7 +299,8 @@ int main(int argc, char* argv[])
             wanted.push_back(&shot);
 
     QApplication::setWindowIcon(kes::editor::applicationIcon());
-    kes::editor::QtPlatformServices services;
+    ShotServices services;
+    shotServices = &services;
     const std::string project = kes::editor::startupProjectPath({arguments[0], arguments[2]});
     if (project.empty()) {
         std::fprintf(stderr, "editor_screenshot: cannot read %s\n", qPrintable(arguments[2]));
@@ -195,7 +336,14 @@ int main(int argc, char* argv[])
         if ((!loaded && waited < 20000) || waited < 400)
             return;
         const QString path = QDir(folder).filePath(shot->file);
-        if (savePng(shot->take(dialog).toImage(), path))
+        // Taking a shot may open a box and wait for it.
+        poll.stop();
+        const QPixmap picture = shot->take(dialog);
+        shot->putBack(dialog);
+        poll.start();
+        if (picture.isNull())
+            std::fprintf(stderr, "editor_screenshot: the shot %s shows nothing\n", qPrintable(shot->name));
+        if (!picture.isNull() && savePng(picture.toImage(), path))
             std::printf("%s\n", qPrintable(path));
         else
             status = 1;
