@@ -28,9 +28,9 @@ rm -f "$build"/kesgen_*.deb
 (cd "$build" && cpack -G DEB >cpack.log 2>&1) || { tail -n 40 "$build/cpack.log" >&2; exit 1; }
 
 package=$(ls "$build"/kesgen_*.deb)
-# Warnings are shown; an error fails the build of the package.
-if ! lintian --fail-on error "$package" >&2; then
-  echo "package: lintian found errors in $package" >&2
+# Errors and warnings are shown, and either fails the build of the package.
+if ! lintian --fail-on error,warning "$package" >&2; then
+  echo "package: lintian found errors or warnings in $package" >&2
   exit 1
 fi
 realpath "$package"

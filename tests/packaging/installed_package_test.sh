@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built Debian package of kesgen from its installed files: unpacks it
 # into a temporary root (dpkg-deb -x) and, from there,
+#   - checks that the designer's guide is installed where the editor's F1
+#     looks for it, with every picture it shows;
 #   - runs kesgen-cli --version and generates the example level (in a folder
 #     whose name has spaces and non-ASCII letters), which must be the level
 #     the build tree's kesgen-cli makes;
@@ -43,6 +45,17 @@ for file in "$bin/kesgen" "$bin/kesgen-cli" "$share/applications/org.kestrin.kes
   [ -f "$file" ] || fail "the package has no ${file#"$root"}"
 done
 echo "ok: the package holds the programs, desktop entry, metainfo, MIME types, icons and manual page"
+
+# The designer's guide, where F1 in the installed editor looks for it (beside
+# the program: ../share/doc/kesgen), with every picture and file it links to.
+guide=$share/doc/kesgen/guide.md
+[ -f "$guide" ] || fail "the package has no /usr/share/doc/kesgen/guide.md"
+links=$(grep -o '](\([^)#]*\)' "$guide" | sed 's/^](//' | grep -v '^[a-z]*://' | sort -u)
+[ -n "$links" ] || fail "the installed guide links to no picture"
+for link in $links; do
+  [ -f "$share/doc/kesgen/$link" ] || fail "the installed guide links to $link, which the package does not hold"
+done
+echo "ok: the package holds the designer's guide and the $(wc -w <<<"$links") files it links to"
 
 # The programs.
 version=$(dpkg-deb -f "$package" Version)
