@@ -85,9 +85,9 @@ int runGenerate(const GenerateRequest& request)
 
     if (request.strict) {
         const ProjectCheck check = checkProject(project, baseFolder);
-        if (!printProblems(check))
-            return fail("--strict: the project has " + std::to_string(check.problems.size())
-                        + " problems; nothing was written");
+        if (const std::size_t count = check.problems.size(); !printProblems(check))
+            return fail("--strict: the project has " + std::to_string(count) + (count == 1 ? " problem" : " problems")
+                        + "; nothing was written");
     }
 
     GenerationOptions options;
