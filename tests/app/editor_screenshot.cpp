@@ -56,7 +56,7 @@ struct Shot {
 // file in a folder of its own without asking, and that a question can be
 // photographed: while `questionShot` is set, the next question box is
 // opened with its details shown, saved into `questionShot` and answered
-// "Cancel".
+// "Cancel", and messages are printed instead of shown.
 class ShotServices : public kes::editor::QtPlatformServices {
 public:
     QPixmap* questionShot = nullptr;
@@ -67,29 +67,51 @@ public:
         return QDir(folder_.path()).filePath(QString("level.") + filter.defaultExtension.c_str()).toStdString();
     }
 
+    // A message instead of the awaited question (the level had no problems
+    // and was generated, say) is printed, not shown: nobody would close it.
+    void showMessage(QWidget* owner, const std::string& text, const std::string& caption,
+                     kes::editor::MessageIcon icon, const std::string& detail) override
+    {
+        if (questionShot)
+            std::fprintf(stderr, "editor_screenshot: %s: %s\n", caption.c_str(), text.c_str());
+        else
+            QtPlatformServices::showMessage(owner, text, caption, icon, detail);
+    }
+
     Answer ask(QWidget* owner, const std::string& text, const std::string& caption, const std::vector<Answer>& answers,
                Answer defaultAnswer, const std::string& detail) override
     {
         if (questionShot) {
             QPixmap* shot = questionShot;
             questionShot = nullptr;
-            QTimer::singleShot(200, [shot] { photographQuestion(shot); });
+            QTimer::singleShot(200, [shot] { photographQuestion(shot, 50); });
         }
         return QtPlatformServices::ask(owner, text, caption, answers, defaultAnswer, detail);
     }
 
 private:
-    static void photographQuestion(QPixmap* shot)
+    // Waits up to `tries` times 100 ms for the box to be the active window;
+    // without it, closes whatever window waits for an answer (no picture:
+    // the shot fails), so that the program never hangs.
+    static void photographQuestion(QPixmap* shot, int tries)
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return; // no picture: the shot fails
+        if (!box || !box->isVisible()) {
+            if (tries > 0)
+                QTimer::singleShot(100, [shot, tries] { photographQuestion(shot, tries - 1); });
+            else if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
         for (QAbstractButton* button : box->buttons())
             if (box->buttonRole(button) == QMessageBox::ActionRole && button->text().startsWith("Show Details"))
                 button->click();
         QTimer::singleShot(300, box, [box, shot] {
             *shot = box->grab();
-            box->escapeButton()->click();
+            if (QAbstractButton* cancel = box->escapeButton())
+                cancel->click();
+            else
+                box->close();
         });
     }
 
