@@ -54,8 +54,11 @@ install_stage() {
 
 sanitizers_stage() {
   mkdir -p build-asan
+  # -O1 with line tables only: half the build time of -O2 -g, and every
+  # report still names the functions and lines of its stack.
   quietly build-asan/configure.log cmake -S . -B build-asan -G Ninja -DKESGEN_BUILD_TESTS=ON \
-    -DKESGEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DKESGEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
   quietly build-asan/build.log cmake --build build-asan -j "$(nproc)"
   # A report of either sanitizer, or a leak, ends the test program with an
   # error. No leak is suppressed: the editor's tests run on Qt's offscreen
