@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <limits>
 #include <iterator>
+#include <limits>
+#include <mutex>
 
 #include "assets/asset_file.h"
 #include "assets/large_buffer.h"
@@ -275,6 +276,10 @@ void reserveLists(VertexLists& lists, const LineCounts& counts)
 // corners' normals.
 class MeshStore {
 public:
+    // Whether the faces of each chunk are handed on as soon as they can be
+    // (see ChunkStreamedStore) instead of being filled in at the end.
+    static constexpr bool kHandsOnChunks = false;
+
     MeshStore(MeshTriangles& mesh, bool withNormals) : mesh_(mesh), withNormals_(withNormals) {}
     bool wantsNormals() const { return withNormals_; }
 
@@ -350,6 +355,8 @@ inline std::size_t fillInterleaved(float* out, bool withNormals, const Vec3* con
 // loadObjInterleaved).
 class InterleavedStore {
 public:
+    static constexpr bool kHandsOnChunks = false;
+
     InterleavedStore(std::vector<std::uint8_t>& bytes, bool withNormals)
         : bytes_(bytes), withNormals_(withNormals), size_(interleavedTriangleSize(withNormals))
     {
@@ -969,6 +976,113 @@ void copyNamedEntries(const VertexLists& lists, std::size_t first, std::size_t c
     }
 }
 
+// Where the triangles of a file parsed in chunks go when they are handed on
+// as they are read (see streamObjInterleaved). Each face keeps the entries
+// its line names until it can be completed: once its chunk and every chunk
+// before it are parsed, the faces of the chunk are completed, a few thousand
+// at a time in one small buffer, and handed to the sink in face order. The
+// thread that finds the next chunk ready does this while the others parse on;
+// only one hands on at a time.
+class ChunkStreamedStore {
+public:
+    static constexpr bool kHandsOnChunks = true;
+
+    ChunkStreamedStore(InterleavedSink& sink, bool withNormals, std::size_t chunkCount)
+        : sink_(sink), withNormals_(withNormals), size_(interleavedTriangleSize(withNormals)),
+          references_(withNormals ? 9 : 6), chunks_(chunkCount)
+    {
+    }
+    bool wantsNormals() const { return withNormals_; }
+
+    // Called once the lines are counted, before the first face.
+    void resize(std::size_t faces)
+    {
+        begun_ = true;
+        status_ = sink_.begin(faces);
+        if (!status_)
+            return;
+        reserveLarge(named_, faces * references_);
+        named_.resize(faces * references_);
+    }
+    void putReferences(std::size_t i, const std::uint32_t (&r)[9])
+    {
+        if (status_) [[likely]]
+            std::memcpy(named_.data() + i * references_, r, references_ * sizeof(std::uint32_t));
+    }
+    void takeReferences(std::size_t i, std::uint32_t (&r)[9]) const
+    {
+        std::memcpy(r, named_.data() + i * references_, references_ * sizeof(std::uint32_t));
+    }
+    void set(std::size_t i, const Vec3* const (&p)[3], const Vec2* const (&t)[3], const Vec3* const (&n)[3])
+    {
+        float record[24];
+        const std::size_t floats = fillInterleaved(record, withNormals_, p, t, n);
+        std::memcpy(piece_.data() + (i - pieceStart_) * size_, record, floats * sizeof(float));
+    }
+
+    // Chunk k, whose faces are [firstFace, endFace), is parsed; `complete`
+    // is false when it could not be read or held other lines than counted.
+    // Called on the parsing threads.
+    void chunkParsed(std::size_t k, std::size_t firstFace, std::size_t endFace, bool complete,
+                     const VertexLists& lists)
+    {
+        std::unique_lock lock(mutex_);
+        chunks_[k] = {firstFace, endFace, complete ? kReady : kBroken};
+        while (!handingOn_ && next_ < chunks_.size() && chunks_[next_].state != kWaiting) {
+            if (chunks_[next_].state == kBroken) {
+                next_ = chunks_.size(); // nothing after a broken chunk is handed on
+                break;
+            }
+            const Chunk chunk = chunks_[next_];
+            handingOn_ = true;
+            lock.unlock();
+            handOn(chunk.firstFace, chunk.endFace, lists);
+            lock.lock();
+            handingOn_ = false;
+            ++next_;
+        }
+    }
+
+    // Only once the parsing threads are done.
+    bool begun() const { return begun_; }
+    const Status& status() const { return status_; }
+
+private:
+    static constexpr std::size_t kPieceTriangles = 4096;
+    enum State { kWaiting, kReady, kBroken };
+    struct Chunk {
+        std::size_t firstFace = 0, endFace = 0;
+        State state = kWaiting;
+    };
+
+    void handOn(std::size_t firstFace, std::size_t endFace, const VertexLists& lists)
+    {
+        for (std::size_t i = firstFace; i < endFace && status_; i += kPieceTriangles) {
+            const std::size_t count = std::min(kPieceTriangles, endFace - i);
+            piece_.resize(count * size_);
+            pieceStart_ = i;
+            copyNamedEntries(lists, i, count, *this);
+            status_ = sink_.take(piece_);
+        }
+    }
+
+    InterleavedSink& sink_;
+    bool withNormals_;
+    std::size_t size_;
+    std::size_t references_; // per face
+    std::vector<std::uint32_t> named_;
+    // Touched only by the thread handing on.
+    std::vector<std::uint8_t> piece_;
+    std::size_t pieceStart_ = 0;
+    Status status_ = Status::success();
+    bool begun_ = false;
+
+    std::mutex mutex_;
+    std::vector<Chunk> chunks_;
+    std::size_t next_ = 0;   // the next chunk to hand on
+    bool handingOn_ = false; // a thread is handing on chunk next_
+};
+
 bool operator==(const LineCounts& a, const LineCounts& b)
 {
     return a.positions == b.positions && a.texCoords == b.texCoords && a.normals == b.normals && a.faces == b.faces
@@ -1067,6 +1181,8 @@ Status readInChunks(const std::string& path, std::uint64_t size, std::size_t chu
             read.lines = lastLine;
             asCounted[k] = read == firsts[k + 1];
             dropped[k] = warningList.dropped();
+            if constexpr (Store::kHandsOnChunks)
+                store.chunkParsed(k, firsts[k].faces, firsts[k + 1].faces, status && asCounted[k], lists);
             return status;
         });
         !parsed)
@@ -1074,11 +1190,13 @@ Status readInChunks(const std::string& path, std::uint64_t size, std::size_t chu
     if (!std::all_of(asCounted.begin(), asCounted.end(), [](char same) { return same != 0; }))
         return Status::success();
 
-    const std::size_t pieces = std::max<std::size_t>(1, std::min<std::size_t>(chunkCount, total.faces / 4096));
-    parallelFor(pieces, threads, [&](std::size_t k) {
-        const std::size_t first = total.faces * k / pieces, last = total.faces * (k + 1) / pieces;
-        copyNamedEntries(lists, first, last - first, store);
-    });
+    if constexpr (!Store::kHandsOnChunks) {
+        const std::size_t pieces = std::max<std::size_t>(1, std::min<std::size_t>(chunkCount, total.faces / 4096));
+        parallelFor(pieces, threads, [&](std::size_t k) {
+            const std::size_t first = total.faces * k / pieces, last = total.faces * (k + 1) / pieces;
+            copyNamedEntries(lists, first, last - first, store);
+        });
+    }
 
     if (warnings) {
         std::int64_t left = 0;
@@ -1193,34 +1311,58 @@ Status loadObjInterleaved(const std::string& path, bool withNormals, std::vector
     return Status::success();
 }
 
+bool objParsedInChunks(std::uint64_t size, const ObjReadOptions& options)
+{
+    return chunkCountFor(size, options) > 0;
+}
+
 Status streamObjInterleaved(const std::string& path, bool withNormals, InterleavedSink& sink,
-                            std::vector<ReaderWarning>* warnings, bool* sinkFailed)
+                            std::vector<ReaderWarning>* warnings, bool* sinkFailed, const ObjReadOptions& options)
 {
     if (sinkFailed)
         *sinkFailed = false;
     AssetFileReader file;
     if (Status opened = file.open(path, "mesh file"); !opened)
         return opened;
-    if (file.size(); !file.status())
+    const std::uint64_t size = file.size();
+    if (!file.status())
         return file.status();
-    StreamedStore store(sink, withNormals);
     std::vector<ReaderWarning> fileWarnings;
-    if (Status read = readInPieces(file, kFilePiece, path, store, warnings ? &fileWarnings : nullptr);
-        !read && store.status())
-        return read;
-    if (warnings)
-        warnings->insert(warnings->end(), std::make_move_iterator(fileWarnings.begin()),
-                         std::make_move_iterator(fileWarnings.end()));
-    if (!store.status()) {
-        if (sinkFailed)
-            *sinkFailed = true;
-        return store.status();
+    std::vector<ReaderWarning>* collected = warnings ? &fileWarnings : nullptr;
+    // What the reading came to: its own status, the sink's, and whether the
+    // faces handed on are the ones counted first.
+    auto ending = [&](const Status& read, const Status& sinkStatus, bool asCounted) {
+        if (!read && sinkStatus)
+            return read;
+        if (warnings)
+            warnings->insert(warnings->end(), std::make_move_iterator(fileWarnings.begin()),
+                             std::make_move_iterator(fileWarnings.end()));
+        if (!sinkStatus) {
+            if (sinkFailed)
+                *sinkFailed = true;
+            return sinkStatus;
+        }
+        // A file that now holds other lines than when it was counted was
+        // changed while it was read.
+        if (!asCounted)
+            return Status::failure("cannot read mesh file '" + path + "': it changed while it was read");
+        return Status::success();
+    };
+
+    if (const std::size_t chunks = chunkCountFor(size, options); chunks > 0) {
+        ChunkStreamedStore store(sink, withNormals, chunks);
+        bool done = false;
+        Status read = readInChunks(path, size, chunks, std::max(options.threads, 1), store, collected, done);
+        // Lists too long for the chunks' numbering are read in file order,
+        // which is possible only while nothing has been handed on.
+        if (!read || done || store.begun())
+            return ending(read, store.status(), done);
+        fileWarnings.clear();
+        file.rewind();
     }
-    // The triangles handed on follow the count given first; a file that now
-    // holds another number of faces was changed while it was read.
-    if (!store.asCounted())
-        return Status::failure("cannot read mesh file '" + path + "': it changed while it was read");
-    return Status::success();
+    StreamedStore store(sink, withNormals);
+    Status read = readInPieces(file, kFilePiece, path, store, collected);
+    return ending(read, store.status(), store.asCounted());
 }
 
 } // namespace kes

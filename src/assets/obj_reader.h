@@ -133,19 +133,31 @@ public:
     virtual Status take(std::span<std::uint8_t> triangles) = 0;
 };
 
-// Reads the OBJ file at `path` as loadObjInterleaved does, in file order on
-// the calling thread, but hands the triangles to `sink` as they are read
-// instead of keeping them: however large the file, only a few hundred
-// kilobytes of triangles are held at once. The warnings are appended once the
-// whole file is read, also when the sink failed.
+// Reads the OBJ file at `path` as loadObjInterleaved does, but hands the
+// triangles to `sink` as they are read instead of keeping them: however large
+// the file, only a few hundred kilobytes of finished triangles are held at
+// once. The warnings are appended once the whole file is read, also when the
+// sink failed.
+//
+// Read in file order (one thread, or a small file), everything happens on the
+// calling thread. Parsed in chunks (see ObjReadOptions), each face is kept as
+// the entries its line names (a third of a triangle's size) until its chunk
+// and all before it are parsed; the faces of those chunks are then completed
+// and handed on by whichever parsing thread finds them ready, while the
+// others parse on. take() is then called on those threads, but never twice at
+// once, and always in face order.
 //
 // A failure of the sink stops the handing on (the file is still read to its
 // end) and is returned, with *sinkFailed set when it is given. A file that
-// cannot be read fails as in
-// loadObjMesh, before begin() when it cannot be opened; one that holds
-// another number of face lines when it is read than when it was counted fails
-// with "cannot read mesh file '...': it changed while it was read".
+// cannot be read fails as in loadObjMesh, before begin() when it cannot be
+// opened; one that holds other lines when it is read than when it was counted
+// fails with "cannot read mesh file '...': it changed while it was read".
 Status streamObjInterleaved(const std::string& path, bool withNormals, InterleavedSink& sink,
-                            std::vector<ReaderWarning>* warnings = nullptr, bool* sinkFailed = nullptr);
+                            std::vector<ReaderWarning>* warnings = nullptr, bool* sinkFailed = nullptr,
+                            const ObjReadOptions& options = {});
+
+// True when a file of `size` bytes is parsed in chunks, side by side, when
+// read with `options`.
+bool objParsedInChunks(std::uint64_t size, const ObjReadOptions& options);
 
 } // namespace kes

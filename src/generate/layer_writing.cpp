@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
+#include "assets/obj_reader.h"
 #include "generate/ordered_jobs.h"
 #include "levelfile/layer_parts.h"
+#include "model/file_io.h"
 
 namespace kes {
 namespace {
@@ -40,13 +44,25 @@ public:
             return makeTexturePart(*plan.texturePath);
         const std::string meshPath = frameMeshPath(plan.objPath, plan.descriptor.frameCount, part.number);
         // On one thread a part is made just when it is written: its frame can
-        // then go straight from the mesh file to the level file.
-        if (threads_ <= 1)
-            return deferFramePart(meshPath, plan.descriptor.normals != 0);
-        return makeFramePart(meshPath, plan.descriptor.normals != 0, threads_);
+        // then go straight from the mesh file to the level file. So can a
+        // mesh file that is parsed on every thread at once anyway.
+        const bool withNormals = plan.descriptor.normals != 0;
+        if (threads_ <= 1 || parsedOnEveryThread(meshPath))
+            return deferFramePart(meshPath, withNormals, threads_);
+        return makeFramePart(meshPath, withNormals, threads_);
     }
 
 private:
+    bool parsedOnEveryThread(const std::string& meshPath) const
+    {
+        std::error_code failed;
+        const std::uintmax_t size = std::filesystem::file_size(pathFromUtf8(meshPath), failed);
+        ObjReadOptions options;
+        options.threads = threads_;
+        // A file that cannot be sized fails when it is read, as made.
+        return !failed && objParsedInChunks(size, options);
+    }
+
     const std::vector<LayerPlan>& layers_;
     int threads_; // threads that may parse one large mesh file at once
     std::vector<std::size_t> first_; // number of each layer's first part, then the total

@@ -37,11 +37,12 @@ LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threa
     return part;
 }
 
-LayerPart deferFramePart(const std::string& meshPath, bool withNormals)
+LayerPart deferFramePart(const std::string& meshPath, bool withNormals, int threads)
 {
     LayerPart part;
     part.deferredMesh = meshPath;
     part.deferredWithNormals = withNormals;
+    part.deferredThreads = threads;
     return part;
 }
 
@@ -87,8 +88,10 @@ Status writeDeferredFrame(LevelFileWriter& writer, const LayerPart& part, std::u
     FrameWriting writing(writer, part.deferredMesh);
     bool writingFailed = false;
     std::vector<ReaderWarning> read;
+    ObjReadOptions options;
+    options.threads = part.deferredThreads;
     Status streamed = streamObjInterleaved(part.deferredMesh, part.deferredWithNormals, writing, &read,
-                                           &writingFailed);
+                                           &writingFailed, options);
     // Like a part made beforehand: its warnings count unless it could not be
     // read or was refused.
     if (streamed || !writing.refused())

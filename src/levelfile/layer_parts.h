@@ -35,6 +35,7 @@ struct LayerPart {
     // it reads; empty for a part made already.
     std::string deferredMesh;
     bool deferredWithNormals = false;
+    int deferredThreads = 1;
 };
 
 // One frame: reads the mesh at `meshPath` and encodes it (the triangle count
@@ -45,11 +46,12 @@ struct LayerPart {
 LayerPart makeFramePart(const std::string& meshPath, bool withNormals, int threads = 1);
 
 // One frame as makeFramePart makes it, but made only when writeLayerParts
-// writes it: the mesh is read in file order and its triangles go on to the
-// level file as they are read, so the disk is writing while the file is
-// still being read, and the frame is never held whole. For a part that is
-// written on the thread that asks for it, right away.
-LayerPart deferFramePart(const std::string& meshPath, bool withNormals);
+// writes it: its triangles go on to the level file as they are read (up to
+// `threads` threads parse a large mesh file at once), so the disk is writing
+// while the file is still being read, and the frame is never held whole.
+// For a part that is written on the thread that asks for it, right away, or
+// for a mesh file large enough to keep every thread busy on its own.
+LayerPart deferFramePart(const std::string& meshPath, bool withNormals, int threads = 1);
 
 // One texture blob: compresses `pixels` (width x height x 3 bytes) into the
 // blob head and the zlib stream.

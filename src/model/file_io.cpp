@@ -1,5 +1,7 @@
 #include "model/file_io.h"
 
+#include "model/disk_flusher.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -159,6 +161,8 @@ Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<
     return Status::success();
 }
 
+AtomicFile::AtomicFile() = default;
+
 AtomicFile::~AtomicFile()
 {
     discard();
@@ -217,7 +221,7 @@ bool AtomicFile::write(const void* data, std::size_t size)
 #ifdef __linux__
     // Level files run to hundreds of megabytes: writing them out while they
     // are being made spares commit() a long wait in fsync.
-    constexpr std::uint64_t kWritebackStep = 32u << 20;
+    constexpr std::uint64_t kWritebackStep = 8u << 20;
     if (size_ - writebackStart_ >= kWritebackStep) {
         if (std::fflush(file_) != 0) {
             failed_ = true;
@@ -228,6 +232,11 @@ bool AtomicFile::write(const void* data, std::size_t size)
         sync_file_range(fileno(file_), static_cast<off64_t>(writebackStart_),
                         static_cast<off64_t>(size_ - writebackStart_), SYNC_FILE_RANGE_WRITE);
         writebackStart_ = size_;
+        // Most of the wait in fsync is the disk making the data durable, not
+        // the writing: that is done on another thread while more is written.
+        if (!flusher_)
+            flusher_ = std::make_unique<DiskFlusher>(fileno(file_));
+        flusher_->request();
     }
 #endif
     return true;
@@ -247,6 +256,10 @@ Status AtomicFile::commit()
     if (!failed_ && std::fflush(file_) != 0) {
         failed_ = true;
         errorNumber_ = errno;
+    }
+    if (const int flushFailed = stopFlusher(); flushFailed != 0 && !failed_) {
+        failed_ = true;
+        errorNumber_ = flushFailed;
     }
 #ifdef _WIN32
     if (!failed_ && _commit(_fileno(file_)) != 0) {
@@ -279,10 +292,20 @@ Status AtomicFile::commit()
     return Status::success();
 }
 
+int AtomicFile::stopFlusher()
+{
+    if (!flusher_)
+        return 0;
+    const int errorNumber = flusher_->stop();
+    flusher_.reset();
+    return errorNumber;
+}
+
 void AtomicFile::discard()
 {
     if (!file_)
         return;
+    stopFlusher(); // before the descriptor it flushes is closed
     std::fclose(file_);
     file_ = nullptr;
     std::error_code ec;

@@ -15,6 +15,8 @@
 
 namespace kes {
 
+class DiskFlusher;
+
 // The path of a UTF-8 file name, on every platform.
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 // The UTF-8 text of a path.
@@ -42,7 +44,7 @@ Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<
 // commit() reports it.
 class AtomicFile {
 public:
-    AtomicFile() = default;
+    AtomicFile();
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -55,7 +57,8 @@ public:
     bool isOpen() const { return file_ != nullptr; }
 
     // Appends bytes; false once any write has failed. On Linux the system is
-    // asked to start writing each further 32 MiB to the disk at once, so that
+    // asked to start writing each further 8 MiB to the disk at once and to
+    // make it durable on a thread of its own (see DiskFlusher), so that
     // commit() has little left to wait for.
     bool write(const void* data, std::size_t size);
     bool failed() const { return failed_; }
@@ -73,8 +76,12 @@ public:
     void discard();
 
 private:
+    // Ends the background flushing; the error number of a flush that failed.
+    int stopFlusher();
+
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<DiskFlusher> flusher_; // from the first 8 MiB on
     std::string targetPath_;
     std::filesystem::path target_;   // the file replaced: links followed
     std::filesystem::path tempPath_;

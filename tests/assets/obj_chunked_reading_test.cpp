@@ -22,6 +22,22 @@ std::vector<std::string> warningTexts(const std::vector<ReaderWarning>& warnings
     return texts;
 }
 
+// Keeps the triangles it is handed, in order.
+struct KeepingSink : InterleavedSink {
+    Status begin(std::uint64_t triangles) override
+    {
+        counted = triangles;
+        return Status::success();
+    }
+    Status take(std::span<std::uint8_t> triangles) override
+    {
+        bytes.insert(bytes.end(), triangles.begin(), triangles.end());
+        return Status::success();
+    }
+    std::uint64_t counted = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
 // The interleaved triangles of `mesh`, as loadObjInterleaved lays them out.
 std::vector<std::uint8_t> interleaved(const MeshTriangles& mesh, bool withNormals)
 {
@@ -142,6 +158,14 @@ TEST(ObjChunkedReading, EveryChunkCountGivesWhatReadingInOrderGives)
                     ASSERT_TRUE(loadObjInterleaved(path, withNormals, triangles, &interleavedWarnings, options));
                     EXPECT_EQ(triangles, interleaved(expected, withNormals));
                     EXPECT_EQ(warningTexts(interleavedWarnings), warningTexts(expectedWarnings));
+
+                    // Handed on chunk by chunk as the chunks are parsed.
+                    KeepingSink sink;
+                    std::vector<ReaderWarning> streamedWarnings;
+                    ASSERT_TRUE(streamObjInterleaved(path, withNormals, sink, &streamedWarnings, nullptr, options));
+                    EXPECT_EQ(sink.counted * interleavedTriangleSize(withNormals), sink.bytes.size());
+                    EXPECT_EQ(sink.bytes, triangles);
+                    EXPECT_EQ(warningTexts(streamedWarnings), warningTexts(expectedWarnings));
                 }
             }
         }

@@ -49,6 +49,17 @@ private:
     int failingTake_;
 };
 
+// Refuses the triangles' number.
+struct RefusingSink : InterleavedSink {
+    Status begin(std::uint64_t) override { return Status::failure("too many triangles"); }
+    Status take(std::span<std::uint8_t>) override
+    {
+        ++takes;
+        return Status::success();
+    }
+    int takes = 0;
+};
+
 std::vector<std::string> warningTexts(const std::vector<ReaderWarning>& warnings)
 {
     std::vector<std::string> texts;
@@ -123,6 +134,45 @@ TEST(ObjStreaming, StopsAtTheReceiversFailure)
     EXPECT_TRUE(sinkFailed);
     EXPECT_EQ(sink.takes, 2) << "handed on after the failure";
     EXPECT_FALSE(warnings.empty()) << "the file is still read to its end";
+}
+
+// Parsed in chunks, the triangles are handed on from the parsing threads, a
+// few thousand at a time; a failing receiver gets nothing more, and a
+// refused count stops everything before the first triangle.
+TEST(ObjStreaming, InChunksStopsAtTheReceiversFailureToo)
+{
+    const test::GeneratedObj obj = test::generateObj(4, 3000, 7);
+    test::TempDir dir;
+    const std::string path = dir.file("mesh.obj");
+    test::writeFile(path, obj.text + "f 1 2\n");
+    ObjReadOptions options;
+    options.threads = 2;
+    options.chunks = 6;
+
+    CollectingSink whole(true);
+    ASSERT_TRUE(streamObjInterleaved(path, true, whole, nullptr, nullptr, options));
+    ASSERT_GT(whole.takes, 3);
+
+    for (int failingTake : {1, 2, whole.takes}) {
+        SCOPED_TRACE("failing take " + std::to_string(failingTake));
+        CollectingSink sink(true, failingTake);
+        std::vector<ReaderWarning> warnings;
+        bool sinkFailed = false;
+        Status status = streamObjInterleaved(path, true, sink, &warnings, &sinkFailed, options);
+        ASSERT_FALSE(status);
+        EXPECT_EQ(status.reason(), "the disk is full");
+        EXPECT_TRUE(sinkFailed);
+        EXPECT_EQ(sink.takes, failingTake) << "handed on after the failure";
+        EXPECT_FALSE(warnings.empty()) << "the file is still read to its end";
+    }
+
+    RefusingSink refusing;
+    bool sinkFailed = false;
+    Status status = streamObjInterleaved(path, false, refusing, nullptr, &sinkFailed, options);
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.reason(), "too many triangles");
+    EXPECT_TRUE(sinkFailed);
+    EXPECT_EQ(refusing.takes, 0);
 }
 
 TEST(ObjStreaming, AFileThatCannotBeOpenedFailsBeforeAnything)

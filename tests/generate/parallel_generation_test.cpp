@@ -2,6 +2,7 @@
 // gives: the same bytes, result, warnings, progress calls and first error.
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -128,6 +129,45 @@ TEST(ParallelGeneration, WritesTheSameLevelAsGenerationInTurn)
     ASSERT_GE(inTurn.result.warnings.size(), 5u);
     for (int threads : {2, 3, 8, 64})
         expectSameAsInTurn(project, dir, threads);
+}
+
+// A mesh file large enough to be parsed on every thread at once goes from
+// the parsing threads straight into the level file, between parts that the
+// workers made beforehand: still the same file, warnings and first error.
+TEST(ParallelGeneration, AMeshParsedOnEveryThreadGoesStraightToTheFile)
+{
+    TempDir dir;
+    writeMesh(dir, "small.obj", 5, 0, 1);
+    writeMesh(dir, "large.obj", 90000, 7, 3);
+    ASSERT_GE(std::filesystem::file_size(dir.file("large.obj")), std::uintmax_t(16) << 20)
+        << "too small to be parsed in chunks";
+    writeTexture(dir, "small.bmp", 8, 8, 5);
+
+    LevelProject project;
+    project.layers.append(layer("small.obj", LayerKind::Static, 0, "small.bmp"));
+    project.layers.append(layer("large.obj", LayerKind::Static, 0, "small.bmp"));
+    project.layers.append(layer("large.obj", LayerKind::Moving, 10)); // collision only
+    project.layers.append(layer("small.obj", LayerKind::Vibrating, 0, "small.bmp"));
+    for (int threads : {2, 3})
+        expectSameAsInTurn(project, dir, threads);
+
+#ifndef _WIN32
+    // The disk fills up inside the large mesh.
+    const std::string target = dir.file("level.kes");
+    test::writeFile(target, std::string("the earlier level"));
+    GenerationOptions options;
+    options.baseFolder = dir.path().string();
+    options.threads = 2;
+    GenerationResult result;
+    {
+        test::FileSizeLimit limit(4 << 20);
+        result = generateLevel(project, target, options);
+    }
+    ASSERT_FALSE(result.status);
+    EXPECT_NE(result.status.reason().find("cannot write '" + target + "': file too large"), std::string::npos)
+        << result.status.reason();
+    EXPECT_EQ(test::readFile(target).size(), std::string("the earlier level").size());
+#endif
 }
 
 TEST(ParallelGeneration, AnEmptyLayerTableNeedsNoWorkers)
