@@ -999,14 +999,15 @@ public:
     {
         begun_ = true;
         status_ = sink_.begin(faces);
-        if (!status_)
+        keeping_ = status_.ok();
+        if (!keeping_)
             return;
         reserveLarge(named_, faces * references_);
         named_.resize(faces * references_);
     }
     void putReferences(std::size_t i, const std::uint32_t (&r)[9])
     {
-        if (status_) [[likely]]
+        if (keeping_) [[likely]]
             std::memcpy(named_.data() + i * references_, r, references_ * sizeof(std::uint32_t));
     }
     void takeReferences(std::size_t i, std::uint32_t (&r)[9]) const
@@ -1071,6 +1072,7 @@ private:
     std::size_t size_;
     std::size_t references_; // per face
     std::vector<std::uint32_t> named_;
+    bool keeping_ = false; // the sink took the count: the faces are kept
     // Touched only by the thread handing on.
     std::vector<std::uint8_t> piece_;
     std::size_t pieceStart_ = 0;
