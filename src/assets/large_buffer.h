@@ -7,6 +7,10 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace kes {
@@ -18,11 +22,45 @@ void adviseLargeFill(void* data, std::size_t bytes);
 
 // Reserves room for `count` entries in `list`, given as adviseLargeFill
 // advises.
-template <typename T>
-void reserveLarge(std::vector<T>& list, std::size_t count)
+template <typename T, typename Allocator>
+void reserveLarge(std::vector<T, Allocator>& list, std::size_t count)
 {
     list.reserve(count);
     adviseLargeFill(list.data(), list.capacity() * sizeof(T));
 }
+
+// An allocator for lists that are made at their full size and then filled
+// entry by entry: resize() leaves the new entries as the memory holds them
+// instead of writing zeros first. Each entry must be written before it is
+// read. Spares a pass over memory that is about to be overwritten anyway, and
+// lets the threads that fill a list be the first to touch its pages, side by
+// side. Only for types that any bytes make a value of (plain numbers).
+template <typename T>
+struct UnfilledAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UnfilledAllocator<U>;
+    };
+    UnfilledAllocator() = default;
+    template <typename U>
+    UnfilledAllocator(const UnfilledAllocator<U>&) noexcept
+    {
+    }
+    // A new entry without a value given: left as it is.
+    template <typename U>
+    void construct(U*) noexcept
+    {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    }
+    template <typename U, typename... Args>
+    void construct(U* place, Args&&... args)
+    {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A list that resize() leaves unfilled (see UnfilledAllocator).
+template <typename T>
+using UnfilledList = std::vector<T, UnfilledAllocator<T>>;
 
 } // namespace kes

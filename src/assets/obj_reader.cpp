@@ -232,9 +232,9 @@ constexpr Vec2 kZeroVec2{};
 
 // The vertex lists of a file.
 struct VertexLists {
-    std::vector<Vec3> positions;
-    std::vector<Vec2> texCoords;
-    std::vector<Vec3> normals;
+    UnfilledList<Vec3> positions;
+    UnfilledList<Vec2> texCoords;
+    UnfilledList<Vec3> normals;
 };
 
 // How many entries of each list the file holds before some line, and how
@@ -512,7 +512,7 @@ public:
 
 private:
     template <typename T>
-    static void name(const T*& target, const std::vector<T>& list, std::size_t at)
+    static void name(const T*& target, const UnfilledList<T>& list, std::size_t at)
     {
         target = &list[at];
         prefetch(target);
@@ -635,7 +635,7 @@ private:
     // counting found; should the file hold more lines now, the faces still
     // pending are completed before the list moves in memory.
     template <typename T>
-    void append(std::vector<T>& list, std::size_t& read, std::size_t end, const T& entry)
+    void append(UnfilledList<T>& list, std::size_t& read, std::size_t end, const T& entry)
     {
         if constexpr (Faces::kInPlace) {
             if (read < end) [[likely]]
@@ -955,7 +955,7 @@ Status forEachLineInRange(AssetFileReader& file, std::uint64_t from, std::uint64
 template <typename Store>
 void copyNamedEntries(const VertexLists& lists, std::size_t first, std::size_t count, Store& store)
 {
-    auto entry = []<typename T>(const std::vector<T>& list, std::uint32_t reference) {
+    auto entry = []<typename T>(const UnfilledList<T>& list, std::uint32_t reference) {
         return reference == kNoEntry ? &zeroEntry<T>() : &list[reference];
     };
     const Vec3* p[3];
@@ -1071,7 +1071,7 @@ private:
     bool withNormals_;
     std::size_t size_;
     std::size_t references_; // per face
-    std::vector<std::uint32_t> named_;
+    UnfilledList<std::uint32_t> named_;
     bool keeping_ = false; // the sink took the count: the faces are kept
     // Touched only by the thread handing on.
     std::vector<std::uint8_t> piece_;
