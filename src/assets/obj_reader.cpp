@@ -1074,7 +1074,7 @@ private:
     UnfilledList<std::uint32_t> named_;
     bool keeping_ = false; // the sink took the count: the faces are kept
     // Touched only by the thread handing on.
-    std::vector<std::uint8_t> piece_;
+    UnfilledList<std::uint8_t> piece_;
     std::size_t pieceStart_ = 0;
     Status status_ = Status::success();
     bool begun_ = false;
