@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -501,56 +502,40 @@ int main(int argc, char** argv)
             add(parallelName.c_str(), [&](benchmark::State& st) { generation(st, in.level, in.outputPath, s.threads); },
                 true);
     }
-    // The one-mesh level: each measure of it whole, side by side.
-    std::vector<std::string> oneMeshNames;
-    std::vector<std::string> newFileNames;
-    std::vector<std::string> inMemoryNames;
+    // The one-mesh level: each measure of it whole, side by side. The names
+    // are kept as long as the benchmarks run.
+    std::deque<std::string> oneMeshNames;
+    auto addOneMesh = [&](const std::string& name, int threads, auto measure) {
+        oneMeshNames.push_back(name + "/threads:" + std::to_string(threads));
+        add(oneMeshNames.back().c_str(), [measure, threads](benchmark::State& st) { measure(st, threads); }, true,
+            oneMeshRepetitions);
+    };
     if (!s.oneMeshProjectPath.empty()) {
         add("one_mesh/tinyobjloader",
             [&](benchmark::State& st) { objTinyobjloader(st, oneMesh.objPath, oneMesh.objFileBytes); }, true,
             oneMeshRepetitions);
-        for (int threads : {1, s.threads}) {
-            const std::string t = std::to_string(threads);
-            oneMeshNames.push_back("one_mesh/obj_ours/threads:" + t);
-            oneMeshNames.push_back("one_mesh/generate/threads:" + t);
-            if (threads == s.threads)
-                break;
+        std::vector<int> threadCounts{1};
+        if (s.threads > 1)
+            threadCounts.push_back(s.threads);
+        for (int threads : threadCounts) {
+            addOneMesh("one_mesh/obj_ours", threads, [&](benchmark::State& st, int t) {
+                objOursWithThreads(st, oneMesh.objPath, oneMesh.objFileBytes, t);
+            });
+            addOneMesh("one_mesh/generate", threads, [&](benchmark::State& st, int t) {
+                generation(st, oneMesh.level, oneMesh.outputPath, t);
+            });
         }
-        for (std::size_t i = 0; i < oneMeshNames.size(); i += 2) {
-            const int threads = i == 0 ? 1 : s.threads;
-            add(oneMeshNames[i].c_str(), [&, threads](benchmark::State& st) {
-                objOursWithThreads(st, oneMesh.objPath, oneMesh.objFileBytes, threads);
-            }, true, oneMeshRepetitions);
-            add(oneMeshNames[i + 1].c_str(), [&, threads](benchmark::State& st) {
-                generation(st, oneMesh.level, oneMesh.outputPath, threads);
-            }, true, oneMeshRepetitions);
-        }
-        for (int threads : {1, s.threads}) {
-            newFileNames.push_back("one_mesh/generate_new_file/threads:" + std::to_string(threads));
-            if (threads == s.threads)
-                break;
-        }
-        for (std::size_t i = 0; i < newFileNames.size(); ++i) {
-            const int threads = i == 0 ? 1 : s.threads;
-            add(newFileNames[i].c_str(), [&, threads](benchmark::State& st) {
-                generation(st, oneMesh.level, oneMesh.outputPath, threads, true);
-            }, true, oneMeshRepetitions);
-        }
+        for (int threads : threadCounts)
+            addOneMesh("one_mesh/generate_new_file", threads, [&](benchmark::State& st, int t) {
+                generation(st, oneMesh.level, oneMesh.outputPath, t, true);
+            });
         // The same generation with its output in memory, where making the
         // file durable costs nothing: the difference is the disk's share.
-        if (!oneMesh.memoryOutputPath.empty()) {
-            for (int threads : {1, s.threads}) {
-                inMemoryNames.push_back("one_mesh/generate_in_memory/threads:" + std::to_string(threads));
-                if (threads == s.threads)
-                    break;
-            }
-            for (std::size_t i = 0; i < inMemoryNames.size(); ++i) {
-                const int threads = i == 0 ? 1 : s.threads;
-                add(inMemoryNames[i].c_str(), [&, threads](benchmark::State& st) {
-                    generation(st, oneMesh.level, oneMesh.memoryOutputPath, threads);
-                }, true, oneMeshRepetitions);
-            }
-        }
+        if (!oneMesh.memoryOutputPath.empty())
+            for (int threads : threadCounts)
+                addOneMesh("one_mesh/generate_in_memory", threads, [&](benchmark::State& st, int t) {
+                    generation(st, oneMesh.level, oneMesh.memoryOutputPath, t);
+                });
     }
 
     FastestRuns runs;
