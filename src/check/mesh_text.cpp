@@ -1,6 +1,6 @@
 #include "check/mesh_text.h"
 
-#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -8,11 +8,20 @@
 
 namespace kes {
 
+namespace {
+
+bool holdsNul(std::span<const std::uint8_t> bytes)
+{
+    return !bytes.empty() && std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
+}
+
+} // namespace
+
 bool looksLikeBinaryText(std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
         return true;
-    return std::find(bytes.begin(), bytes.end(), std::uint8_t(0)) != bytes.end();
+    return holdsNul(bytes);
 }
 
 bool meshFileIsNotText(const std::string& path)
@@ -20,7 +29,8 @@ bool meshFileIsNotText(const std::string& path)
     std::ifstream in(pathFromUtf8(path), std::ios::binary);
     if (!in)
         return false;
-    std::vector<std::uint8_t> piece(1 << 16);
+    // Read in large pieces: the file may be a mesh of many megabytes.
+    std::vector<std::uint8_t> piece(1 << 20);
     bool first = true;
     while (in) {
         in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
@@ -29,7 +39,7 @@ bool meshFileIsNotText(const std::string& path)
             break;
         // The byte order mark counts only at the very start.
         std::span<const std::uint8_t> bytes(piece.data(), got);
-        if (first ? looksLikeBinaryText(bytes) : std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
+        if (first ? looksLikeBinaryText(bytes) : holdsNul(bytes))
             return true;
         first = false;
     }
