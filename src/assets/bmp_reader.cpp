@@ -1,5 +1,7 @@
 #include "assets/bmp_reader.h"
 
+#include "assets/large_buffer.h"
+
 #include <cstddef>
 
 #include "assets/asset_file.h"
@@ -95,6 +97,7 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
                     + ", the file has " + text(static_cast<std::int64_t>(size)) + " bytes");
 
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    reserveLarge(image.pixels, rowBytes * static_cast<std::size_t>(rows));
     image.pixels.resize(rowBytes * static_cast<std::size_t>(rows));
     image.width = static_cast<std::int32_t>(width);
     image.height = static_cast<std::int32_t>(rows);

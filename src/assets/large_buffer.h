@@ -3,7 +3,8 @@
 // A mesh of a million triangles fills tens of megabytes at once. Made of
 // ordinary 4 KiB pages, each first write to a page stops the program in the
 // kernel, tens of thousands of times per mesh; on Linux the room is therefore
-// asked for in huge pages where the system offers them on request.
+// asked for in huge pages where the system offers them on request, and the
+// rest is provided in one call before the filling starts.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +16,11 @@
 
 namespace kes {
 
-// Tells the system that [data, data + bytes) is about to be filled at once
-// and is best backed by huge pages. Only a hint: it does nothing for small
-// ranges, on systems without huge pages, or when the system declines.
+// Tells the system that [data, data + bytes) is about to be filled at once:
+// asks for huge pages for it and has its pages provided now. Only for room
+// that will be filled: the pages count as used from here on. Does nothing
+// for ranges under 1 MiB or on systems without these requests, and what the
+// system declines comes on first write as usual.
 void adviseLargeFill(void* data, std::size_t bytes);
 
 // Reserves room for `count` entries in `list`, given as adviseLargeFill
@@ -32,9 +35,8 @@ void reserveLarge(std::vector<T, Allocator>& list, std::size_t count)
 // An allocator for lists that are made at their full size and then filled
 // entry by entry: resize() leaves the new entries as the memory holds them
 // instead of writing zeros first. Each entry must be written before it is
-// read. Spares a pass over memory that is about to be overwritten anyway, and
-// lets the threads that fill a list be the first to touch its pages, side by
-// side. Only for types that any bytes make a value of (plain numbers).
+// read. Spares a pass over memory that is about to be overwritten anyway.
+// Only for types that any bytes make a value of (plain numbers).
 template <typename T>
 struct UnfilledAllocator : std::allocator<T> {
     template <typename U>
