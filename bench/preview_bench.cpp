@@ -151,12 +151,12 @@ Drawing drawFrames(const std::string& projectPath, int repetitions)
     auto* gl = QOpenGLContext::currentContext()->functions();
     gl->glViewport(0, 0, size.width(), size.height());
     renderer.setScene(scene, {});
-    renderer.render(camera.viewProjection(size), 0);
+    renderer.render(camera.viewProjection(size), 0, false);
     gl->glFinish();
     drawing.seconds = 1e9;
     for (int r = 0; r < repetitions; ++r) {
         const auto start = Clock::now();
-        renderer.render(camera.viewProjection(size), r);
+        renderer.render(camera.viewProjection(size), r, false);
         gl->glFinish();
         drawing.seconds = std::min(drawing.seconds, secondsSince(start));
     }

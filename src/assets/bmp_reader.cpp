@@ -1,10 +1,9 @@
 #include "assets/bmp_reader.h"
 
-#include "assets/large_buffer.h"
-
 #include <cstddef>
 
 #include "assets/asset_file.h"
+#include "assets/large_buffer.h"
 #include "model/byte_order.h"
 
 namespace kes {

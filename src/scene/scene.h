@@ -79,6 +79,13 @@ struct SceneLayer {
     // the vibration width on every side.
     bool hasVibration = false;
     SceneBox vibrationBox;
+    // What the motion playback reads (scene_motion.h): the speed per frame
+    // (Moving, Vibrating and Trigger layers), "Frames till reset/stop"
+    // (Moving and Trigger layers) and the vibration width, made positive
+    // (Vibrating layers). Zero for the other kinds.
+    ScenePoint speed{};
+    int motionFrames = 0;
+    ScenePoint vibrationWidth{};
     // Trigger and Animated-Trigger layers: the area spanned by the typed
     // corners.
     bool hasTriggerArea = false;

@@ -276,15 +276,20 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
             layer.frames.clear();
 
         const LayerKind kind = plan.descriptor.kind;
+        if (kind == LayerKind::Moving || kind == LayerKind::Vibrating || kind == LayerKind::Trigger)
+            layer.speed = {entry.speed[0], entry.speed[1], entry.speed[2]};
+        if (kind == LayerKind::Vibrating)
+            layer.vibrationWidth = {std::fabs(entry.vibration[0]), std::fabs(entry.vibration[1]),
+                                    std::fabs(entry.vibration[2])};
         if (kind == LayerKind::Moving || kind == LayerKind::Trigger) {
+            layer.motionFrames = entry.frames;
             layer.hasDisplacement = true;
             const float frames = static_cast<float>(entry.frames);
             layer.displacement = {entry.speed[0] * frames, entry.speed[1] * frames, entry.speed[2] * frames};
         }
         if (kind == LayerKind::Vibrating && !layer.bounds.empty) {
             layer.hasVibration = true;
-            const ScenePoint width{std::fabs(entry.vibration[0]), std::fabs(entry.vibration[1]),
-                                   std::fabs(entry.vibration[2])};
+            const ScenePoint& width = layer.vibrationWidth;
             layer.vibrationBox = layer.bounds;
             layer.vibrationBox.add(ScenePoint{layer.bounds.min.x - width.x, layer.bounds.min.y - width.y,
                                     layer.bounds.min.z - width.z});

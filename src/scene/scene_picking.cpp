@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "scene/scene_motion.h"
+
 namespace kes {
 namespace {
 
@@ -65,7 +67,8 @@ float hitBox(const ScenePoint& origin, const ScenePoint& dir, const SceneBox& bo
 
 } // namespace
 
-ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoint& direction, int frame)
+ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoint& direction, int frame,
+                    bool moving)
 {
     ScenePick best;
     best.distance = std::numeric_limits<float>::max();
@@ -83,11 +86,15 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
     }
     for (std::size_t i = 0; i < scene.layers.size(); ++i) {
         const SceneLayer& layer = scene.layers[i];
-        if (layer.frames.empty() || hitBox(origin, direction, layer.bounds) < 0)
+        // A moved layer is met where the ray, moved the other way, meets it
+        // at rest.
+        const ScenePoint offset = moving ? approximateMotion(layer, frame) : ScenePoint{};
+        const ScenePoint from = sub(origin, offset);
+        if (layer.frames.empty() || hitBox(from, direction, layer.bounds) < 0)
             continue;
         const SceneMeshFrame& mesh = *layer.frames[static_cast<std::size_t>(frame) % layer.frames.size()];
         for (const MeshFace& face : mesh.faces)
-            consider(ScenePick::What::Layer, static_cast<int>(i), hitTriangle(origin, direction, face));
+            consider(ScenePick::What::Layer, static_cast<int>(i), hitTriangle(from, direction, face));
     }
     if (best.what == ScenePick::What::Nothing)
         best.distance = 0;

@@ -15,9 +15,11 @@ struct ScenePick {
 };
 
 // The first layer triangle or target marker that the ray from `origin` in
-// `direction` meets. Layers are taken at rest, each at animation frame
-// `frame` (counted from 0, wrapping round its own frame count); targets as
-// cubes of markerSize(scene.bounds) round their positions.
-ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoint& direction, int frame);
+// `direction` meets. Layers are taken at animation frame `frame` (counted
+// from 0, wrapping round each one's own frame count), at rest or, `moving`,
+// where the motion playback has them at that frame (scene_motion.h);
+// targets as cubes of markerSize(scene.bounds) round their positions.
+ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoint& direction, int frame,
+                    bool moving);
 
 } // namespace kes

@@ -1,6 +1,7 @@
 // The preview pane drawn for real (OpenGL under Xvfb with Mesa's software
 // renderer): pixels read back where the answer is certain, clicks that
 // select rows, animation, file watching and the pane in the editor's window.
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -43,6 +44,14 @@ bool near(QRgb pixel, int r, int g, int b, int tolerance = 3)
         && std::abs(qBlue(pixel) - b) <= tolerance;
 }
 
+QLabel* labelNamed(const QWidget& parent, const QString& accessibleName)
+{
+    for (QLabel* label : parent.findChildren<QLabel*>())
+        if (label->accessibleName() == accessibleName)
+            return label;
+    return nullptr;
+}
+
 QString describe(QRgb pixel)
 {
     return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
@@ -64,6 +73,7 @@ private slots:
     void clickingAnObjectReportsItsRow();
     void unreadableLayersAreListedWithTheirReason();
     void animationPlaysAt25FramesPerSecondAndPauses();
+    void motionPlaybackMovesLayersWhenAskedFor();
     void aFileChangedOnDiskIsShownAgain();
     void unchangedMeshesAreNotUploadedAgain();
     void theEditorShowsThePaneBesideTheFormAndFollowsIt();
@@ -254,10 +264,7 @@ void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
     wave.frames = 3;
     content.request.layers = {wave};
     showPane(content);
-    QLabel* counter = nullptr;
-    for (QLabel* label : pane_->findChildren<QLabel*>())
-        if (label->accessibleName() == "Animation frame")
-            counter = label;
+    QLabel* counter = labelNamed(*pane_, "Animation frame");
     QVERIFY(counter);
     QCOMPARE(counter->text(), QString("Frame 1 / 3"));
     QElapsedTimer clock;
@@ -271,6 +278,64 @@ void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
     QTest::qWait(120);
     QCOMPARE(pane_->frame(), stopped);
     QCOMPARE(counter->text(), QString("Frame %1 / 3").arg(stopped + 1));
+}
+
+void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
+{
+    PreviewContent content = content_;
+    LayerEntry moving = planeLayer(folder_, true);
+    moving.kind = static_cast<int>(LayerKind::Moving);
+    moving.speed = {30, 0, 0};
+    moving.frames = 1; // at its place, then 30 to the right, then back
+    content.request.layers = {moving};
+    content.layerRows = 1;
+    showPane(content);
+    QLabel* counter = labelNamed(*pane_, "Animation frame");
+    QVERIFY(counter);
+    QCOMPARE(counter->text(), QString("Frame 1 / 1"));
+    auto* motion = pane_->findChild<QCheckBox*>();
+    QVERIFY(motion);
+    QCOMPARE(motion->accessibleName(), QString("Play motion"));
+    QVERIFY(motion->text().contains("approximate"));
+    QVERIFY(!pane_->showsMotion());
+
+    PreviewView* view = pane_->view();
+    // Inside the triangle at rest, and the same point moved along.
+    const QVector3D atRest(0, -5, 0), moved(30, -5, 0);
+    auto pixelAt = [&](const QImage& image, const QVector3D& point) {
+        const QPointF at = view->camera().project(point, view->size());
+        return image.pixel((at * image.width() / view->size().width()).toPoint());
+    };
+    auto isRed = [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < 20 && qBlue(pixel) < 20; };
+    auto isBackground = [](QRgb pixel) { return near(pixel, 51, 102, 153); };
+
+    pane_->setShowsMotion(true);
+    QCOMPARE(counter->text(), QString("Frame 1 / 2"));
+    QImage image = draw();
+    QVERIFY2(isRed(pixelAt(image, atRest)), qPrintable(describe(pixelAt(image, atRest))));
+    QVERIFY2(isBackground(pixelAt(image, moved)), qPrintable(describe(pixelAt(image, moved))));
+
+    pane_->setPlaying(true);
+    QTRY_COMPARE(pane_->frame(), 1);
+    pane_->setPlaying(false);
+    QCOMPARE(counter->text(), QString("Frame 2 / 2"));
+    image = draw();
+    QVERIFY2(isBackground(pixelAt(image, atRest)), qPrintable(describe(pixelAt(image, atRest))));
+    QVERIFY2(isRed(pixelAt(image, moved)), qPrintable(describe(pixelAt(image, moved))));
+    // A click finds the layer where it is shown.
+    QSignalSpy layers(pane_.get(), &PreviewPane::layerClicked);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project(atRest, view->size()).toPoint());
+    QCOMPARE(layers.count(), 0);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project(moved, view->size()).toPoint());
+    QCOMPARE(layers.count(), 1);
+
+    // Without motion the layer is back at its place, and the frames are the
+    // animations' again.
+    motion->click();
+    QVERIFY(!pane_->showsMotion());
+    QCOMPARE(counter->text(), QString("Frame 1 / 1"));
+    image = draw();
+    QVERIFY2(isRed(pixelAt(image, atRest)), qPrintable(describe(pixelAt(image, atRest))));
 }
 
 void PreviewPaneTest::aFileChangedOnDiskIsShownAgain()

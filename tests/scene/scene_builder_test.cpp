@@ -10,6 +10,7 @@
 #include "support/level_fixtures.h"
 #include "model/level_model.h"
 #include "scene/scene_builder.h"
+#include "scene/scene_motion.h"
 
 namespace kes {
 namespace {
@@ -79,6 +80,7 @@ TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
         SceneBox vibrationBox;
         bool triggered;
         SceneBox area;
+        ScenePoint movedAt3; // where the motion playback has it at frame 3
     };
     auto box = [](ScenePoint a, ScenePoint b) {
         SceneBox result;
@@ -88,13 +90,14 @@ TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
     };
     const std::array<float, 6> area{5, -1, 0, 4, 2, 3};
     const Case cases[] = {
-        {LayerKind::Static, {1, 1, 1}, 10, {1, 1, 1}, area, false, {}, false, {}, false, {}},
-        {LayerKind::Moving, {0, 0.05f, 0.5f}, 100, {}, area, true, {0, 5, 50}, false, {}, false, {}},
-        {LayerKind::Vibrating, {0.5f, 0, 0}, 0, {0.25f, -1, 0}, area, false, {}, true,
-         box({-0.25f, -1, 0}, {2.25f, 2, 0}), false, {}},
+        {LayerKind::Static, {1, 1, 1}, 10, {1, 1, 1}, area, false, {}, false, {}, false, {}, {}},
+        {LayerKind::Moving, {0, 0.05f, 0.5f}, 100, {}, area, true, {0, 5, 50}, false, {}, false, {}, {0, 0.15f, 1.5f}},
+        {LayerKind::Vibrating, {0.1f, 0, 0}, 0, {0.25f, -1, 0}, area, false, {}, true,
+         box({-0.25f, -1, 0}, {2.25f, 2, 0}), false, {}, {0.2f, 0, 0}},
         {LayerKind::Trigger, {0, 0.1f, 0}, 40, {}, area, true, {0, 4, 0}, false, {}, true,
-         box({-1, 0, 2}, {5, 4, 3})},
-        {LayerKind::AnimatedTrigger, {1, 1, 1}, 1, {}, area, false, {}, false, {}, true, box({-1, 0, 2}, {5, 4, 3})},
+         box({-1, 0, 2}, {5, 4, 3}), {0, 0.3f, 0}},
+        {LayerKind::AnimatedTrigger, {1, 1, 1}, 1, {}, area, false, {}, false, {}, true, box({-1, 0, 2}, {5, 4, 3}),
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
@@ -124,6 +127,10 @@ TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
         if (c.triggered) {
             EXPECT_EQ(layer.triggerArea, c.area);
         }
+        const ScenePoint moved = approximateMotion(layer, 3);
+        EXPECT_NEAR(moved.x, c.movedAt3.x, 1e-5);
+        EXPECT_NEAR(moved.y, c.movedAt3.y, 1e-5);
+        EXPECT_NEAR(moved.z, c.movedAt3.z, 1e-5);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/level_model.h"
 #include "scene/scene_picking.h"
 
 namespace kes {
@@ -48,7 +49,7 @@ TEST(ScenePicking, TheNearestObjectOnTheRayIsPicked)
         {{0, 0, 20}, {0, 0, -1}, W::Layer, 0},         // from behind
     };
     for (const Case& c : cases) {
-        const ScenePick pick = pickScene(scene, c.origin, c.direction, 0);
+        const ScenePick pick = pickScene(scene, c.origin, c.direction, 0, false);
         EXPECT_EQ(pick.what, c.what) << c.origin.x << " " << c.origin.z << " " << c.direction.z;
         EXPECT_EQ(pick.index, c.index);
     }
@@ -60,9 +61,33 @@ TEST(ScenePicking, AnimatedLayersArePickedAtTheShownFrame)
     scene.layers.push_back(layerOf({square(5), square(50)}));
     scene.bounds.add(ScenePoint{-1, -1, 0});
     scene.bounds.add(ScenePoint{1, 1, 50});
-    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 0).distance, 5, 1e-4);
-    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 1).distance, 50, 1e-4);
-    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 2).distance, 5, 1e-4); // wraps round
+    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 0, false).distance, 5, 1e-4);
+    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 1, false).distance, 50, 1e-4);
+    EXPECT_NEAR(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 2, false).distance, 5, 1e-4); // wraps round
+}
+
+// With the motion playback, a layer is met where it has moved to.
+TEST(ScenePicking, MovingLayersArePickedWhereTheMotionHasThem)
+{
+    Scene scene;
+    SceneLayer moving = layerOf({square(5)});
+    moving.kind = static_cast<int>(LayerKind::Moving);
+    moving.speed = {3, 0, 0};
+    moving.motionFrames = 2;
+    scene.layers.push_back(moving);
+    scene.bounds.add(ScenePoint{-1, -1, 5});
+    scene.bounds.add(ScenePoint{7, 1, 5});
+    using W = ScenePick::What;
+    // At rest, whatever the frame.
+    EXPECT_EQ(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 1, false).what, W::Layer);
+    EXPECT_EQ(pickScene(scene, {3, 0, 0}, {0, 0, 1}, 1, false).what, W::Nothing);
+    // Moved 3 to the right at frame 1.
+    EXPECT_EQ(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 1, true).what, W::Nothing);
+    const ScenePick moved = pickScene(scene, {3, 0, 0}, {0, 0, 1}, 1, true);
+    EXPECT_EQ(moved.what, W::Layer);
+    EXPECT_NEAR(moved.distance, 5, 1e-4);
+    // Back at its place at frame 3.
+    EXPECT_EQ(pickScene(scene, {0, 0, 0}, {0, 0, 1}, 3, true).what, W::Layer);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include "app/preview/opengl_check.h"
 #include "app/preview/preview_view.h"
 #include "app/preview/scene_loader.h"
+#include "scene/scene_motion.h"
 
 namespace kes::editor {
 namespace {
@@ -60,6 +62,7 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     , progress_(new QLabel(this))
     , problems_(new QListWidget(this))
     , play_(new QPushButton(QStringLiteral("Play"), this))
+    , motion_(new QCheckBox(QStringLiteral("Motion (approximate)"), this))
     , frameCounter_(new QLabel(this))
 {
     setAccessibleName(QStringLiteral("Level preview"));
@@ -79,6 +82,13 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
         button->setFocusPolicy(Qt::TabFocus);
         controls->addWidget(button);
     }
+    motion_->setAccessibleName(QStringLiteral("Play motion"));
+    motion_->setToolTip(QStringLiteral(
+        "Moves Moving, Vibrating and Trigger layers by the plain meaning of their fields: the speed every frame,"
+        " the frames till reset or stop, the vibration width; a Trigger layer as if triggered at the first frame."
+        " The game may move them otherwise."));
+    motion_->setFocusPolicy(Qt::TabFocus);
+    controls->addWidget(motion_);
     controls->addWidget(frameCounter_);
     controls->addStretch(1);
     layout->addLayout(controls);
@@ -118,6 +128,7 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     layout->addWidget(problems_);
 
     connect(play_, &QPushButton::toggled, this, &PreviewPane::setPlaying);
+    connect(motion_, &QCheckBox::toggled, this, &PreviewPane::showFrame);
     player_.setInterval(kFrameMilliseconds);
     player_.setTimerType(Qt::PreciseTimer);
     connect(&player_, &QTimer::timeout, this, [this] {
@@ -187,13 +198,24 @@ void PreviewPane::setPlaying(bool playing)
     play_->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
 }
 
+bool PreviewPane::showsMotion() const
+{
+    return motion_->isChecked();
+}
+
+void PreviewPane::setShowsMotion(bool shown)
+{
+    motion_->setChecked(shown); // shows the frame through toggled
+}
+
 void PreviewPane::showFrame()
 {
-    const int frames = scene_ ? scene_->frameCount() : 1;
+    const bool moving = motion_->isChecked();
+    const int frames = !scene_ ? 1 : moving ? motionFrameCount(*scene_) : scene_->frameCount();
     frame_ %= frames;
     frameCounter_->setText(QStringLiteral("Frame %1 / %2").arg(frame_ + 1).arg(frames));
     if (view_)
-        view_->setFrame(frame_);
+        view_->setFrame(frame_, moving);
 }
 
 void PreviewPane::showProblems()

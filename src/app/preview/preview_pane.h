@@ -15,6 +15,7 @@
 #include "scene/scene.h"
 #include "scene/scene_builder.h"
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -65,6 +66,10 @@ public:
     int frame() const { return frame_; }
     bool playing() const { return player_.isActive(); }
     void setPlaying(bool playing);
+    // Whether the layers move as the motion playback has them
+    // (scene_motion.h); then the frames run to motionFrameCount.
+    bool showsMotion() const;
+    void setShowsMotion(bool shown);
 
 signals:
     // A click in the view on layer or target `row` of the tables.
@@ -88,6 +93,7 @@ private:
     QLabel* progress_;
     QListWidget* problems_;
     QPushButton* play_;
+    QCheckBox* motion_;
     QLabel* frameCounter_;
     QTimer changes_;
     QTimer player_;

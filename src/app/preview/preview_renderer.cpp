@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QOpenGLShaderProgram>
 
+#include "scene/scene_motion.h"
+
 namespace kes::editor {
 namespace {
 
@@ -197,7 +199,7 @@ void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)
     uploadedBytes_ += all.size() * sizeof(OverlayVertex);
 }
 
-void PreviewRenderer::drawLayer(std::size_t index, int frame, bool ghost)
+void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, bool ghost)
 {
     const LayerBuffers* buffers = layers_[index].get();
     if (!buffers)
@@ -216,27 +218,30 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool ghost)
         meshProgram_->setUniformValue("colour", QVector4D(kGhostColour[0], kGhostColour[1], kGhostColour[2],
                                                           kGhostColour[3]));
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    } else if (layer.draw) {
-        const unsigned texture = textureFor(layer.texture);
-        meshProgram_->setUniformValue("offset", QVector3D());
-        meshProgram_->setUniformValue("textured", texture != 0);
-        meshProgram_->setUniformValue("lit", true);
-        meshProgram_->setUniformValue("colour", QVector4D(kPlainColour[0], kPlainColour[1], kPlainColour[2], 1));
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     } else {
-        meshProgram_->setUniformValue("offset", QVector3D());
-        meshProgram_->setUniformValue("textured", false);
-        meshProgram_->setUniformValue("lit", false);
-        meshProgram_->setUniformValue("colour", QVector4D(kCollisionColour[0], kCollisionColour[1],
-                                                          kCollisionColour[2], 1));
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        const ScenePoint offset = moving ? approximateMotion(layer, frame) : ScenePoint{};
+        meshProgram_->setUniformValue("offset", QVector3D(offset.x, offset.y, offset.z));
+        if (layer.draw) {
+            const unsigned texture = textureFor(layer.texture);
+            meshProgram_->setUniformValue("textured", texture != 0);
+            meshProgram_->setUniformValue("lit", true);
+            meshProgram_->setUniformValue("colour",
+                                          QVector4D(kPlainColour[0], kPlainColour[1], kPlainColour[2], 1));
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        } else {
+            meshProgram_->setUniformValue("textured", false);
+            meshProgram_->setUniformValue("lit", false);
+            meshProgram_->setUniformValue("colour", QVector4D(kCollisionColour[0], kCollisionColour[1],
+                                                              kCollisionColour[2], 1));
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        }
     }
     glBindVertexArray(buffers->vao);
     glDrawArrays(GL_TRIANGLES, buffers->first[f], buffers->count[f]);
 }
 
-void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame)
+void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool moving)
 {
     const std::array<float, 3> background = scene_ ? scene_->background : std::array<float, 3>{};
     glClearColor(background[0], background[1], background[2], 1);
@@ -255,7 +260,7 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame)
     meshProgram_->setUniformValue("lightDirection", QVector3D(0.35f, 0.85f, 0.4f).normalized());
     glActiveTexture(GL_TEXTURE0);
     for (std::size_t i = 0; i < layers_.size(); ++i)
-        drawLayer(i, frame, false);
+        drawLayer(i, frame, moving, false);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
     lineProgram_->bind();
@@ -275,7 +280,7 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame)
     meshProgram_->bind();
     for (std::size_t i = 0; i < layers_.size(); ++i)
         if (scene_->layers[i].hasDisplacement)
-            drawLayer(i, frame, true);
+            drawLayer(i, frame, moving, true);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);

@@ -37,8 +37,9 @@ public:
     void setSelection(const PreviewSelection& selection);
 
     // Draws into the bound framebuffer; each animated layer shows its frame
-    // `frame` (from 0, wrapping round its own frame count).
-    void render(const QMatrix4x4& viewProjection, int frame);
+    // `frame` (from 0, wrapping round its own frame count). `moving`: each
+    // layer where the motion playback has it at that frame (scene_motion.h).
+    void render(const QMatrix4x4& viewProjection, int frame, bool moving);
 
     // Frees every graphics object.
     void release();
@@ -64,7 +65,7 @@ private:
                                              std::vector<std::shared_ptr<LayerBuffers>>& previous);
     unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture);
     void uploadOverlay(const OverlayGeometry& overlay);
-    void drawLayer(std::size_t index, int frame, bool ghost);
+    void drawLayer(std::size_t index, int frame, bool moving, bool ghost);
 
     std::unique_ptr<QOpenGLShaderProgram> meshProgram_;
     std::unique_ptr<QOpenGLShaderProgram> lineProgram_;

@@ -85,9 +85,10 @@ void PreviewView::setSelection(const PreviewSelection& selection)
     update();
 }
 
-void PreviewView::setFrame(int frame)
+void PreviewView::setFrame(int frame, bool moving)
 {
     frame_ = frame;
+    moving_ = moving;
     update();
 }
 
@@ -121,7 +122,7 @@ void PreviewView::paintGL()
     }
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
-    renderer_.render(camera_.viewProjection(size()), frame_);
+    renderer_.render(camera_.viewProjection(size()), frame_, moving_);
 }
 
 void PreviewView::mousePressEvent(QMouseEvent* event)
@@ -179,7 +180,7 @@ void PreviewView::pick(const QPoint& position)
     QVector3D origin, direction;
     camera_.ray(position, size(), origin, direction);
     const ScenePick hit = pickScene(*scene_, {origin.x(), origin.y(), origin.z()},
-                                    {direction.x(), direction.y(), direction.z()}, frame_);
+                                    {direction.x(), direction.y(), direction.z()}, frame_, moving_);
     if (hit.what == ScenePick::What::Layer)
         emit layerClicked(hit.index);
     else if (hit.what == ScenePick::What::Target)

@@ -25,7 +25,9 @@ public:
     // with something in it and all its files read.
     void setScene(std::shared_ptr<const Scene> scene);
     void setSelection(const PreviewSelection& selection);
-    void setFrame(int frame);
+    // Shows animation frame `frame`; `moving`, the layers where the motion
+    // playback has them at that frame.
+    void setFrame(int frame, bool moving);
 
     // "Frame all": the whole level in view.
     void frameAll();
@@ -63,6 +65,7 @@ private:
     std::shared_ptr<const Scene> scene_;
     PreviewSelection selection_;
     int frame_ = 0;
+    bool moving_ = false;
     bool framed_ = false;
     bool ready_ = false;
     bool sceneChanged_ = false;
