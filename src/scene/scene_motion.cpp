@@ -2,33 +2,43 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "model/level_model.h"
 
 namespace kes {
 namespace {
 
-// On one axis: `travelled` units to and fro between -width and +width,
-// starting at 0 (towards -width when `travelled` is negative).
-float toAndFro(float travelled, float width)
+// On one axis, at `frame`: from 0, `step` units every frame towards the
+// edge `step` points to, stopping at the edge (at most `width` from 0) and
+// turning back there, to the other edge and back again. 0 without a width or
+// a step.
+float toAndFro(float step, float width, int frame)
 {
-    if (!(width > 0) || !std::isfinite(width) || !std::isfinite(travelled))
+    if (!(width > 0) || !std::isfinite(width) || !std::isfinite(step) || step == 0)
         return 0;
-    // One way there and back is 4 widths long: 0 -> +w -> -w -> 0.
-    const float round = 4 * width;
-    float along = std::fmod(travelled + width, round);
-    if (along < 0)
-        along += round;
-    return along < 2 * width ? along - width : 3 * width - along;
+    const double s = std::fabs(step), w = width;
+    // The frame at which it reaches the first edge, and the frames it takes
+    // from one edge to the other.
+    const double out = std::ceil(w / s), across = std::ceil(2 * w / s);
+    double at;
+    if (frame <= out) {
+        at = std::min(frame * s, w);
+    } else {
+        const double t = std::fmod(frame - out, 2 * across);
+        at = t <= across ? std::max(w - t * s, -w) : std::min(-w + (t - across) * s, w);
+    }
+    return static_cast<float>(step < 0 ? -at : at);
 }
 
-// The frames `speed` takes to go to and fro once across `width`; 0 when it
-// does not move on that axis.
-double toAndFroFrames(float speed, float width)
+// The frames `step` takes to reach its first edge and then go across and
+// back once; 0 when it does not move on that axis.
+double toAndFroFrames(float step, float width)
 {
-    if (!(width > 0) || !std::isfinite(width) || !(std::fabs(speed) > 0))
+    if (!(width > 0) || !std::isfinite(width) || !std::isfinite(step) || step == 0)
         return 0;
-    return std::ceil(4.0 * width / std::fabs(speed));
+    const double s = std::fabs(step), w = width;
+    return std::ceil(w / s) + 2 * std::ceil(2 * w / s);
 }
 
 // `p` times `factor`; no motion at all when that is not a finite point.
@@ -49,17 +59,15 @@ ScenePoint approximateMotion(const SceneLayer& layer, int frame)
     case LayerKind::Moving:
         if (layer.motionFrames <= 0)
             return {};
-        return scaled(layer.speed, static_cast<float>(frame % (layer.motionFrames + 1)));
+        return scaled(layer.speed, static_cast<float>(frame % (std::int64_t{layer.motionFrames} + 1)));
     case LayerKind::Trigger:
         if (layer.motionFrames <= 0)
             return {};
         return scaled(layer.speed, static_cast<float>(std::min(frame, layer.motionFrames)));
-    case LayerKind::Vibrating: {
-        const auto travelled = [&](float speed) { return speed * static_cast<float>(frame); };
-        return {toAndFro(travelled(layer.speed.x), layer.vibrationWidth.x),
-                toAndFro(travelled(layer.speed.y), layer.vibrationWidth.y),
-                toAndFro(travelled(layer.speed.z), layer.vibrationWidth.z)};
-    }
+    case LayerKind::Vibrating:
+        return {toAndFro(layer.speed.x, layer.vibrationWidth.x, frame),
+                toAndFro(layer.speed.y, layer.vibrationWidth.y, frame),
+                toAndFro(layer.speed.z, layer.vibrationWidth.z, frame)};
     default:
         return {};
     }

@@ -8,9 +8,9 @@
 //     frame, to start again;
 //   - Trigger: as if triggered at the first frame: on by its speed every
 //     frame for "Frames till reset/stop" frames, then still;
-//   - Vibrating: on each axis to and fro between its place minus and plus
-//     the vibration width, on by its speed every frame, first the way the
-//     speed points.
+//   - Vibrating: on each axis, on by that axis's speed every frame, first
+//     the way the speed points, stopping at the vibration width from its
+//     place and turning back there, to the other side and back again.
 // Layers of the other kinds, and a Moving or Trigger layer whose frames are
 // not above 0, stay where they are.
 #pragma once
@@ -27,8 +27,8 @@ ScenePoint approximateMotion(const SceneLayer& layer, int frame);
 
 // The frames of one round of the playback with motion: enough for every
 // animation, every Moving layer's way to its reset, every Trigger layer's
-// way to its stop and every Vibrating layer's way to and fro (at least 1,
-// at most kMaxMotionFrames).
+// way to its stop and every Vibrating layer's way to its first turn and
+// across and back once (at least 1, at most kMaxMotionFrames).
 int motionFrameCount(const Scene& scene);
 
 } // namespace kes

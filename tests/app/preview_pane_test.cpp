@@ -289,6 +289,7 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
     moving.frames = 1; // at its place, then 30 to the right, then back
     content.request.layers = {moving};
     content.layerRows = 1;
+    content.selection.layer = 0;
     showPane(content);
     QLabel* counter = labelNamed(*pane_, "Animation frame");
     QVERIFY(counter);
@@ -306,8 +307,22 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
         const QPointF at = view->camera().project(point, view->size());
         return image.pixel((at * image.width() / view->size().width()).toPoint());
     };
-    auto isRed = [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < 20 && qBlue(pixel) < 20; };
+    // The red texture, tinted as the selected layer.
+    auto isRed = [](QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < qRed(pixel) / 2 && qBlue(pixel) < 40; };
     auto isBackground = [](QRgb pixel) { return near(pixel, 51, 102, 153); };
+    // Whether the yellow outline of the selected layer passes within a pixel
+    // of `point`.
+    auto outlinedAt = [&](const QImage& image, const QVector3D& point) {
+        const QPointF at = view->camera().project(point, view->size());
+        const QPoint centre = (at * image.width() / view->size().width()).toPoint();
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (near(image.pixel(centre + QPoint(dx, dy)), 255, 217, 51, 12))
+                    return true;
+        return false;
+    };
+    // On the left side of the layer's outline, beside the triangle.
+    const QVector3D outlineAtRest(-10, 5, 0), outlineMoved(20, 5, 0);
 
     pane_->setShowsMotion(true);
     QCOMPARE(counter->text(), QString("Frame 1 / 2"));
@@ -322,6 +337,9 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
     image = draw();
     QVERIFY2(isBackground(pixelAt(image, atRest)), qPrintable(describe(pixelAt(image, atRest))));
     QVERIFY2(isRed(pixelAt(image, moved)), qPrintable(describe(pixelAt(image, moved))));
+    // The selection's outline goes along.
+    QVERIFY(outlinedAt(image, outlineMoved));
+    QVERIFY(!outlinedAt(image, outlineAtRest));
     // A click finds the layer where it is shown.
     QSignalSpy layers(pane_.get(), &PreviewPane::layerClicked);
     QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project(atRest, view->size()).toPoint());
@@ -336,6 +354,7 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
     QCOMPARE(counter->text(), QString("Frame 1 / 1"));
     image = draw();
     QVERIFY2(isRed(pixelAt(image, atRest)), qPrintable(describe(pixelAt(image, atRest))));
+    QVERIFY(outlinedAt(image, outlineAtRest));
 }
 
 void PreviewPaneTest::aFileChangedOnDiskIsShownAgain()

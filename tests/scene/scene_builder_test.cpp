@@ -93,7 +93,7 @@ TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
         {LayerKind::Static, {1, 1, 1}, 10, {1, 1, 1}, area, false, {}, false, {}, false, {}, {}},
         {LayerKind::Moving, {0, 0.05f, 0.5f}, 100, {}, area, true, {0, 5, 50}, false, {}, false, {}, {0, 0.15f, 1.5f}},
         {LayerKind::Vibrating, {0.1f, 0, 0}, 0, {0.25f, -1, 0}, area, false, {}, true,
-         box({-0.25f, -1, 0}, {2.25f, 2, 0}), false, {}, {0.2f, 0, 0}},
+         box({-0.25f, -1, 0}, {2.25f, 2, 0}), false, {}, {0.25f, 0, 0}},
         {LayerKind::Trigger, {0, 0.1f, 0}, 40, {}, area, true, {0, 4, 0}, false, {}, true,
          box({-1, 0, 2}, {5, 4, 3}), {0, 0.3f, 0}},
         {LayerKind::AnimatedTrigger, {1, 1, 1}, 1, {}, area, false, {}, false, {}, true, box({-1, 0, 2}, {5, 4, 3}),

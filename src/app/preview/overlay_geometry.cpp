@@ -133,7 +133,7 @@ OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selecti
                 arrow(out.lines, from, to, size * 1.5f, overlay_colour::kDisplacement);
         }
         if (static_cast<int>(i) == selection.layer)
-            boxEdges(out.lines, layer.bounds, overlay_colour::kSelection);
+            boxEdges(out.selectedLayer, layer.bounds, overlay_colour::kSelection);
     }
     return out;
 }

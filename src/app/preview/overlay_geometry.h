@@ -24,6 +24,9 @@ struct OverlayGeometry {
     std::vector<OverlayVertex> solids;      // opaque triangles: the markers
     std::vector<OverlayVertex> lines;       // line pairs: outlines, arrows, selection
     std::vector<OverlayVertex> translucent; // triangles seen through: trigger areas
+    // Line pairs: the selected layer's outline, which goes where the layer
+    // is drawn.
+    std::vector<OverlayVertex> selectedLayer;
 };
 
 // The colours the preview uses.

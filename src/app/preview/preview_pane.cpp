@@ -70,7 +70,9 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
 
-    auto* controls = new QHBoxLayout;
+    // The camera above the view, the playback below it.
+    auto* camera = new QHBoxLayout;
+    auto* playback = new QHBoxLayout;
     auto* frameAll = new QPushButton(QStringLiteral("Frame all"), this);
     frameAll->setToolTip(QStringLiteral("Show the whole level (F)"));
     auto* fromStart = new QPushButton(QStringLiteral("View from start"), this);
@@ -80,18 +82,20 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     for (QPushButton* button : {frameAll, fromStart, play_}) {
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::TabFocus);
-        controls->addWidget(button);
+        (button == play_ ? playback : camera)->addWidget(button);
     }
+    camera->addStretch(1);
+    layout->addLayout(camera);
     motion_->setAccessibleName(QStringLiteral("Play motion"));
+    // Rich text, so that the tip is wrapped into lines.
     motion_->setToolTip(QStringLiteral(
-        "Moves Moving, Vibrating and Trigger layers by the plain meaning of their fields: the speed every frame,"
-        " the frames till reset or stop, the vibration width; a Trigger layer as if triggered at the first frame."
-        " The game may move them otherwise."));
+        "<p>Moves Moving, Vibrating and Trigger layers by the plain meaning of their fields: the speed every"
+        " frame, the frames till reset or stop, the vibration width; a Trigger layer as if triggered at the first"
+        " frame. The game may move them otherwise.</p>"));
     motion_->setFocusPolicy(Qt::TabFocus);
-    controls->addWidget(motion_);
-    controls->addWidget(frameCounter_);
-    controls->addStretch(1);
-    layout->addLayout(controls);
+    playback->addWidget(motion_);
+    playback->addStretch(1);
+    playback->addWidget(frameCounter_);
 
     const QString reason = unavailable ? *unavailable : openGLUnavailableReason();
     if (reason.isEmpty()) {
@@ -118,6 +122,7 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     cannotDraw_->setAlignment(Qt::AlignCenter);
     cannotDraw_->setAccessibleName(QStringLiteral("Preview message"));
     layout->addWidget(cannotDraw_, view_ ? 0 : 1);
+    layout->addLayout(playback);
     progress_->setAccessibleName(QStringLiteral("Preview progress"));
     progress_->hide();
     layout->addWidget(progress_);
@@ -212,7 +217,9 @@ void PreviewPane::showFrame()
 {
     const bool moving = motion_->isChecked();
     const int frames = !scene_ ? 1 : moving ? motionFrameCount(*scene_) : scene_->frameCount();
-    frame_ %= frames;
+    // Past the end (played on, or the round became shorter): from the start.
+    if (frame_ >= frames)
+        frame_ = 0;
     frameCounter_->setText(QStringLiteral("Frame %1 / %2").arg(frame_ + 1).arg(frames));
     if (view_)
         view_->setFrame(frame_, moving);

@@ -186,13 +186,16 @@ void PreviewRenderer::setSelection(const PreviewSelection& selection)
 void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)
 {
     std::vector<OverlayVertex> all;
-    all.reserve(overlay.solids.size() + overlay.lines.size() + overlay.translucent.size());
+    all.reserve(overlay.solids.size() + overlay.lines.size() + overlay.translucent.size()
+                + overlay.selectedLayer.size());
     all.insert(all.end(), overlay.solids.begin(), overlay.solids.end());
     all.insert(all.end(), overlay.lines.begin(), overlay.lines.end());
     all.insert(all.end(), overlay.translucent.begin(), overlay.translucent.end());
+    all.insert(all.end(), overlay.selectedLayer.begin(), overlay.selectedLayer.end());
     solidCount_ = static_cast<int>(overlay.solids.size());
     lineCount_ = static_cast<int>(overlay.lines.size());
     translucentCount_ = static_cast<int>(overlay.translucent.size());
+    selectedLayerCount_ = static_cast<int>(overlay.selectedLayer.size());
     glBindBuffer(GL_ARRAY_BUFFER, overlayVbo_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * sizeof(OverlayVertex)), all.data(),
                  GL_DYNAMIC_DRAW);
@@ -265,11 +268,20 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
 
     lineProgram_->bind();
     lineProgram_->setUniformValue("viewProjection", viewProjection);
+    lineProgram_->setUniformValue("offset", QVector3D());
     glBindVertexArray(overlayVao_);
     if (solidCount_ > 0)
         glDrawArrays(GL_TRIANGLES, 0, solidCount_);
     if (lineCount_ > 0)
         glDrawArrays(GL_LINES, solidCount_, lineCount_);
+    if (selectedLayerCount_ > 0) {
+        const std::size_t selected = static_cast<std::size_t>(selection_.layer);
+        const ScenePoint offset = moving && selected < scene_->layers.size()
+                                      ? approximateMotion(scene_->layers[selected], frame)
+                                      : ScenePoint{};
+        lineProgram_->setUniformValue("offset", QVector3D(offset.x, offset.y, offset.z));
+        glDrawArrays(GL_LINES, solidCount_ + lineCount_ + translucentCount_, selectedLayerCount_);
+    }
 
     // See-through things last, without hiding what lies behind them.
     glEnable(GL_BLEND);

@@ -78,6 +78,7 @@ private:
     int solidCount_ = 0;
     int lineCount_ = 0;
     int translucentCount_ = 0;
+    int selectedLayerCount_ = 0;
     std::size_t uploadedBytes_ = 0;
     bool initialized_ = false;
 };
