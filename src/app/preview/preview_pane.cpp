@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QVBoxLayout>
 
 #include "app/preview/opengl_check.h"
@@ -63,6 +65,7 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     , problems_(new QListWidget(this))
     , play_(new QPushButton(QStringLiteral("Play"), this))
     , motion_(new QCheckBox(QStringLiteral("Motion (approximate)"), this))
+    , frameSlider_(new QSlider(Qt::Horizontal, this))
     , frameCounter_(new QLabel(this))
 {
     setAccessibleName(QStringLiteral("Level preview"));
@@ -94,7 +97,10 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
         " frame. The game may move them otherwise.</p>"));
     motion_->setFocusPolicy(Qt::TabFocus);
     playback->addWidget(motion_);
-    playback->addStretch(1);
+    // Drag or step (arrow keys) to any frame, playing or not.
+    frameSlider_->setAccessibleName(QStringLiteral("Go to frame"));
+    frameSlider_->setFocusPolicy(Qt::TabFocus);
+    playback->addWidget(frameSlider_, 1);
     playback->addWidget(frameCounter_);
 
     const QString reason = unavailable ? *unavailable : openGLUnavailableReason();
@@ -134,6 +140,12 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
 
     connect(play_, &QPushButton::toggled, this, &PreviewPane::setPlaying);
     connect(motion_, &QCheckBox::toggled, this, &PreviewPane::showFrame);
+    connect(frameSlider_, &QSlider::valueChanged, this, [this](int frame) {
+        if (frame == frame_)
+            return;
+        frame_ = frame;
+        showFrame();
+    });
     player_.setInterval(kFrameMilliseconds);
     player_.setTimerType(Qt::PreciseTimer);
     connect(&player_, &QTimer::timeout, this, [this] {
@@ -221,6 +233,12 @@ void PreviewPane::showFrame()
     if (frame_ >= frames)
         frame_ = 0;
     frameCounter_->setText(QStringLiteral("Frame %1 / %2").arg(frame_ + 1).arg(frames));
+    {
+        const QSignalBlocker quiet(frameSlider_);
+        frameSlider_->setRange(0, frames - 1);
+        frameSlider_->setValue(frame_);
+        frameSlider_->setEnabled(frames > 1);
+    }
     if (view_)
         view_->setFrame(frame_, moving);
 }

@@ -19,6 +19,7 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QSlider;
 
 namespace kes::editor {
 
@@ -94,6 +95,7 @@ private:
     QListWidget* problems_;
     QPushButton* play_;
     QCheckBox* motion_;
+    QSlider* frameSlider_;
     QLabel* frameCounter_;
     QTimer changes_;
     QTimer player_;
