@@ -285,7 +285,7 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
             layer.motionFrames = entry.frames;
             layer.hasDisplacement = true;
             const float frames = static_cast<float>(entry.frames);
-            layer.displacement = {entry.speed[0] * frames, entry.speed[1] * frames, entry.speed[2] * frames};
+            layer.displacement = {layer.speed.x * frames, layer.speed.y * frames, layer.speed.z * frames};
         }
         if (kind == LayerKind::Vibrating && !layer.bounds.empty) {
             layer.hasVibration = true;

@@ -9,36 +9,45 @@
 namespace kes {
 namespace {
 
-// On one axis, at `frame`: from 0, `step` units every frame towards the
-// edge `step` points to, stopping at the edge (at most `width` from 0) and
-// turning back there, to the other edge and back again. 0 without a width or
-// a step.
-float toAndFro(float step, float width, int frame)
+// A layer's to-and-fro on one axis: from 0, `step` units every frame
+// towards the edge `step` points to, stopping at the edge (`width` from 0)
+// and turning back there, to the other edge and back again.
+struct Swing {
+    double step = 0;   // 0: no swing at all (no step, no width, or not finite)
+    double width = 0;
+    double out = 0;    // the frame at which it reaches the first edge
+    double across = 0; // the frames it takes from one edge to the other
+};
+
+Swing swingOf(float step, float width)
 {
     if (!(width > 0) || !std::isfinite(width) || !std::isfinite(step) || step == 0)
-        return 0;
+        return {};
     const double s = std::fabs(step), w = width;
-    // The frame at which it reaches the first edge, and the frames it takes
-    // from one edge to the other.
-    const double out = std::ceil(w / s), across = std::ceil(2 * w / s);
-    double at;
-    if (frame <= out) {
-        at = std::min(frame * s, w);
-    } else {
-        const double t = std::fmod(frame - out, 2 * across);
-        at = t <= across ? std::max(w - t * s, -w) : std::min(-w + (t - across) * s, w);
-    }
-    return static_cast<float>(step < 0 ? -at : at);
+    return {step, w, std::ceil(w / s), std::ceil(2 * w / s)};
 }
 
-// The frames `step` takes to reach its first edge and then go across and
-// back once; 0 when it does not move on that axis.
-double toAndFroFrames(float step, float width)
+// Where the swing is at `frame`.
+float swingAt(const Swing& swing, int frame)
 {
-    if (!(width > 0) || !std::isfinite(width) || !std::isfinite(step) || step == 0)
+    if (swing.step == 0)
         return 0;
-    const double s = std::fabs(step), w = width;
-    return std::ceil(w / s) + 2 * std::ceil(2 * w / s);
+    const double s = std::fabs(swing.step), w = swing.width;
+    double at;
+    if (frame <= swing.out) {
+        at = std::min(frame * s, w);
+    } else {
+        const double t = std::fmod(frame - swing.out, 2 * swing.across);
+        at = t <= swing.across ? std::max(w - t * s, -w) : std::min(-w + (t - swing.across) * s, w);
+    }
+    return static_cast<float>(swing.step < 0 ? -at : at);
+}
+
+// The frames the swing takes to reach its first edge and then go across and
+// back once; 0 without a swing.
+double swingFrames(const Swing& swing)
+{
+    return swing.step == 0 ? 0 : swing.out + 2 * swing.across;
 }
 
 // `p` times `factor`; no motion at all when that is not a finite point.
@@ -65,12 +74,17 @@ ScenePoint approximateMotion(const SceneLayer& layer, int frame)
             return {};
         return scaled(layer.speed, static_cast<float>(std::min(frame, layer.motionFrames)));
     case LayerKind::Vibrating:
-        return {toAndFro(layer.speed.x, layer.vibrationWidth.x, frame),
-                toAndFro(layer.speed.y, layer.vibrationWidth.y, frame),
-                toAndFro(layer.speed.z, layer.vibrationWidth.z, frame)};
+        return {swingAt(swingOf(layer.speed.x, layer.vibrationWidth.x), frame),
+                swingAt(swingOf(layer.speed.y, layer.vibrationWidth.y), frame),
+                swingAt(swingOf(layer.speed.z, layer.vibrationWidth.z), frame)};
     default:
         return {};
     }
+}
+
+ScenePoint shownMotion(const SceneLayer& layer, int frame, bool moving)
+{
+    return moving ? approximateMotion(layer, frame) : ScenePoint{};
 }
 
 int motionFrameCount(const Scene& scene)
@@ -85,9 +99,9 @@ int motionFrameCount(const Scene& scene)
                 frames = std::max(frames, static_cast<double>(layer.motionFrames) + 1);
             break;
         case LayerKind::Vibrating:
-            frames = std::max({frames, toAndFroFrames(layer.speed.x, layer.vibrationWidth.x),
-                               toAndFroFrames(layer.speed.y, layer.vibrationWidth.y),
-                               toAndFroFrames(layer.speed.z, layer.vibrationWidth.z)});
+            frames = std::max({frames, swingFrames(swingOf(layer.speed.x, layer.vibrationWidth.x)),
+                               swingFrames(swingOf(layer.speed.y, layer.vibrationWidth.y)),
+                               swingFrames(swingOf(layer.speed.z, layer.vibrationWidth.z))});
             break;
         default:
             break;

@@ -25,6 +25,10 @@ inline constexpr int kMaxMotionFrames = 3000;
 // How far `layer` has moved from its place at `frame` (from 0).
 ScenePoint approximateMotion(const SceneLayer& layer, int frame);
 
+// How far `layer` is drawn from its place at `frame`: as approximateMotion
+// says when the playback shows motion (`moving`), not at all otherwise.
+ScenePoint shownMotion(const SceneLayer& layer, int frame, bool moving);
+
 // The frames of one round of the playback with motion: enough for every
 // animation, every Moving layer's way to its reset, every Trigger layer's
 // way to its stop and every Vibrating layer's way to its first turn and

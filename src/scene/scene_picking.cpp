@@ -88,7 +88,7 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
         const SceneLayer& layer = scene.layers[i];
         // A moved layer is met where the ray, moved the other way, meets it
         // at rest.
-        const ScenePoint offset = moving ? approximateMotion(layer, frame) : ScenePoint{};
+        const ScenePoint offset = shownMotion(layer, frame, moving);
         const ScenePoint from = sub(origin, offset);
         if (layer.frames.empty() || hitBox(from, direction, layer.bounds) < 0)
             continue;

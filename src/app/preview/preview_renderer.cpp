@@ -222,7 +222,7 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, bool 
                                                           kGhostColour[3]));
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     } else {
-        const ScenePoint offset = moving ? approximateMotion(layer, frame) : ScenePoint{};
+        const ScenePoint offset = shownMotion(layer, frame, moving);
         meshProgram_->setUniformValue("offset", QVector3D(offset.x, offset.y, offset.z));
         if (layer.draw) {
             const unsigned texture = textureFor(layer.texture);
@@ -276,9 +276,8 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
         glDrawArrays(GL_LINES, solidCount_, lineCount_);
     if (selectedLayerCount_ > 0) {
         const std::size_t selected = static_cast<std::size_t>(selection_.layer);
-        const ScenePoint offset = moving && selected < scene_->layers.size()
-                                      ? approximateMotion(scene_->layers[selected], frame)
-                                      : ScenePoint{};
+        const ScenePoint offset =
+            selected < scene_->layers.size() ? shownMotion(scene_->layers[selected], frame, moving) : ScenePoint{};
         lineProgram_->setUniformValue("offset", QVector3D(offset.x, offset.y, offset.z));
         glDrawArrays(GL_LINES, solidCount_ + lineCount_ + translucentCount_, selectedLayerCount_);
     }
