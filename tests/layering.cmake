@@ -3,6 +3,9 @@
 #   model <- assets <- levelfile <- generate <- scene <- cli, app
 #                                      generate <- check <- cli, app
 #                        levelfile <- extract <- cli, app
+# and when the level document (src/document: the core, Qt Core and Qt Gui)
+# includes the editor or Qt Widgets. Its library links no Qt Widgets, so a
+# plain <QWidget> does not compile there either.
 # Run as: cmake -DSOURCE_DIR=<src> -P layering.cmake
 set(allowed_model model)
 set(allowed_assets model assets)
@@ -11,6 +14,8 @@ set(allowed_generate model assets levelfile generate)
 set(allowed_scene model assets levelfile generate scene)
 set(allowed_check model assets levelfile generate check)
 set(allowed_extract model assets levelfile extract)
+
+set(allowed_document model assets levelfile generate scene check extract document)
 
 set(problems "")
 foreach(layer model assets levelfile generate scene check extract)
@@ -27,6 +32,20 @@ foreach(layer model assets levelfile generate scene check extract)
         list(APPEND problems "${file}: ${line}")
       endif()
     endforeach()
+  endforeach()
+endforeach()
+file(GLOB document_files ${SOURCE_DIR}/document/*.h ${SOURCE_DIR}/document/*.cpp)
+foreach(file ${document_files})
+  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line ${includes})
+    if(line MATCHES "#[ \t]*include[ \t]*\"([a-z_]+)/")
+      list(FIND allowed_document ${CMAKE_MATCH_1} found)
+      if(found EQUAL -1)
+        list(APPEND problems "${file}: ${line}")
+      endif()
+    elseif(line MATCHES "<QtWidgets|<QtOpenGLWidgets")
+      list(APPEND problems "${file}: ${line}")
+    endif()
   endforeach()
 endforeach()
 if(problems)

@@ -1,31 +1,8 @@
 #include "app/layer_form.h"
 
-#include <array>
-
 #include "model/number_text.h"
 
 namespace kes::editor {
-namespace {
-
-// Which motion fields each layer kind uses, by LayerKind value.
-constexpr std::array<LayerKindFields, kLayerKindCount> kFieldsOfKind = {{
-    //  speed  frames vibration trigger
-    {false, false, false, false}, // Static
-    {true, true, false, false},   // Moving
-    {true, false, true, false},   // Vibrating
-    {true, true, false, true},    // Trigger
-    {false, true, false, false},  // Animated
-    {false, true, false, true},   // Animated-Trigger
-}};
-
-} // namespace
-
-LayerKindFields fieldsUsedBy(int kind)
-{
-    if (kind < 0 || kind >= kLayerKindCount)
-        return {};
-    return kFieldsOfKind[static_cast<std::size_t>(kind)];
-}
 
 bool layerFormIsValid(const LayerForm& form)
 {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "model/layer_kinds.h"
 #include "model/level_model.h"
 
 namespace kes::editor {
@@ -24,19 +25,9 @@ struct LayerForm {
     bool operator==(const LayerForm&) const = default;
 };
 
-// The motion fields that a layer kind uses. A used field is enabled in the
-// form and must hold a valid value before the layer can be added: Speed and
-// Vibration Width three numbers, Trigger Area six numbers, Frames till
-// reset/stop a non-zero integer.
-struct LayerKindFields {
-    bool speed = false;
-    bool framesTillReset = false;
-    bool vibration = false;
-    bool triggerArea = false;
-};
-
-// The fields of `kind` (0 to 5); none for any other value.
-LayerKindFields fieldsUsedBy(int kind);
+// The fields each kind uses: fieldsUsedBy (model/layer_kinds.h).
+using kes::fieldsUsedBy;
+using kes::LayerKindFields;
 
 // True when the form describes a complete layer: an OBJ file, a BMP file when
 // it is drawn, a selected kind and a valid value in every field the kind uses.

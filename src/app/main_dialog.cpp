@@ -4,33 +4,30 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QShortcut>
-#include <QTimer>
 #include <QUndoStack>
 
 #include "app/app_icon.h"
 #include "app/dialog_builder.h"
 #include "app/dialog_description.h"
+#include "app/dialog_units.h"
 #include "app/field_help.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
-#include "app/list_rows.h"
+#include "app/panels/layer_panel.h"
+#include "app/panels/settings_panel.h"
+#include "app/panels/target_panel.h"
 #include "app/preview/preview_dock.h"
 #include "app/preview/preview_pane.h"
-#include "model/number_text.h"
+#include "document/recovery_keeper.h"
 
 namespace kes::editor {
-namespace {
-
-constexpr int kRecoveryDelayMs = 30 * 1000;
-
-} // namespace
 
 MainDialog::MainDialog(PlatformServices& services, const std::string& startupProjectPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -39,25 +36,22 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     , controls_(buildDialogControls(*this, dialogControls(), DialogUnits::forFont(font()),
                                     [this](int id) { command(id); }))
     , ui_(bindMainDialogControls(controls_))
-    , layerRows_(layers_, *ui_.layerList, layerRowText, layerLimitText(), kLayerLimitCaption)
-    , targetRows_(targets_, *ui_.targetList, targetRowText, targetLimitText(), kTargetLimitCaption)
+    , document_(new LevelDocument(this))
+    , recovery_(new RecoveryKeeper(*document_, this))
+    , frameFilesNote_(new QLabel(this))
     , progress_(new GenerationProgressDialog(this))
-    , undoStack_(new QUndoStack(this))
-    , recoveryTimer_(new QTimer(this))
     , recentMenu_(new QMenu(this))
 {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     setWindowIcon(applicationIcon());
+    // The panels show the document; the controls notify from here on.
+    settingsPanel_ = new SettingsPanel(*document_, ui_, this);
+    layerPanel_ = new LayerPanel(*document_, ui_, *frameFilesNote_, this);
+    targetPanel_ = new TargetPanel(*document_, ui_, this);
 
     const DialogUnits units = DialogUnits::forFont(font());
     // The form keeps its size; the preview beside it takes the rest.
-    preview_ = new PreviewPane([this] {
-        const LayerForm layer = layerForm();
-        const TargetForm target = targetForm();
-        return previewContentFor(currentProject(), projectFolder_, layerRows_.selectedRow(), targetRows_.selectedRow(),
-                                 layerFormIsValid(layer) ? std::optional(layerEntryFromForm(layer)) : std::nullopt,
-                                 targetFormIsValid(target) ? std::optional(targetEntryFromForm(target)) : std::nullopt);
-    }, this);
+    preview_ = new PreviewPane(*document_, this);
     dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
     connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { ui_.layerList->setCurrentRow(row); });
     connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
@@ -72,24 +66,9 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
         ui_.targetKind->addItem(QString::fromStdString(std::string(targetKindName(kind))));
     ui_.targetKind->setCurrentIndex(0);
 
-    for (QLineEdit* field : {ui_.title, ui_.author, ui_.versionMajor, ui_.versionMinor, ui_.startPosition,
-                             ui_.backgroundColor, ui_.framesLR}) {
-        settingTexts_[field] = field->text();
-        connect(field, &QLineEdit::textChanged, this, [this, field] { settingChanged(field); });
-        connect(field, &QLineEdit::editingFinished, this, [this] { closeSettingEdit(); });
-    }
     for (QLineEdit* field : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
         field->installEventFilter(this); // Ctrl+Z is the level's undo in every edit
-    connect(undoStack_, &QUndoStack::indexChanged, this, [this] {
-        if (destroying_)
-            return;
-        updateControlStates(); // an undo can change a list, which notifies nothing
-        if (preview_)
-            preview_->contentChanged();
-    });
-    recoveryTimer_->setSingleShot(true);
-    recoveryTimer_->setInterval(kRecoveryDelayMs);
-    connect(recoveryTimer_, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
+    connectDocument();
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainDialog::endSession);
     addShortcuts();
 
@@ -98,7 +77,6 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
         loadProject(startupProjectPath);
     offerRecoveryCopy(startupProjectPath);
     updateControlStates();
-    preview_->contentChanged();
     ui_.quit->setFocus();
 }
 
@@ -108,10 +86,37 @@ MainDialog::~MainDialog()
     // delete the controls while this dialog is whole, and run no more
     // commands.
     destroying_ = true;
-    // The undo stack is deleted with the children after this dialog is gone;
-    // what it signals then must not reach the dialog.
-    disconnect(undoStack_, nullptr, this, nullptr);
+    // The document goes with the children after this dialog is gone; what
+    // it signals then must not reach the dialog or its views.
+    document_->disconnect();
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+void MainDialog::connectDocument()
+{
+    // The lists and forms follow the level whoever changed it; the enable
+    // rules follow them.
+    connect(document_, &LevelDocument::rowsChanged, this, [this](LevelTable table, int first, int last) {
+        if (table == LevelTable::Layers)
+            layerPanel_->rowsChanged(first, last);
+        else
+            targetPanel_->rowsChanged(first, last);
+        updateControlStates();
+    });
+    connect(document_, &LevelDocument::selectionChanged, this, [this](LevelTable table) {
+        if (table == LevelTable::Layers)
+            layerPanel_->selectionChanged();
+        else
+            targetPanel_->selectionChanged();
+        updateControlStates();
+    });
+    connect(document_, &LevelDocument::levelReset, this, [this] {
+        layerPanel_->levelReset();
+        targetPanel_->levelReset();
+    });
+    connect(document_, &LevelDocument::settingsChanged, this, [this] { updateControlStates(); });
+    connect(document_, &LevelDocument::modifiedChanged, this, &MainDialog::updateWindowTitle);
+    connect(document_, &LevelDocument::pathChanged, this, &MainDialog::updateWindowTitle);
 }
 
 QWidget* MainDialog::control(int id) const
@@ -120,19 +125,9 @@ QWidget* MainDialog::control(int id) const
     return found == controls_.end() ? nullptr : found->second;
 }
 
-LevelProject MainDialog::currentProject() const
+QUndoStack& MainDialog::undoStack() const
 {
-    LevelProject project;
-    project.settings.title = text(ui_.title);
-    project.settings.author = text(ui_.author);
-    project.settings.versionMajor = text(ui_.versionMajor);
-    project.settings.versionMinor = text(ui_.versionMinor);
-    project.settings.framesLR = text(ui_.framesLR);
-    project.settings.startPosition = text(ui_.startPosition);
-    project.settings.backgroundColor = text(ui_.backgroundColor);
-    project.layers = layers_;
-    project.targets = targets_;
-    return project;
+    return document_->undoStack();
 }
 
 void MainDialog::reject()
@@ -159,8 +154,6 @@ void MainDialog::command(int id)
     if (destroying_ || generating_)
         return;
     updateControlStates();
-    if (preview_)
-        preview_->contentChanged(); // shown once the command is done
     switch (id) {
     case kQuit:
         quit();
@@ -190,36 +183,36 @@ void MainDialog::command(int id)
         addLayer();
         break;
     case kRemoveLayer:
-        removeLayer();
+        removeRow(LevelTable::Layers);
         break;
     case kLayerList:
-        showSelectedLayer();
+        rowChosen(LevelTable::Layers);
         break;
     case kAddTarget:
         addTarget();
         break;
     case kRemoveTarget:
-        removeTarget();
+        removeRow(LevelTable::Targets);
         break;
     case kTargetList:
-        showSelectedTarget();
+        rowChosen(LevelTable::Targets);
         break;
     case kUpdateLayer:
-        updateLayer();
+        updateRow(LevelTable::Layers);
         break;
     case kMoveLayerUp:
     case kMoveLayerDown:
-        moveLayer(id == kMoveLayerUp ? -1 : 1);
+        moveRow(LevelTable::Layers, id == kMoveLayerUp ? -1 : 1);
         break;
     case kRelink:
         relinkMissingFiles();
         break;
     case kUpdateTarget:
-        updateTarget();
+        updateRow(LevelTable::Targets);
         break;
     case kMoveTargetUp:
     case kMoveTargetDown:
-        moveTarget(id == kMoveTargetUp ? -1 : 1);
+        moveRow(LevelTable::Targets, id == kMoveTargetUp ? -1 : 1);
         break;
     case kHelp:
         showGuide();
@@ -227,40 +220,36 @@ void MainDialog::command(int id)
     default:
         return; // edits, check boxes and kind lists: the rules only
     }
-    // A handler can change a list or its selection, which notifies nothing;
-    // apply the rules to what it left.
+    // A handler can change a list or its selection; apply the rules to what
+    // it left.
     updateControlStates();
 }
 
 void MainDialog::updateControlStates()
 {
-    updateLayerControls();
-    updateTargetControls();
-    ui_.generate->setEnabled(basicsValid() && metadataValid());
-    updateModifiedState(currentProject());
-    updateFieldMarks();
-}
-
-bool MainDialog::basicsValid() const
-{
-    return holdsNumbers(text(ui_.startPosition), 6) && holdsNumbers(text(ui_.backgroundColor), 3)
-        && !text(ui_.framesLR).empty();
-}
-
-bool MainDialog::metadataValid() const
-{
-    return !text(ui_.title).empty() && !text(ui_.author).empty() && !text(ui_.versionMajor).empty()
-        && !text(ui_.versionMinor).empty();
+    if (destroying_ || !targetPanel_)
+        return; // being built or destroyed
+    layerPanel_->updateControls();
+    targetPanel_->updateControls();
+    ui_.generate->setEnabled(settingsPanel_->readyToGenerate());
+    settingsPanel_->updateMarks();
+    targetPanel_->updateMarks();
+    layerPanel_->updateMarks();
+    if (preview_)
+        preview_->setDrafts(layerPanel_->draft(), targetPanel_->draft());
 }
 
 void MainDialog::quit()
 {
-    // A clean exit: after the question, nothing is left to recover.
+    // Escape, the close box, Ctrl+Q and "Quit" alike: an entry typed but not
+    // added, and unsaved changes, are dropped only when the designer agrees.
+    if (!mayDiscardFormEdits(LevelTable::Layers) || !mayDiscardFormEdits(LevelTable::Targets))
+        return;
     if (!mayDiscardChanges(Discarding::Closing))
         return;
+    // A clean exit: after the question, nothing is left to recover.
     quitting_ = true;
-    recoveryTimer_->stop();
-    removeRecoveryCopy();
+    recovery_->finish();
     done(QDialog::Rejected);
 }
 
@@ -268,27 +257,7 @@ void MainDialog::browseForFile(QLineEdit* field, const FileFilter& filter)
 {
     const std::string path = services_.chooseFileToOpen(this, filter, fileDialogStart(nullptr));
     if (!path.empty())
-        takeFilePath(field, path);
-}
-
-std::string MainDialog::text(const QLineEdit* edit)
-{
-    return capText(edit->text().toStdString());
-}
-
-void MainDialog::setText(QLineEdit* edit, const std::string& text)
-{
-    edit->setText(QString::fromStdString(text));
-    edit->setCursorPosition(0); // show the start of a long text
-}
-
-void MainDialog::refillLists()
-{
-    layerRows_.refill();
-    targetRows_.refill();
-    // No row is selected; what the forms hold stays as it is.
-    layerBaseline_.set(-1, layerForm());
-    targetBaseline_.set(-1, targetForm());
+        layerPanel_->takeFilePath(field, path);
 }
 
 } // namespace kes::editor

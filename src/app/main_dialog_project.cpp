@@ -1,15 +1,14 @@
 // The project commands of the main dialog: new project, Open, Import level
 // file, Save and Generate Level.
 #include <QApplication>
-#include <QScopedValueRollback>
-#include <QUndoStack>
 
 #include "app/background_generation.h"
 #include "app/dialog_description.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
 #include "app/main_dialog.h"
-#include "app/recent_projects.h"
+#include "app/panels/layer_panel.h"
+#include "document/recent_projects.h"
 #include "app/level_import.h"
 #include "check/output_target.h"
 #include "generate/generate_level.h"
@@ -55,25 +54,7 @@ void MainDialog::resetToDefaults()
 {
     LevelProject fresh;
     kes::resetToDefaults(fresh);
-    layers_ = fresh.layers;
-    targets_ = fresh.targets;
-    refillLists();
-    showSettings(fresh.settings);
-    undoStack_->clear();
-    markUnmodified();
-}
-
-void MainDialog::showSettings(const LevelSettings& settings)
-{
-    // Texts set here are the level's new start, not edits to undo.
-    const QScopedValueRollback showing(showingSettings_, true);
-    setText(ui_.title, settings.title);
-    setText(ui_.author, settings.author);
-    setText(ui_.versionMajor, settings.versionMajor);
-    setText(ui_.versionMinor, settings.versionMinor);
-    setText(ui_.framesLR, settings.framesLR);
-    setText(ui_.startPosition, settings.startPosition);
-    setText(ui_.backgroundColor, settings.backgroundColor);
+    document_->reset(fresh, {});
 }
 
 bool MainDialog::saveProject()
@@ -88,7 +69,7 @@ bool MainDialog::saveProject()
 bool MainDialog::saveToProjectFile()
 {
     // The title's mark clearing says that the level was saved.
-    return projectPath_.empty() ? saveProject() : writeProject(projectPath_);
+    return projectPath().empty() ? saveProject() : writeProject(projectPath());
 }
 
 bool MainDialog::writeProject(const std::string& path)
@@ -98,16 +79,16 @@ bool MainDialog::writeProject(const std::string& path)
     // keeps its relative paths: they are meant from where it is saved.
     LevelProject project = currentProject();
     const std::string folder = projectFolderOf(path);
-    moveStoredPaths(project.layers, projectFolder_.empty() ? folder : projectFolder_, folder);
+    const std::string from = projectFolder().empty() ? folder : projectFolder();
+    moveStoredPaths(project.layers, from, folder);
     const Status saved = kes::saveProject(project, path);
     if (!saved) {
         services_.showMessage(this, kSaveFailedText, kSaveFailedCaption, MessageIcon::Error, saved.reason());
         return false;
     }
-    projectPathsMoved(project.layers, folder);
-    setProjectPath(path);
+    layerPanel_->movePaths(from, folder);
+    document_->saved(project, path);
     addRecentProject(path);
-    markUnmodified();
     return true;
 }
 
@@ -124,7 +105,7 @@ void MainDialog::importLevel()
 {
     if (!mayDiscardChanges(Discarding::OpeningAnother))
         return;
-    const std::string path = importLevelFile(services_, this, projectFolder_);
+    const std::string path = importLevelFile(services_, this, projectFolder());
     if (!path.empty())
         loadProject(path);
 }
@@ -140,34 +121,9 @@ bool MainDialog::loadProject(const std::string& path)
                               levelFileOpenedAsProjectDetail(path));
         return false;
     }
-    showProject(loaded);
-    setProjectPath(path);
+    document_->reset(loaded, path);
     addRecentProject(path);
-    markUnmodified();
     return true;
-}
-
-void MainDialog::showProject(const LevelProject& project)
-{
-    resetToDefaults();
-    showSettings(project.settings);
-    layers_ = project.layers;
-    targets_ = project.targets;
-    refillLists();
-}
-
-void MainDialog::setProjectPath(const std::string& path)
-{
-    projectPath_ = path;
-    projectFolder_ = projectFolderOf(path);
-}
-
-void MainDialog::markUnmodified()
-{
-    closeSettingEdit();
-    unmodifiedProject_ = currentProject();
-    undoStack_->setClean();
-    updateControlStates();
 }
 
 void MainDialog::generateLevel()
@@ -176,14 +132,14 @@ void MainDialog::generateLevel()
     if (path.empty())
         return;
     // Never write the level over a file it is made from.
-    if (Status safe = checkOutputTarget(path, {}, levelInputs(currentProject(), projectFolder_)); !safe) {
+    if (Status safe = checkOutputTarget(path, {}, levelInputs(currentProject(), projectFolder())); !safe) {
         services_.showMessage(this, kGenerateFailedText, kGenerateFailedCaption, MessageIcon::Error, safe.reason());
         return;
     }
     if (!mayGenerateDespiteProblems())
         return;
     GenerationOptions options;
-    options.baseFolder = projectFolder_;
+    options.baseFolder = projectFolder();
     // The level is written on a worker thread while the dialog repaints; a
     // long generation shows its progress. Meanwhile no command runs and no
     // input reaches this dialog.

@@ -1,131 +1,92 @@
-// Adding, removing, showing, updating and moving layers and targets in the
-// main dialog: the same steps for both tables, each with its own form.
+// The layer and target buttons of the main dialog: each reads its form and
+// makes one edit on the document; the lists and forms follow the document.
+#include <QListWidget>
 #include <QUndoStack>
 
-#include "app/level_commands.h"
 #include "app/main_dialog.h"
-#include "app/row_commands.h"
+#include "app/panels/layer_panel.h"
+#include "app/panels/target_panel.h"
 
 namespace kes::editor {
 
-template <typename Entry>
-void MainDialog::addRow(TableRows<Entry>& rows, const Entry& entry, const QString& undoText)
-{
-    if (rows.isFull()) {
-        services_.showMessage(this, rows.limitText(), rows.limitCaption(), MessageIcon::Error);
-        return;
-    }
-    undoStack_->push(new AddRowCommand<Entry>(rows, rows.table().count(), entry, undoText));
-}
-
-template <typename Entry>
-void MainDialog::removeSelectedRow(TableRows<Entry>& rows, const QString& undoText)
-{
-    // Leaves no row selected, and the form as it is.
-    const int row = rows.selectedRow();
-    if (row >= 0)
-        undoStack_->push(new RemoveRowCommand<Entry>(rows, row, undoText));
-}
-
-template <typename Entry>
-void MainDialog::updateSelectedRow(TableRows<Entry>& rows, const Entry& entry, const QString& undoText)
-{
-    const int row = rows.selectedRow();
-    if (row >= 0)
-        undoStack_->push(new ReplaceRowCommand<Entry>(rows, row, entry, undoText));
-}
-
-template <typename Entry>
-void MainDialog::moveSelectedRow(TableRows<Entry>& rows, int step, const QString& undoText)
-{
-    const int row = rows.selectedRow();
-    const int to = row + step;
-    if (row >= 0 && to >= 0 && to < rows.table().count())
-        undoStack_->push(new MoveRowCommand<Entry>(rows, row, to, undoText));
-}
-
 void MainDialog::addLayer()
 {
-    addRow(layerRows_, layerEntryFromForm(layerForm()), QStringLiteral("Add layer"));
-    // What the form holds is in the table now.
-    layerBaseline_.set(layerRows_.selectedRow(), layerForm());
-}
-
-void MainDialog::removeLayer()
-{
-    removeSelectedRow(layerRows_, QStringLiteral("Remove layer"));
-    layerBaseline_.set(-1, layerForm());
-}
-
-void MainDialog::showSelectedLayer()
-{
-    // The list notifies also when it gains or loses the focus and when the
-    // shown row is clicked again: only another row replaces what the form
-    // holds, and unapplied edits only when the designer agrees.
-    const int row = layerRows_.selectedRow();
-    if (row < 0 || row == layerBaseline_.row() || askingAboutEdits_)
-        return;
-    if (!mayDiscardFormEdits("layer")) {
-        selectRowQuietly(*ui_.layerList, layerBaseline_.row());
+    if (!document_->addRow(layerEntryFromForm(layerPanel_->form()), QStringLiteral("Add layer"))) {
+        services_.showMessage(this, layerLimitText(), kLayerLimitCaption, MessageIcon::Error);
         return;
     }
-    showLayerForm(layerFormFromEntry(layers_.at(row)));
-    layerBaseline_.set(row, layerForm());
-}
-
-void MainDialog::updateLayer()
-{
-    const LayerForm form = layerForm();
-    if (!layerFormIsValid(form))
-        return;
-    updateSelectedRow(layerRows_, layerEntryFromForm(form), QStringLiteral("Update layer"));
-    layerBaseline_.set(layerRows_.selectedRow(), form);
-}
-
-void MainDialog::moveLayer(int step)
-{
-    moveSelectedRow(layerRows_, step, step < 0 ? QStringLiteral("Move layer up") : QStringLiteral("Move layer down"));
+    // What the form holds is in the table now.
+    layerPanel_->applied();
 }
 
 void MainDialog::addTarget()
 {
-    addRow(targetRows_, targetEntryFromForm(targetForm()), QStringLiteral("Add target"));
-    targetBaseline_.set(targetRows_.selectedRow(), targetForm());
-}
-
-void MainDialog::removeTarget()
-{
-    removeSelectedRow(targetRows_, QStringLiteral("Remove target"));
-    targetBaseline_.set(-1, targetForm());
-}
-
-void MainDialog::showSelectedTarget()
-{
-    // As for layers: only another row replaces the form, and unapplied
-    // edits only when the designer agrees.
-    const int row = targetRows_.selectedRow();
-    if (row < 0 || row == targetBaseline_.row() || askingAboutEdits_)
-        return;
-    if (!mayDiscardFormEdits("target")) {
-        selectRowQuietly(*ui_.targetList, targetBaseline_.row());
+    if (!document_->addRow(targetEntryFromForm(targetPanel_->form()), QStringLiteral("Add target"))) {
+        services_.showMessage(this, targetLimitText(), kTargetLimitCaption, MessageIcon::Error);
         return;
     }
-    showTargetForm(targetFormFromEntry(targets_.at(row)));
-    targetBaseline_.set(row, targetForm());
+    targetPanel_->applied();
 }
 
-void MainDialog::updateTarget()
+void MainDialog::removeRow(LevelTable table)
 {
-    const TargetForm form = targetForm();
-    if (!targetFormIsValid(form))
+    // Leaves no row selected, and the form as it is.
+    const QString text = table == LevelTable::Layers ? QStringLiteral("Remove layer") : QStringLiteral("Remove target");
+    document_->removeRow(table, document_->selectedRow(table), text);
+}
+
+void MainDialog::updateRow(LevelTable table)
+{
+    const int row = document_->selectedRow(table);
+    if (row < 0)
         return;
-    updateSelectedRow(targetRows_, targetEntryFromForm(form), QStringLiteral("Update target"));
-    targetBaseline_.set(targetRows_.selectedRow(), form);
+    if (table == LevelTable::Layers) {
+        const LayerForm form = layerPanel_->form();
+        if (!layerFormIsValid(form))
+            return;
+        document_->replaceRow(row, layerEntryFromForm(form), QStringLiteral("Update layer"));
+        layerPanel_->applied();
+    } else {
+        const TargetForm form = targetPanel_->form();
+        if (!targetFormIsValid(form))
+            return;
+        document_->replaceRow(row, targetEntryFromForm(form), QStringLiteral("Update target"));
+        targetPanel_->applied();
+    }
 }
 
-void MainDialog::moveTarget(int step)
+void MainDialog::moveRow(LevelTable table, int step)
 {
-    moveSelectedRow(targetRows_, step, step < 0 ? QStringLiteral("Move target up") : QStringLiteral("Move target down"));
+    const int row = document_->selectedRow(table);
+    const bool layers = table == LevelTable::Layers;
+    const QString text = step < 0 ? (layers ? QStringLiteral("Move layer up") : QStringLiteral("Move target up"))
+                                  : (layers ? QStringLiteral("Move layer down") : QStringLiteral("Move target down"));
+    if (row >= 0)
+        document_->moveRow(table, row, row + step, text);
+}
+
+void MainDialog::rowChosen(LevelTable table)
+{
+    // The list notifies also when it gains or loses the focus and when the
+    // shown row is clicked again: only another row replaces what the form
+    // holds, and unapplied edits only when the designer agrees.
+    const bool layers = table == LevelTable::Layers;
+    const int row = layers ? layerPanel_->list().selectedRow() : targetPanel_->list().selectedRow();
+    const int shown = document_->selectedRow(table);
+    if (row < 0 || row == shown || askingAboutEdits_)
+        return;
+    if (!mayDiscardFormEdits(table)) {
+        if (layers)
+            layerPanel_->list().select(shown);
+        else
+            targetPanel_->list().select(shown);
+        return;
+    }
+    if (layers)
+        layerPanel_->showRow(row);
+    else
+        targetPanel_->showRow(row);
+    document_->select(table, row);
 }
 
 } // namespace kes::editor

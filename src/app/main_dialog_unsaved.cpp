@@ -1,6 +1,6 @@
-// Unsaved changes in the main dialog: the modified state and the window
-// title, the question before a modified level is discarded, undo and redo,
-// the keyboard shortcuts, recovery copies and the recent projects.
+// Unsaved changes in the main dialog: the window title, the question before
+// a modified level is discarded, the keyboard shortcuts, the offer of a
+// recovery copy and the recent projects.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -8,18 +8,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QTimer>
 #include <QUndoStack>
 
 #include "app/dialog_description.h"
-#include "app/level_commands.h"
 #include "app/main_dialog.h"
-#include "app/recent_projects.h"
-#include "app/recovery_copy.h"
-#include "app/preview/preview_pane.h"
+#include "document/recent_projects.h"
+#include "document/recovery_copy.h"
+#include "document/recovery_keeper.h"
 #include "model/project_file.h"
 
 namespace kes::editor {
@@ -55,13 +53,6 @@ void MainDialog::runCommand(Handler handler)
     updateControlStates();
     handler();
     updateControlStates();
-    if (preview_)
-        preview_->contentChanged();
-}
-
-bool MainDialog::isModified() const
-{
-    return !unmodifiedProject_ || currentProject() != *unmodifiedProject_;
 }
 
 bool MainDialog::openProjectFile(const std::string& path)
@@ -73,7 +64,12 @@ bool MainDialog::openProjectFile(const std::string& path)
 
 void MainDialog::setRecoveryDelay(int milliseconds)
 {
-    recoveryTimer_->setInterval(milliseconds);
+    recovery_->setDelay(milliseconds);
+}
+
+const std::string& MainDialog::recoveryCopy() const
+{
+    return recovery_->copyPath();
 }
 
 bool MainDialog::mayDiscardChanges(Discarding what)
@@ -86,37 +82,22 @@ bool MainDialog::mayDiscardChanges(Discarding what)
     case Answer::Save:
         return saveToProjectFile();
     case Answer::Discard:
-        removeRecoveryCopy();
+        recovery_->discard();
         return true;
     default:
         return false;
     }
 }
 
-void MainDialog::updateModifiedState(const LevelProject& current)
+void MainDialog::updateWindowTitle()
 {
-    const bool modified = !unmodifiedProject_ || current != *unmodifiedProject_;
-    updateWindowTitle(modified);
-    if (quitting_)
-        return;
-    if (!modified) {
-        recoveryTimer_->stop();
-        removeRecoveryCopy();
-    } else if (!(recoveredProject_ && *recoveredProject_ == current) && !recoveryTimer_->isActive()) {
-        // Timed from the first change the copy lacks, not the last, so that
-        // steady work is saved as well.
-        recoveryTimer_->start();
-    }
-}
-
-void MainDialog::updateWindowTitle(bool modified)
-{
+    const bool modified = isModified();
     const QString caption = QString::fromUtf8(kDialogCaption);
     const QString mark = modified ? QStringLiteral("*") : QString();
-    if (projectPath_.empty())
+    if (projectPath().empty())
         setWindowTitle(modified ? mark + " - " + caption : caption);
     else
-        setWindowTitle(fileNameOf(projectPath_) + mark + " - " + caption);
+        setWindowTitle(fileNameOf(projectPath()) + mark + " - " + caption);
     // The asterisk is part of the title text itself, which is what the tests
     // and every platform show; Qt's own modified flag would want a "[*]"
     // placeholder in it and warns on every change without one.
@@ -128,55 +109,13 @@ void MainDialog::endSession(QSessionManager& manager)
         return;
     if (!manager.allowsInteraction()) {
         // No question can be asked: keep the work for the next start.
-        writeRecoveryCopy();
+        recovery_->writeNow();
         return;
     }
     const bool goOn = mayDiscardChanges(Discarding::Closing);
     manager.release();
     if (!goOn)
         manager.cancel();
-}
-
-void MainDialog::settingChanged(QLineEdit* field)
-{
-    if (destroying_)
-        return;
-    const QString before = settingTexts_[field];
-    const QString after = field->text();
-    settingTexts_[field] = after;
-    if (showingSettings_ || before == after)
-        return;
-    undoStack_->push(new SettingTextCommand(field, before, after,
-                                            [this](QLineEdit* edited, const QString& text) {
-                                                showSettingText(edited, text);
-                                            }));
-}
-
-void MainDialog::showSettingText(QLineEdit* field, const QString& text)
-{
-    const QScopedValueRollback showing(showingSettings_, true);
-    setText(field, text.toStdString());
-}
-
-void MainDialog::closeSettingEdit()
-{
-    const int top = undoStack_->index() - 1;
-    if (top < 0)
-        return;
-    if (auto* edit = dynamic_cast<const SettingTextCommand*>(undoStack_->command(top)))
-        const_cast<SettingTextCommand*>(edit)->close();
-}
-
-void MainDialog::undo()
-{
-    closeSettingEdit();
-    undoStack_->undo();
-}
-
-void MainDialog::redo()
-{
-    closeSettingEdit();
-    undoStack_->redo();
 }
 
 void MainDialog::addShortcuts()
@@ -189,9 +128,9 @@ void MainDialog::addShortcuts()
     add(QKeySequence(Qt::ControlModifier | Qt::Key_S), [this] { saveToProjectFile(); });
     add(QKeySequence(Qt::ControlModifier | Qt::Key_O), [this] { openProject(); });
     add(QKeySequence(Qt::ControlModifier | Qt::Key_Q), [this] { quit(); });
-    add(QKeySequence(Qt::ControlModifier | Qt::Key_Z), [this] { undo(); });
-    add(QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z), [this] { redo(); });
-    add(QKeySequence(Qt::ControlModifier | Qt::Key_Y), [this] { redo(); });
+    add(QKeySequence(Qt::ControlModifier | Qt::Key_Z), [this] { document_->undo(); });
+    add(QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z), [this] { document_->redo(); });
+    add(QKeySequence(Qt::ControlModifier | Qt::Key_Y), [this] { document_->redo(); });
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event)
@@ -201,34 +140,6 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ShortcutOverride && isUndoOrRedoKey(static_cast<QKeyEvent*>(event)))
         return true;
     return QDialog::eventFilter(watched, event);
-}
-
-void MainDialog::writeRecoveryCopy()
-{
-    if (destroying_ || quitting_ || !isModified())
-        return;
-    const LevelProject current = currentProject();
-    const std::string path = editor::recoveryCopyPath(projectPath_);
-    if (recoveryCopyPath_ != path) {
-        removeRecoveryCopy();
-        // Another editor keeping a copy of the same level keeps it.
-        recoveryLock_ = lockRecoveryCopy(path);
-        if (!recoveryLock_)
-            return;
-    }
-    // A copy that can't be written is tried again after the next change.
-    recoveryCopyPath_ = path;
-    if (editor::writeRecoveryCopy(current, projectPath_, path))
-        recoveredProject_ = current;
-}
-
-void MainDialog::removeRecoveryCopy()
-{
-    if (!recoveryCopyPath_.empty())
-        editor::removeRecoveryCopy(recoveryCopyPath_);
-    recoveryCopyPath_.clear();
-    recoveredProject_.reset();
-    recoveryLock_.reset();
 }
 
 void MainDialog::offerRecoveryCopy(const std::string& startupProjectPath)
@@ -252,13 +163,9 @@ void MainDialog::offerRecoveryCopy(const std::string& startupProjectPath)
         services_.showMessage(this, status.reason(), kOpenFailedCaption, MessageIcon::Error);
         return;
     }
-    showProject(recovered);
-    setProjectPath(copy->projectPath);
     // Modified until saved, and the copy stays the level's copy until then.
-    unmodifiedProject_.reset();
-    recoveryLock_ = lockRecoveryCopy(copy->path);
-    recoveryCopyPath_ = copy->path;
-    recoveredProject_ = currentProject();
+    document_->reset(recovered, copy->projectPath, true);
+    recovery_->adopt(copy->path);
     updateControlStates();
 }
 

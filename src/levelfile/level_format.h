@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/layer_kinds.h"
 #include "model/level_model.h"
 
 namespace kes {
@@ -98,13 +99,6 @@ inline constexpr std::uint16_t kLayerFlagDraw = 4;
 constexpr LayerKind layerKindOf(std::uint16_t word) { return static_cast<LayerKind>(word); }
 // The kind word of a layer chunk.
 constexpr std::uint16_t layerKindWord(LayerKind kind) { return static_cast<std::uint16_t>(kind); }
-
-// True for the two animated kinds, whose layer chunks store a frame count and
-// that many frames; every other kind has exactly one frame.
-constexpr bool isAnimatedLayerKind(LayerKind kind)
-{
-    return kind == LayerKind::Animated || kind == LayerKind::AnimatedTrigger;
-}
 
 // Number of bytes of motion parameters that a layer chunk of `kind` holds
 // after its flags: 0, 16, 24, 40, 2 or 26; 0 for an unknown kind.

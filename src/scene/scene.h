@@ -55,8 +55,12 @@ struct SceneTexture {
 };
 
 struct SceneLayer {
-    // "layer 3 ('rock.obj')", as generation names it.
+    // "layer 3 ('rock.obj')", as generation names it; for a draft, "the
+    // layer in the form ('rock.obj'), not added".
     std::string name;
+    // Typed into the form but not added to the level: drawn ghosted, never
+    // picked.
+    bool draft = false;
     std::int32_t kind = 0;   // LayerKind as stored; other values draw as Static
     bool draw = false;       // drawn and textured; otherwise collision-only
     bool collision = false;
@@ -95,6 +99,7 @@ struct SceneLayer {
 struct SceneTarget {
     ScenePoint position{};
     std::int32_t kind = 0; // TargetKind as stored: 0 goal (green), 1 brake (red)
+    bool draft = false;    // typed into the form but not added
 };
 
 // Something that kept a layer, or all of the level, from being shown.

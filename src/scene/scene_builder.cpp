@@ -1,5 +1,7 @@
 #include "scene/scene_builder.h"
 
+#include "model/layer_kinds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -164,6 +166,89 @@ std::vector<LayerPlan> planLayers(const SceneRequest& request)
     return plans;
 }
 
+// What the settings and the targets show: the background, the start and
+// the target markers.
+void describeSettingsAndTargets(Scene& scene, const SceneRequest& request)
+{
+    const LevelSettings& settings = request.settings;
+    scene.background = {};
+    scene.hasStart = false;
+    scene.start = {};
+    scene.startRotation = {};
+    if (holdsNumbers(settings.backgroundColor, 3))
+        scene.background = parseNumbers3(settings.backgroundColor);
+    if (holdsNumbers(settings.startPosition, 6)) {
+        const std::array<float, 6> start = parseNumbers6(settings.startPosition);
+        scene.hasStart = true;
+        scene.start = {start[0], start[1], start[2]};
+        scene.startRotation = {start[3], start[4], start[5]};
+    }
+    scene.targets.clear();
+    for (const TargetEntry& target : request.targets)
+        scene.targets.push_back({{target.x, target.y, target.z}, target.kind, false});
+    if (request.draftTarget && !scene.targets.empty())
+        scene.targets.back().draft = true;
+}
+
+// The motion fields of a layer whose meshes (and so its bounds) are known.
+void describeMotion(SceneLayer& layer, const LayerEntry& entry)
+{
+    // The kind as the layer file stores it, in 16 bits.
+    const auto kind = static_cast<std::int32_t>(layerKindOf(static_cast<std::uint16_t>(entry.kind & 0xFFFF)));
+    const LayerKindFields used = fieldsUsedBy(kind);
+    if (used.speed)
+        layer.speed = {entry.speed[0], entry.speed[1], entry.speed[2]};
+    if (used.vibration)
+        layer.vibrationWidth = {std::fabs(entry.vibration[0]), std::fabs(entry.vibration[1]),
+                                std::fabs(entry.vibration[2])};
+    if (movesBySpeed(kind)) {
+        layer.motionFrames = entry.frames;
+        layer.hasDisplacement = true;
+        const float frames = static_cast<float>(entry.frames);
+        layer.displacement = {layer.speed.x * frames, layer.speed.y * frames, layer.speed.z * frames};
+    }
+    if (used.vibration && !layer.bounds.empty) {
+        layer.hasVibration = true;
+        const ScenePoint& width = layer.vibrationWidth;
+        layer.vibrationBox = layer.bounds;
+        layer.vibrationBox.add(ScenePoint{layer.bounds.min.x - width.x, layer.bounds.min.y - width.y,
+                                layer.bounds.min.z - width.z});
+        layer.vibrationBox.add(ScenePoint{layer.bounds.max.x + width.x, layer.bounds.max.y + width.y,
+                                layer.bounds.max.z + width.z});
+    }
+    if (used.triggerArea) {
+        layer.hasTriggerArea = true;
+        layer.triggerArea = boxSpanning(triggerAreaToTypedOrder(entry.triggerArea));
+    }
+}
+
+// Everything together, the displaced layers at their end positions
+// included.
+void describeBounds(Scene& scene)
+{
+    scene.bounds = {};
+    for (const SceneLayer& layer : scene.layers) {
+        scene.bounds.addBox(layer.bounds);
+        if (layer.hasDisplacement)
+            scene.bounds.addBox(layer.bounds.moved(layer.displacement));
+        if (layer.hasVibration)
+            scene.bounds.addBox(layer.vibrationBox);
+        if (layer.hasTriggerArea)
+            scene.bounds.addBox(layer.triggerArea);
+    }
+    for (const SceneTarget& target : scene.targets)
+        scene.bounds.add(target.position);
+    if (scene.hasStart)
+        scene.bounds.add(scene.start);
+    if (scene.bounds.empty || scene.bounds.diagonal() == 0 || !std::isfinite(scene.bounds.diagonal())) {
+        const ScenePoint c = scene.bounds.empty || !std::isfinite(scene.bounds.diagonal())
+                                 ? ScenePoint{} : scene.bounds.centre();
+        scene.bounds = {};
+        scene.bounds.add(ScenePoint{c.x - 1, c.y - 1, c.z - 1});
+        scene.bounds.add(ScenePoint{c.x + 1, c.y + 1, c.z + 1});
+    }
+}
+
 } // namespace
 
 SceneRequest sceneRequestFor(const LevelProject& project, const std::string& baseFolder)
@@ -190,20 +275,50 @@ std::vector<std::string> sceneFiles(const SceneRequest& request)
     return files;
 }
 
+bool sameSceneFiles(const SceneRequest& a, const SceneRequest& b)
+{
+    if (a.baseFolder != b.baseFolder || a.layers.size() != b.layers.size() || a.draftLayer != b.draftLayer)
+        return false;
+    for (std::size_t i = 0; i < a.layers.size(); ++i) {
+        const LayerEntry& x = a.layers[i];
+        const LayerEntry& y = b.layers[i];
+        // The kind decides the files only by whether it is an animation.
+        const bool animated = isAnimatedLayerKind(x.kind);
+        if (x.objPath != y.objPath || x.bmpPath != y.bmpPath || x.draw != y.draw
+            || animated != isAnimatedLayerKind(y.kind) || (animated && x.frames != y.frames))
+            return false;
+    }
+    return true;
+}
+
+Scene restateScene(const Scene& previous, const SceneRequest& request)
+{
+    Scene scene = previous;
+    describeSettingsAndTargets(scene, request);
+    for (std::size_t i = 0; i < scene.layers.size() && i < request.layers.size(); ++i) {
+        SceneLayer& layer = scene.layers[i];
+        const LayerEntry& entry = request.layers[i];
+        layer.kind = entry.kind;
+        layer.collision = entry.collision != 0;
+        layer.speed = {};
+        layer.vibrationWidth = {};
+        layer.motionFrames = 0;
+        layer.hasDisplacement = false;
+        layer.displacement = {};
+        layer.hasVibration = false;
+        layer.vibrationBox = {};
+        layer.hasTriggerArea = false;
+        layer.triggerArea = {};
+        describeMotion(layer, entry);
+    }
+    describeBounds(scene);
+    return scene;
+}
+
 Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
 {
     Scene scene;
-    const LevelSettings& settings = request.settings;
-    if (holdsNumbers(settings.backgroundColor, 3))
-        scene.background = parseNumbers3(settings.backgroundColor);
-    if (holdsNumbers(settings.startPosition, 6)) {
-        const std::array<float, 6> start = parseNumbers6(settings.startPosition);
-        scene.hasStart = true;
-        scene.start = {start[0], start[1], start[2]};
-        scene.startRotation = {start[3], start[4], start[5]};
-    }
-    for (const TargetEntry& target : request.targets)
-        scene.targets.push_back({{target.x, target.y, target.z}, target.kind});
+    describeSettingsAndTargets(scene, request);
 
     // Every file once, from the cache when it holds the file as it is now.
     const std::vector<LayerPlan> plans = planLayers(request);
@@ -242,12 +357,13 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
         const LayerPlan& plan = plans[i];
         const LayerEntry& entry = request.layers[i];
         SceneLayer layer;
-        layer.name = plan.name;
+        layer.draft = request.draftLayer && i + 1 == plans.size();
+        layer.name = layer.draft ? "the layer in the form ('" + entry.objPath + "'), not added" : plan.name;
         layer.kind = entry.kind;
         layer.draw = entry.draw != 0;
         layer.collision = entry.collision != 0;
         auto problem = [&](const Status& status) {
-            scene.problems.push_back({static_cast<int>(i), plan.name + ": " + status.reason()});
+            scene.problems.push_back({static_cast<int>(i), layer.name + ": " + status.reason()});
         };
         // Like generation, a layer reports its texture before its meshes.
         if (plan.texturePath) {
@@ -275,54 +391,11 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
         if (layer.loading)
             layer.frames.clear();
 
-        const LayerKind kind = plan.descriptor.kind;
-        if (kind == LayerKind::Moving || kind == LayerKind::Vibrating || kind == LayerKind::Trigger)
-            layer.speed = {entry.speed[0], entry.speed[1], entry.speed[2]};
-        if (kind == LayerKind::Vibrating)
-            layer.vibrationWidth = {std::fabs(entry.vibration[0]), std::fabs(entry.vibration[1]),
-                                    std::fabs(entry.vibration[2])};
-        if (kind == LayerKind::Moving || kind == LayerKind::Trigger) {
-            layer.motionFrames = entry.frames;
-            layer.hasDisplacement = true;
-            const float frames = static_cast<float>(entry.frames);
-            layer.displacement = {layer.speed.x * frames, layer.speed.y * frames, layer.speed.z * frames};
-        }
-        if (kind == LayerKind::Vibrating && !layer.bounds.empty) {
-            layer.hasVibration = true;
-            const ScenePoint& width = layer.vibrationWidth;
-            layer.vibrationBox = layer.bounds;
-            layer.vibrationBox.add(ScenePoint{layer.bounds.min.x - width.x, layer.bounds.min.y - width.y,
-                                    layer.bounds.min.z - width.z});
-            layer.vibrationBox.add(ScenePoint{layer.bounds.max.x + width.x, layer.bounds.max.y + width.y,
-                                    layer.bounds.max.z + width.z});
-        }
-        if (kind == LayerKind::Trigger || kind == LayerKind::AnimatedTrigger) {
-            layer.hasTriggerArea = true;
-            layer.triggerArea = boxSpanning(triggerAreaToTypedOrder(entry.triggerArea));
-        }
+        describeMotion(layer, entry);
         scene.layers.push_back(std::move(layer));
     }
 
-    for (const SceneLayer& layer : scene.layers) {
-        scene.bounds.addBox(layer.bounds);
-        if (layer.hasDisplacement)
-            scene.bounds.addBox(layer.bounds.moved(layer.displacement));
-        if (layer.hasVibration)
-            scene.bounds.addBox(layer.vibrationBox);
-        if (layer.hasTriggerArea)
-            scene.bounds.addBox(layer.triggerArea);
-    }
-    for (const SceneTarget& target : scene.targets)
-        scene.bounds.add(target.position);
-    if (scene.hasStart)
-        scene.bounds.add(scene.start);
-    if (scene.bounds.empty || scene.bounds.diagonal() == 0 || !std::isfinite(scene.bounds.diagonal())) {
-        const ScenePoint c = scene.bounds.empty || !std::isfinite(scene.bounds.diagonal())
-                                 ? ScenePoint{} : scene.bounds.centre();
-        scene.bounds = {};
-        scene.bounds.add(ScenePoint{c.x - 1, c.y - 1, c.z - 1});
-        scene.bounds.add(ScenePoint{c.x + 1, c.y + 1, c.z + 1});
-    }
+    describeBounds(scene);
     return scene;
 }
 

@@ -22,6 +22,13 @@ struct SceneRequest {
     // Relative OBJ and BMP paths are taken from this folder unless it is
     // empty (as generation takes them).
     std::string baseFolder;
+    // The last layer, and the last target, is an entry typed into the
+    // editor's form but not added to the level: drawn ghosted, named as the
+    // form's, and never picked.
+    bool draftLayer = false;
+    bool draftTarget = false;
+
+    bool operator==(const SceneRequest&) const = default;
 };
 
 SceneRequest sceneRequestFor(const LevelProject& project, const std::string& baseFolder);
@@ -50,6 +57,20 @@ struct SceneBuildOptions {
 // frames) can't be read is shown without a mesh; one whose texture can't be
 // read is shown untextured.
 Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options = {});
+
+// Whether two requests read the same files the same way: the same folder
+// and, layer for layer, the same mesh and texture paths, draw switch,
+// whether it is an animation and, for an animation, its frame count. Then, while no file changed on the
+// disk, the scene of one can be made from the other's without looking at
+// any file.
+bool sameSceneFiles(const SceneRequest& a, const SceneRequest& b);
+
+// The scene of `request` made from `previous`, the scene of a request with
+// the same files (sameSceneFiles): its meshes, textures and their problems
+// are kept, everything else (settings, targets, motion fields, boxes,
+// bounds) comes from `request`. Looks at no file; the same as buildScene
+// while the files are as `previous` found them.
+Scene restateScene(const Scene& previous, const SceneRequest& request);
 
 // The files that `request` reads: every mesh frame and every texture of a
 // drawn layer, resolved as generation resolves them.

@@ -77,7 +77,10 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
             best = {what, index, distance};
     };
     const float half = markerSize(scene.bounds);
+    // What the forms hold but the level doesn't is never picked.
     for (std::size_t i = 0; i < scene.targets.size(); ++i) {
+        if (scene.targets[i].draft)
+            continue;
         const ScenePoint& p = scene.targets[i].position;
         SceneBox cube;
         cube.add(ScenePoint{p.x - half, p.y - half, p.z - half});
@@ -90,7 +93,7 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
         // at rest.
         const ScenePoint offset = shownMotion(layer, frame, moving);
         const ScenePoint from = sub(origin, offset);
-        if (layer.frames.empty() || hitBox(from, direction, layer.bounds) < 0)
+        if (layer.draft || layer.frames.empty() || hitBox(from, direction, layer.bounds) < 0)
             continue;
         const SceneMeshFrame& mesh = *layer.frames[static_cast<std::size_t>(frame) % layer.frames.size()];
         for (const MeshFace& face : mesh.faces)

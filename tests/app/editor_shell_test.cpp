@@ -97,8 +97,8 @@ private slots:
     void reportsAFileNamedAtStartThatIsNoProject();
     void generateIsEnabledByTheSettings_data();
     void generateIsEnabledByTheSettings();
-    void endsLikeQuitWithoutAQuestion_data();
-    void endsLikeQuitWithoutAQuestion();
+    void endsLikeQuitAskingOnlyAboutTheTypedLayer_data();
+    void endsLikeQuitAskingOnlyAboutTheTypedLayer();
     void enterInAnEditDoesNothing();
     void openOfAFileThatIsNoProjectChangesNothing_data();
     void openOfAFileThatIsNoProjectChangesNothing();
@@ -428,7 +428,7 @@ void EditorShellTest::generateIsEnabledByTheSettings()
     QVERIFY(isEnabled(dialog, kGenerate));
 }
 
-void EditorShellTest::endsLikeQuitWithoutAQuestion_data()
+void EditorShellTest::endsLikeQuitAskingOnlyAboutTheTypedLayer_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("Escape") << "escape";
@@ -438,14 +438,16 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion_data()
     QTest::newRow("space bar on Quit at start") << "space";
 }
 
-void EditorShellTest::endsLikeQuitWithoutAQuestion()
+void EditorShellTest::endsLikeQuitAskingOnlyAboutTheTypedLayer()
 {
     QFETCH(QString, how);
     auto& [services, dialog] = *dialogUnderTest;
     QVERIFY(showAndActivate(dialog));
-    // The layer form is scratch input: with it filled in, nothing is unsaved.
+    // A layer typed into the form is not part of the level, so nothing is
+    // unsaved; but it is the designer's work, dropped only when they agree.
     typeInto(dialog, kObjFile, "scratch.obj", false);
     QVERIFY(!dialog.isModified());
+    services.answers = {Answer::Discard};
     QCOMPARE(QApplication::focusWidget(), dialog.control(kQuit));
     QSignalSpy finished(&dialog, &QDialog::finished);
     if (how == "escape")
@@ -462,7 +464,8 @@ void EditorShellTest::endsLikeQuitWithoutAQuestion()
     QCOMPARE(finished.count(), 1);
     QVERIFY(services.messages.empty());
     QVERIFY(services.fileRequests.empty());
-    QVERIFY(services.questions.empty());
+    QCOMPARE(services.questions.size(), std::size_t(1));
+    QCOMPARE(services.questions[0].text, std::string("The form holds a layer that is not added. Discard it?"));
 }
 
 void EditorShellTest::enterInAnEditDoesNothing()

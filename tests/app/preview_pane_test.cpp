@@ -58,6 +58,43 @@ QString describe(QRgb pixel)
     return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
 }
 
+// What a test shows: a level, its selection, and how many of the request's
+// layers and targets are the level's rows; one more is the form's entry, not
+// added (-1: all are rows).
+struct PreviewContent {
+    SceneRequest request;
+    PreviewSelection selection;
+    int layerRows = -1;
+    int targetRows = -1;
+};
+
+// Makes `document` hold the content's level and selection; returns the
+// forms' entries.
+std::pair<std::optional<LayerEntry>, std::optional<TargetEntry>> showIn(LevelDocument& document,
+                                                                        const PreviewContent& content)
+{
+    LevelProject project;
+    project.settings = content.request.settings;
+    std::pair<std::optional<LayerEntry>, std::optional<TargetEntry>> drafts;
+    const auto& layers = content.request.layers;
+    const auto& targets = content.request.targets;
+    for (std::size_t i = 0; i < layers.size(); ++i)
+        if (content.layerRows < 0 || static_cast<int>(i) < content.layerRows)
+            project.layers.append(layers[i]);
+        else
+            drafts.first = layers[i];
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        if (content.targetRows < 0 || static_cast<int>(i) < content.targetRows)
+            project.targets.append(targets[i]);
+        else
+            drafts.second = targets[i];
+    const std::string& folder = content.request.baseFolder;
+    document.reset(project, folder.empty() ? std::string() : folder + "/level.kgp");
+    document.select(LevelTable::Layers, content.selection.layer);
+    document.select(LevelTable::Targets, content.selection.target);
+    return drafts;
+}
+
 } // namespace
 
 class PreviewPaneTest : public QObject {
@@ -88,6 +125,7 @@ private:
     std::unique_ptr<test::TempDir> dir_;
     std::string folder_;
     PreviewContent content_;
+    LevelDocument document_;
     std::unique_ptr<PreviewPane> pane_;
 };
 
@@ -115,14 +153,15 @@ void PreviewPaneTest::cleanup()
 void PreviewPaneTest::showPane(const PreviewContent& content)
 {
     content_ = content;
+    const auto [draftLayer, draftTarget] = showIn(document_, content);
     if (!pane_) {
-        pane_ = std::make_unique<PreviewPane>([this] { return content_; });
+        pane_ = std::make_unique<PreviewPane>(document_);
         pane_->resize(400, 340);
         pane_->show();
         QVERIFY(QTest::qWaitForWindowExposed(pane_.get()));
         QVERIFY2(pane_->view(), "no OpenGL: run this test under xvfb-run");
     }
-    pane_->contentChanged();
+    pane_->setDrafts(draftLayer, draftTarget);
     QTRY_VERIFY(pane_->scene() && pane_->scene()->loadingLayers() == 0
                 && pane_->scene()->layers.size() == content.request.layers.size()
                 && pane_->scene()->targets.size() == content.request.targets.size());
@@ -456,14 +495,15 @@ void PreviewPaneTest::withoutOpenGLThePaneSaysWhyAndListsProblems()
     LayerEntry missing = planeLayer(folder_, true);
     missing.objPath = folder_ + "/gone.obj";
     content.request.layers = {missing};
-    PreviewPane pane([&content] { return content; }, nullptr, QStringLiteral("there is no OpenGL here"));
+    LevelDocument document;
+    showIn(document, content);
+    PreviewPane pane(document, nullptr, QStringLiteral("there is no OpenGL here"));
     pane.show();
     QVERIFY(!pane.view());
     bool told = false;
     for (QLabel* label : pane.findChildren<QLabel*>())
         told = told || (label->isVisible() && label->text() == "The preview can't draw here: there is no OpenGL here.");
     QVERIFY(told);
-    pane.contentChanged();
     QTRY_VERIFY(pane.scene() && pane.scene()->problems.size() == 1);
     QTRY_COMPARE(pane.findChild<QListWidget*>()->count(), 1);
 }

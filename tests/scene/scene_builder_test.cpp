@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 #include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "model/level_model.h"
+#include "scene/asset_cache.h"
 #include "scene/scene_builder.h"
 #include "scene/scene_motion.h"
 
@@ -132,6 +135,101 @@ TEST(SceneLayers, MotionFieldsBecomeArrowsAndBoxesByKind)
         EXPECT_NEAR(moved.y, c.movedAt3.y, 1e-5);
         EXPECT_NEAR(moved.z, c.movedAt3.z, 1e-5);
     }
+}
+
+// The parts of two scenes a view shows, compared.
+void expectSameScene(const Scene& a, const Scene& b)
+{
+    EXPECT_EQ(a.background, b.background);
+    EXPECT_EQ(a.hasStart, b.hasStart);
+    EXPECT_EQ(a.start, b.start);
+    EXPECT_EQ(a.startRotation, b.startRotation);
+    ASSERT_EQ(a.targets.size(), b.targets.size());
+    for (std::size_t i = 0; i < a.targets.size(); ++i) {
+        EXPECT_EQ(a.targets[i].position, b.targets[i].position);
+        EXPECT_EQ(a.targets[i].kind, b.targets[i].kind);
+        EXPECT_EQ(a.targets[i].draft, b.targets[i].draft);
+    }
+    ASSERT_EQ(a.layers.size(), b.layers.size());
+    for (std::size_t i = 0; i < a.layers.size(); ++i) {
+        const SceneLayer& x = a.layers[i];
+        const SceneLayer& y = b.layers[i];
+        EXPECT_EQ(x.name, y.name);
+        EXPECT_EQ(x.kind, y.kind);
+        EXPECT_EQ(x.collision, y.collision);
+        EXPECT_EQ(x.frames.size(), y.frames.size());
+        EXPECT_EQ(x.bounds, y.bounds);
+        EXPECT_EQ(x.hasDisplacement, y.hasDisplacement);
+        EXPECT_EQ(x.displacement, y.displacement);
+        EXPECT_EQ(x.speed, y.speed);
+        EXPECT_EQ(x.motionFrames, y.motionFrames);
+        EXPECT_EQ(x.hasVibration, y.hasVibration);
+        EXPECT_EQ(x.vibrationBox, y.vibrationBox);
+        EXPECT_EQ(x.hasTriggerArea, y.hasTriggerArea);
+        EXPECT_EQ(x.triggerArea, y.triggerArea);
+    }
+    EXPECT_EQ(a.bounds, b.bounds);
+    EXPECT_EQ(a.problems.size(), b.problems.size());
+}
+
+TEST(SceneRestating, ChangesThatNameNoOtherFileAreShownWithoutLookingAtFiles)
+{
+    TempDir dir;
+    test::writeObj(dir.file("tri.obj"), {{{{{0, 0, 0, 0, 0}, {2, 0, 0, 1, 0}, {2, 1, 0, 1, 1}}}}});
+    test::writeObj(dir.file("other.obj"), test::fixtureTriangles(1));
+    for (int f = 1; f <= 2; ++f)
+        test::writeObj(dir.file("wave_00000" + std::to_string(f) + ".obj"), test::fixtureTriangles(1));
+    SceneRequest first = requestWith({layerEntry("tri.obj", LayerKind::Static), layerEntry("wave.obj", LayerKind::Animated, {}, 2)},
+                                     dir.path().string());
+    first.targets = {{1, 1, 1, 0}};
+    SceneAssetCache cache;
+    SceneBuildOptions options;
+    options.cache = &cache;
+    options.threads = 1;
+    const Scene previous = buildScene(first, options);
+    ASSERT_TRUE(previous.problems.empty());
+
+    struct Case {
+        const char* change;
+        std::function<void(SceneRequest&)> apply;
+        bool sameFiles;
+    };
+    const Case cases[] = {
+        {"background", [](SceneRequest& r) { r.settings.backgroundColor = "1,0,0"; }, true},
+        {"start", [](SceneRequest& r) { r.settings.startPosition = "-5,0,9,0,90,0"; }, true},
+        {"target moved", [](SceneRequest& r) { r.targets[0].x = -40; }, true},
+        {"target added as a draft", [](SceneRequest& r) { r.targets.push_back({3, 3, 3, 1}); r.draftTarget = true; }, true},
+        {"Static to Moving", [](SceneRequest& r) { r.layers[0].kind = 1; r.layers[0].speed = {0, 0, 2}; r.layers[0].frames = 5; }, true},
+        {"Static to Trigger", [](SceneRequest& r) { r.layers[0].kind = 3; r.layers[0].triggerArea = {-1, 2, 3, 4, -5, 6}; }, true},
+        {"Static to Vibrating", [](SceneRequest& r) { r.layers[0].kind = 2; r.layers[0].vibration = {1, -1, 0}; }, true},
+        {"collision", [](SceneRequest& r) { r.layers[0].collision = 0; }, true},
+        {"Animated to Animated-Trigger", [](SceneRequest& r) { r.layers[1].kind = 5; }, true},
+        {"another mesh", [](SceneRequest& r) { r.layers[0].objPath = "other.obj"; }, false},
+        {"drawn", [](SceneRequest& r) { r.layers[0].draw = 1; r.layers[0].bmpPath = "t.bmp"; }, false},
+        {"Static to Animated", [](SceneRequest& r) { r.layers[0].kind = 4; }, false},
+        {"fewer frames", [](SceneRequest& r) { r.layers[1].frames = 1; }, false},
+        {"a layer more", [](SceneRequest& r) { r.layers.push_back(r.layers[0]); }, false},
+        {"another folder", [](SceneRequest& r) { r.baseFolder += "/sub"; }, false},
+        {"the last layer a draft", [](SceneRequest& r) { r.draftLayer = true; }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        SceneRequest changed = first;
+        c.apply(changed);
+        EXPECT_EQ(sameSceneFiles(first, changed), c.sameFiles);
+        if (c.sameFiles)
+            expectSameScene(restateScene(previous, changed), buildScene(changed, options));
+    }
+
+    // Restating looks at no file: with the mesh gone from the disk, the
+    // scene still shows it as it was read.
+    std::filesystem::remove(dir.file("tri.obj"));
+    SceneRequest moved = first;
+    moved.targets[0].y = 7;
+    const Scene restated = restateScene(previous, moved);
+    EXPECT_EQ(restated.layers[0].frames.size(), 1u);
+    EXPECT_TRUE(restated.problems.empty());
+    EXPECT_EQ(restated.targets[0].position, (ScenePoint{1, 7, 1}));
 }
 
 TEST(SceneLayers, MeshesAndTexturesAreWhatTheReadersDeliver)

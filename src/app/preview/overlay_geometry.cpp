@@ -114,6 +114,13 @@ OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selecti
         const float* colour = target.kind == 0   ? overlay_colour::kGoal
                               : target.kind == 1 ? overlay_colour::kBrake
                                                  : overlay_colour::kOtherTarget;
+        if (target.draft) {
+            // Not in the level yet: seen through, with its outline.
+            const float ghost[4] = {colour[0], colour[1], colour[2], overlay_colour::kDraftAlpha};
+            boxFaces(out.translucent, cubeAround(target.position, size), ghost);
+            boxEdges(out.lines, cubeAround(target.position, size), colour);
+            continue;
+        }
         boxFaces(out.solids, cubeAround(target.position, size), colour);
         if (static_cast<int>(i) == selection.target)
             boxEdges(out.lines, cubeAround(target.position, size * 1.6f), overlay_colour::kSelection);

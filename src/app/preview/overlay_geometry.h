@@ -41,6 +41,9 @@ inline constexpr float kTriggerEdge[4] = {1.00f, 0.60f, 0.10f, 1};
 inline constexpr float kVibration[4] = {0.70f, 0.40f, 1.00f, 1};
 inline constexpr float kDisplacement[4] = {0.10f, 0.85f, 0.95f, 1};
 inline constexpr float kSelection[4] = {1.00f, 0.85f, 0.20f, 1};
+// How opaque an entry typed into a form but not added is drawn.
+inline constexpr float kDraftAlpha = 0.35f;
+inline constexpr float kDraftLayer[4] = {0.85f, 0.90f, 1.00f, kDraftAlpha};
 } // namespace overlay_colour
 
 OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection);

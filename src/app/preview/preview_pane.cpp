@@ -22,43 +22,27 @@ namespace {
 // The game runs at 25 frames per second.
 constexpr int kFrameMilliseconds = 40;
 
-bool sameRequest(const SceneRequest& a, const SceneRequest& b)
-{
-    return a.settings == b.settings && a.layers == b.layers && a.targets == b.targets && a.baseFolder == b.baseFolder;
-}
-
-// Puts the form's entry into `rows` as previewContentFor says.
-template <typename Entry>
-void showFormEntry(std::vector<Entry>& rows, int selected, const std::optional<Entry>& form)
-{
-    if (!form || std::find(rows.begin(), rows.end(), *form) != rows.end())
-        return;
-    if (selected >= 0 && selected < static_cast<int>(rows.size()))
-        rows[static_cast<std::size_t>(selected)] = *form;
-    else
-        rows.push_back(*form);
-}
-
 } // namespace
 
-PreviewContent previewContentFor(const LevelProject& project, const std::string& baseFolder, int selectedLayer,
-                                 int selectedTarget, const std::optional<LayerEntry>& formLayer,
-                                 const std::optional<TargetEntry>& formTarget)
+SceneRequest previewRequestFor(const LevelProject& project, const std::string& baseFolder,
+                               const std::optional<LayerEntry>& draftLayer,
+                               const std::optional<TargetEntry>& draftTarget)
 {
-    PreviewContent content;
-    content.request = sceneRequestFor(project, baseFolder);
-    content.layerRows = project.layers.count();
-    content.targetRows = project.targets.count();
-    content.selection = {selectedLayer, selectedTarget};
-    showFormEntry(content.request.layers, selectedLayer, formLayer);
-    showFormEntry(content.request.targets, selectedTarget, formTarget);
-    return content;
+    SceneRequest request = sceneRequestFor(project, baseFolder);
+    if (draftLayer) {
+        request.layers.push_back(*draftLayer);
+        request.draftLayer = true;
+    }
+    if (draftTarget) {
+        request.targets.push_back(*draftTarget);
+        request.draftTarget = true;
+    }
+    return request;
 }
 
-PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* parent,
-                         const std::optional<QString>& unavailable)
+PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const std::optional<QString>& unavailable)
     : QWidget(parent)
-    , content_(std::move(content))
+    , document_(document)
     , loader_(new SceneLoader(this))
     , cannotDraw_(new QLabel(this))
     , progress_(new QLabel(this))
@@ -109,11 +93,11 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
         layout->addWidget(view_, 1);
         connect(view_, &PreviewView::failed, this, &PreviewPane::cannotDraw);
         connect(view_, &PreviewView::layerClicked, this, [this](int index) {
-            if (index < content_().layerRows)
+            if (index < document_.layers().count())
                 emit layerClicked(index);
         });
         connect(view_, &PreviewView::targetClicked, this, [this](int index) {
-            if (index < content_().targetRows)
+            if (index < document_.targets().count())
                 emit targetClicked(index);
         });
         connect(frameAll, &QPushButton::clicked, view_, &PreviewView::frameAll);
@@ -157,7 +141,12 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     connect(&changes_, &QTimer::timeout, this, &PreviewPane::refresh);
     connect(loader_, &SceneLoader::sceneReady, this, &PreviewPane::showScene);
     connect(loader_, &SceneLoader::progress, this, &PreviewPane::showProgress);
+    connect(&document_, &LevelDocument::changed, this, &PreviewPane::contentChanged);
+    connect(&document_, &LevelDocument::levelReset, this, &PreviewPane::contentChanged);
+    connect(&document_, &LevelDocument::pathChanged, this, &PreviewPane::contentChanged);
+    connect(&document_, &LevelDocument::selectionChanged, this, &PreviewPane::contentChanged);
     showFrame();
+    contentChanged();
 }
 
 PreviewPane::~PreviewPane() = default;
@@ -167,16 +156,26 @@ void PreviewPane::contentChanged()
     changes_.start();
 }
 
+void PreviewPane::setDrafts(const std::optional<LayerEntry>& layer, const std::optional<TargetEntry>& target)
+{
+    if (layer == draftLayer_ && target == draftTarget_)
+        return;
+    draftLayer_ = layer;
+    draftTarget_ = target;
+    contentChanged();
+}
+
 void PreviewPane::refresh()
 {
-    const PreviewContent content = content_();
+    const TableSelection& selected = document_.selection();
     if (view_)
-        view_->setSelection(content.selection);
-    if (hasShownRequest_ && sameRequest(content.request, shownRequest_))
+        view_->setSelection({selected.layer, selected.target});
+    SceneRequest request = previewRequestFor(document_.project(), document_.folder(), draftLayer_, draftTarget_);
+    if (hasShownRequest_ && request == shownRequest_)
         return;
-    shownRequest_ = content.request;
+    shownRequest_ = std::move(request);
     hasShownRequest_ = true;
-    loader_->request(content.request);
+    loader_->request(shownRequest_);
 }
 
 void PreviewPane::showScene(std::shared_ptr<const Scene> scene)
@@ -247,6 +246,16 @@ void PreviewPane::showProblems()
 {
     problems_->clear();
     if (scene_) {
+        // What the forms hold but the level doesn't, drawn see-through.
+        for (const SceneLayer& layer : scene_->layers)
+            if (layer.draft)
+                problems_->addItem(QString::fromStdString(layer.name) + QStringLiteral(" (drawn see-through)"));
+        for (const SceneTarget& target : scene_->targets)
+            if (target.draft)
+                problems_->addItem(QStringLiteral("the target in the form (%1, %2, %3), not added (drawn see-through)")
+                                       .arg(target.position.x)
+                                       .arg(target.position.y)
+                                       .arg(target.position.z));
         for (const SceneProblem& problem : scene_->problems)
             problems_->addItem(QString::fromStdString(problem.reason));
         const std::size_t warnings = scene_->warnings().size();

@@ -3,7 +3,6 @@
 // of what could not be shown. Without OpenGL it says why it can't draw.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 #include <QWidget>
 
 #include "app/preview/overlay_geometry.h"
+#include "document/level_document.h"
 #include "scene/scene.h"
 #include "scene/scene_builder.h"
 
@@ -26,38 +26,27 @@ namespace kes::editor {
 class PreviewView;
 class SceneLoader;
 
-// What the pane shows, as the editor holds it at the moment.
-struct PreviewContent {
-    SceneRequest request;
-    PreviewSelection selection;
-    // How many of the request's layers and targets are rows of the lists
-    // (the others are being typed in the forms and can't be clicked).
-    int layerRows = 0;
-    int targetRows = 0;
-};
-
-// The content for the level as edited. The entry typed in a form is shown
-// too, while it is complete and differs from every row: in place of the
-// selected row (the edited copy of it), or after the rows when none is
-// selected. The selection is that of the lists.
-PreviewContent previewContentFor(const LevelProject& project, const std::string& baseFolder, int selectedLayer,
-                                 int selectedTarget, const std::optional<LayerEntry>& formLayer,
-                                 const std::optional<TargetEntry>& formTarget);
+// What the pane draws of a level and the entries typed into its forms: the
+// level's layers and targets, then each form's entry (a draft), marked as
+// such so that it is drawn ghosted and never taken for a row of the level.
+SceneRequest previewRequestFor(const LevelProject& project, const std::string& baseFolder,
+                               const std::optional<LayerEntry>& draftLayer,
+                               const std::optional<TargetEntry>& draftTarget);
 
 class PreviewPane : public QWidget {
     Q_OBJECT
 
 public:
-    // `content` is asked for what to show after every change (see
-    // contentChanged). `unavailable` says why the pane can't draw; by
-    // default whether this display can run OpenGL 3.3 decides.
-    explicit PreviewPane(std::function<PreviewContent()> content, QWidget* parent = nullptr,
+    // Shows `document` and follows its changes. `unavailable` says why the
+    // pane can't draw; by default whether this display can run OpenGL 3.3
+    // decides.
+    explicit PreviewPane(const LevelDocument& document, QWidget* parent = nullptr,
                          const std::optional<QString>& unavailable = std::nullopt);
     ~PreviewPane() override;
 
-    // Something in the form or the lists changed: the view follows at once
-    // (several changes in one go are shown once).
-    void contentChanged();
+    // The entries the forms hold that are not in the level (none: the form
+    // holds nothing of its own); drawn ghosted.
+    void setDrafts(const std::optional<LayerEntry>& layer, const std::optional<TargetEntry>& target);
 
     // The 3D view; null when this display can't draw.
     PreviewView* view() const { return view_; }
@@ -80,6 +69,7 @@ signals:
     void sceneShown();
 
 private:
+    void contentChanged();
     void refresh();
     void showScene(std::shared_ptr<const Scene> scene);
     void showProgress(int done, int total);
@@ -87,7 +77,9 @@ private:
     void showProblems();
     void cannotDraw(const QString& reason);
 
-    std::function<PreviewContent()> content_;
+    const LevelDocument& document_;
+    std::optional<LayerEntry> draftLayer_;
+    std::optional<TargetEntry> draftTarget_;
     SceneLoader* loader_;
     PreviewView* view_ = nullptr;
     QLabel* cannotDraw_;

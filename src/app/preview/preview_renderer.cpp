@@ -202,8 +202,9 @@ void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)
     uploadedBytes_ += all.size() * sizeof(OverlayVertex);
 }
 
-void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, bool ghost)
+void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, LayerLook look)
 {
+    const bool ghost = look == LayerLook::MotionEnd;
     const LayerBuffers* buffers = layers_[index].get();
     if (!buffers)
         return;
@@ -212,8 +213,16 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, bool 
     if (buffers->count[f] == 0)
         return;
     const bool selected = static_cast<int>(index) == selection_.layer;
-    meshProgram_->setUniformValue("highlight", selected && !ghost ? 0.35f : 0.0f);
-    if (ghost) {
+    meshProgram_->setUniformValue("highlight", selected && look == LayerLook::Level ? 0.35f : 0.0f);
+    if (look == LayerLook::Draft) {
+        // Filled, lit and seen through, in one colour whatever its texture.
+        const float* colour = overlay_colour::kDraftLayer;
+        meshProgram_->setUniformValue("offset", QVector3D());
+        meshProgram_->setUniformValue("textured", false);
+        meshProgram_->setUniformValue("lit", true);
+        meshProgram_->setUniformValue("colour", QVector4D(colour[0], colour[1], colour[2], colour[3]));
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    } else if (ghost) {
         meshProgram_->setUniformValue("offset", QVector3D(layer.displacement.x, layer.displacement.y,
                                                           layer.displacement.z));
         meshProgram_->setUniformValue("textured", false);
@@ -263,7 +272,8 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     meshProgram_->setUniformValue("lightDirection", QVector3D(0.35f, 0.85f, 0.4f).normalized());
     glActiveTexture(GL_TEXTURE0);
     for (std::size_t i = 0; i < layers_.size(); ++i)
-        drawLayer(i, frame, moving, false);
+        if (!scene_->layers[i].draft)
+            drawLayer(i, frame, moving, LayerLook::Level);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
     lineProgram_->bind();
@@ -289,9 +299,12 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     if (translucentCount_ > 0)
         glDrawArrays(GL_TRIANGLES, solidCount_ + lineCount_, translucentCount_);
     meshProgram_->bind();
-    for (std::size_t i = 0; i < layers_.size(); ++i)
+    for (std::size_t i = 0; i < layers_.size(); ++i) {
         if (scene_->layers[i].hasDisplacement)
-            drawLayer(i, frame, moving, true);
+            drawLayer(i, frame, moving, LayerLook::MotionEnd);
+        if (scene_->layers[i].draft)
+            drawLayer(i, frame, moving, LayerLook::Draft);
+    }
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);

@@ -65,7 +65,10 @@ private:
                                              std::vector<std::shared_ptr<LayerBuffers>>& previous);
     unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture);
     void uploadOverlay(const OverlayGeometry& overlay);
-    void drawLayer(std::size_t index, int frame, bool moving, bool ghost);
+    // How a layer is drawn: as the level has it, its motion's end as a
+    // ghost, or as an entry typed into the form but not added.
+    enum class LayerLook { Level, MotionEnd, Draft };
+    void drawLayer(std::size_t index, int frame, bool moving, LayerLook look);
 
     std::unique_ptr<QOpenGLShaderProgram> meshProgram_;
     std::unique_ptr<QOpenGLShaderProgram> lineProgram_;

@@ -14,7 +14,13 @@ SceneLoader::SceneLoader(QObject* parent) : QObject(parent)
     // the writing has settled.
     changedFiles_.setSingleShot(true);
     changedFiles_.setInterval(150);
-    connect(&changedFiles_, &QTimer::timeout, this, [this] { request(last_); });
+    connect(&changedFiles_, &QTimer::timeout, this, [this] {
+        filesChanged_ = true;
+        request(last_);
+    });
+    connect(this, &SceneLoader::sceneReady, this, [this](std::shared_ptr<const Scene> scene) {
+        lastScene_ = std::move(scene);
+    });
     connect(&watcher_, &QFileSystemWatcher::fileChanged, &changedFiles_, qOverload<>(&QTimer::start));
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, &changedFiles_, qOverload<>(&QTimer::start));
 }
@@ -28,6 +34,13 @@ SceneLoader::~SceneLoader()
 
 void SceneLoader::request(const SceneRequest& request)
 {
+    if (lastScene_ && !busy() && !filesChanged_ && sameSceneFiles(request, last_)) {
+        last_ = request;
+        emit sceneReady(std::make_shared<const Scene>(restateScene(*lastScene_, request)));
+        return;
+    }
+    ++fileLookups_;
+    filesChanged_ = false;
     last_ = request;
     if (cancelPrevious_)
         cancelPrevious_->store(true);

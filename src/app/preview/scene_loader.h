@@ -25,8 +25,14 @@ public:
 
     // Shows `request`: sceneReady comes at once with what the cache holds,
     // and again when the files still missing have been read. An earlier
-    // request still being read is abandoned.
+    // request still being read is abandoned. A request that reads the same
+    // files as the last one, while none of them changed on the disk, is
+    // shown from the last scene without looking at any file.
     void request(const SceneRequest& request);
+
+    // How many requests looked at the files (for tests: a change of a
+    // setting, a target or a motion field looks at none).
+    int fileLookups() const { return fileLookups_; }
 
     // True while files are being read.
     bool busy() const { return running_ > 0; }
@@ -45,8 +51,11 @@ private:
     QFileSystemWatcher watcher_;
     QTimer changedFiles_;
     SceneRequest last_;
+    std::shared_ptr<const Scene> lastScene_;
+    bool filesChanged_ = true; // on the disk, since the last scene was made
     std::shared_ptr<std::atomic<bool>> cancelPrevious_;
     int running_ = 0;
+    int fileLookups_ = 0;
     int generation_ = 0;
 };
 

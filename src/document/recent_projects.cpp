@@ -1,4 +1,4 @@
-#include "app/recent_projects.h"
+#include "document/recent_projects.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/recovery_copy.h"
+#include "document/recovery_copy.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
