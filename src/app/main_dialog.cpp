@@ -1,23 +1,22 @@
 #include "app/main_dialog.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
-#include <QSessionManager>
 #include <QShortcut>
-#include <QUndoStack>
 
 #include "app/app_icon.h"
 #include "app/dialog_builder.h"
 #include "app/dialog_description.h"
 #include "app/dialog_units.h"
 #include "app/field_help.h"
+#include "app/actions/project_actions.h"
+#include "app/actions/row_actions.h"
+#include "app/drop_handling.h"
 #include "app/file_filters.h"
 #include "app/generation_progress_dialog.h"
 #include "app/panels/layer_panel.h"
@@ -25,6 +24,8 @@
 #include "app/panels/target_panel.h"
 #include "app/preview/preview_dock.h"
 #include "app/preview/preview_pane.h"
+#include "app/tab_order.h"
+#include "app/window_stretch.h"
 #include "document/recovery_keeper.h"
 
 namespace kes::editor {
@@ -40,7 +41,6 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     , recovery_(new RecoveryKeeper(*document_, this))
     , frameFilesNote_(new QLabel(this))
     , progress_(new GenerationProgressDialog(this))
-    , recentMenu_(new QMenu(this))
 {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     setWindowIcon(applicationIcon());
@@ -48,6 +48,8 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     settingsPanel_ = new SettingsPanel(*document_, ui_, this);
     layerPanel_ = new LayerPanel(*document_, ui_, *frameFilesNote_, this);
     targetPanel_ = new TargetPanel(*document_, ui_, this);
+    projectActions_ = new ProjectActions(services_, *this, *document_, *layerPanel_, *recovery_, *progress_);
+    rowActions_ = std::make_unique<RowActions>(services_, *this, *document_, *layerPanel_, *targetPanel_);
 
     const DialogUnits units = DialogUnits::forFont(font());
     // The form keeps its size; the preview beside it takes the rest.
@@ -72,10 +74,10 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainDialog::endSession);
     addShortcuts();
 
-    resetToDefaults();
+    projectActions_->newLevel();
     if (!startupProjectPath.empty())
-        loadProject(startupProjectPath);
-    offerRecoveryCopy(startupProjectPath);
+        projectActions_->load(startupProjectPath);
+    projectActions_->offerRecoveryCopy(startupProjectPath);
     updateControlStates();
     ui_.quit->setFocus();
 }
@@ -125,9 +127,27 @@ QWidget* MainDialog::control(int id) const
     return found == controls_.end() ? nullptr : found->second;
 }
 
-QUndoStack& MainDialog::undoStack() const
+void MainDialog::setUpEditing()
 {
-    return document_->undoStack();
+    for (auto [list, removeId] : {std::pair{ui_.layerList, kRemoveLayer}, std::pair{ui_.targetList, kRemoveTarget}}) {
+        auto* remove = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(remove, &QShortcut::activated, this, [this, removeId] { command(removeId); });
+    }
+
+    const DialogUnits units = DialogUnits::forFont(font());
+    frameFilesNote_->setGeometry(units.toPixels(227, 114, 220, 8));
+    frameFilesNote_->setAccessibleName("Frame files");
+
+    DropActions drops;
+    drops.fillField = [this](QWidget* field, const std::string& path) {
+        layerPanel_->takeFilePath(field == ui_.objFile ? ui_.objFile : ui_.bmpFile, path);
+    };
+    drops.addMeshes = [this](const std::vector<std::string>& meshes) { rowActions_->addMeshLayers(meshes); };
+    drops.openProject = [this](const std::string& path) { projectActions_->openFile(path); };
+    installDropHandling(*this, {ui_.objFile, ui_.bmpFile, ui_.layerList}, std::move(drops));
+
+    applyTabOrder(controls_);
+    stretchWithWindow(*this, units, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
 }
 
 void MainDialog::reject()
@@ -149,9 +169,14 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+bool MainDialog::commandsBlocked() const
+{
+    return destroying_ || !projectActions_ || projectActions_->busy();
+}
+
 void MainDialog::command(int id)
 {
-    if (destroying_ || generating_)
+    if (commandsBlocked())
         return;
     updateControlStates();
     switch (id) {
@@ -165,54 +190,54 @@ void MainDialog::command(int id)
         browseForFile(ui_.bmpFile, kBmpFilter);
         break;
     case kSave:
-        saveProject();
+        projectActions_->saveAs();
         break;
     case kOpen:
-        openProject();
+        projectActions_->open();
         break;
     case kImportLevel:
-        importLevel();
+        projectActions_->importLevel();
         break;
     case kRecentProjects:
-        showRecentProjects();
+        projectActions_->showRecentProjects(*ui_.recentProjects);
         break;
     case kGenerate:
-        generateLevel();
+        projectActions_->generate();
         break;
     case kAddLayer:
-        addLayer();
+        rowActions_->addLayer();
         break;
     case kRemoveLayer:
-        removeRow(LevelTable::Layers);
+        rowActions_->removeRow(LevelTable::Layers);
         break;
     case kLayerList:
-        rowChosen(LevelTable::Layers);
+        rowActions_->rowChosen(LevelTable::Layers);
         break;
     case kAddTarget:
-        addTarget();
+        rowActions_->addTarget();
         break;
     case kRemoveTarget:
-        removeRow(LevelTable::Targets);
+        rowActions_->removeRow(LevelTable::Targets);
         break;
     case kTargetList:
-        rowChosen(LevelTable::Targets);
+        rowActions_->rowChosen(LevelTable::Targets);
         break;
     case kUpdateLayer:
-        updateRow(LevelTable::Layers);
+        rowActions_->updateRow(LevelTable::Layers);
         break;
     case kMoveLayerUp:
     case kMoveLayerDown:
-        moveRow(LevelTable::Layers, id == kMoveLayerUp ? -1 : 1);
+        rowActions_->moveRow(LevelTable::Layers, id == kMoveLayerUp ? -1 : 1);
         break;
     case kRelink:
-        relinkMissingFiles();
+        rowActions_->relinkMissingFiles();
         break;
     case kUpdateTarget:
-        updateRow(LevelTable::Targets);
+        rowActions_->updateRow(LevelTable::Targets);
         break;
     case kMoveTargetUp:
     case kMoveTargetDown:
-        moveRow(LevelTable::Targets, id == kMoveTargetUp ? -1 : 1);
+        rowActions_->moveRow(LevelTable::Targets, id == kMoveTargetUp ? -1 : 1);
         break;
     case kHelp:
         showGuide();
@@ -243,9 +268,9 @@ void MainDialog::quit()
 {
     // Escape, the close box, Ctrl+Q and "Quit" alike: an entry typed but not
     // added, and unsaved changes, are dropped only when the designer agrees.
-    if (!mayDiscardFormEdits(LevelTable::Layers) || !mayDiscardFormEdits(LevelTable::Targets))
+    if (!rowActions_->mayDiscardFormEdits(LevelTable::Layers) || !rowActions_->mayDiscardFormEdits(LevelTable::Targets))
         return;
-    if (!mayDiscardChanges(Discarding::Closing))
+    if (!projectActions_->mayDiscardChanges(ProjectActions::Discarding::Closing))
         return;
     // A clean exit: after the question, nothing is left to recover.
     quitting_ = true;
@@ -255,7 +280,7 @@ void MainDialog::quit()
 
 void MainDialog::browseForFile(QLineEdit* field, const FileFilter& filter)
 {
-    const std::string path = services_.chooseFileToOpen(this, filter, fileDialogStart(nullptr));
+    const std::string path = services_.chooseFileToOpen(this, filter, projectActions_->fileDialogStart(nullptr));
     if (!path.empty())
         layerPanel_->takeFilePath(field, path);
 }

@@ -77,13 +77,13 @@ QString formMismatch(const MainDialog& dialog)
         form.framesTillReset = textOf(dialog, kFramesTillReset).toStdString();
         form.vibration = textOf(dialog, kVibration).toStdString();
         form.triggerArea = textOf(dialog, kTriggerArea).toStdString();
-        if (!(layerEntryFromForm(form) == dialog.layers().at(layer)))
+        if (!(layerEntryFromForm(form) == dialog.document().layers().at(layer)))
             mismatch += "layer form: " + textOf(dialog, kObjFile) + " " + textOf(dialog, kTriggerArea) + " ";
     }
     const int target = dialog.document().selectedRow(LevelTable::Targets);
     if (target >= 0) {
         const TargetForm form{textOf(dialog, kPosition).toStdString(), comboOf(dialog, kTargetKind)->currentIndex()};
-        if (!(targetEntryFromForm(form) == dialog.targets().at(target)))
+        if (!(targetEntryFromForm(form) == dialog.document().targets().at(target)))
             mismatch += "target form: " + textOf(dialog, kPosition);
     }
     if (selectedRowOf(dialog, kLayerList) != layer || selectedRowOf(dialog, kTargetList) != target)
@@ -185,14 +185,14 @@ void EditorDocumentViewsTest::undoAndRedoOfEveryEditUpdateFormListsAndView()
         addTarget(dialog, position);
     if (edit == "relink") {
         // A layer whose file moved away from where the project names it.
-        LayerEntry moved = dialog.layers().at(1);
+        LayerEntry moved = dialog.document().layers().at(1);
         moved.objPath = "old/place/b.obj";
         dialog.document().replaceRow(1, moved, "Update layer");
         clickRow(dialog, kLayerList, 1);
     }
     QString difference;
     QVERIFY2(previewShowsTheLevel(dialog, difference), qPrintable(difference));
-    const LevelProject before = dialog.currentProject();
+    const LevelProject before = dialog.document().project();
 
     if (edit == "add layer") {
         addLayer(dialog, "a.obj");
@@ -208,7 +208,7 @@ void EditorDocumentViewsTest::undoAndRedoOfEveryEditUpdateFormListsAndView()
         click(dialog, kMoveLayerUp);
     } else if (edit == "relink") {
         click(dialog, kRelink);
-        QCOMPARE(dialog.layers().at(1).objPath, std::string("b.obj"));
+        QCOMPARE(dialog.document().layers().at(1).objPath, std::string("b.obj"));
     } else if (edit == "add target") {
         addTarget(dialog, "3,3,3");
     } else if (edit == "remove target") {
@@ -231,7 +231,7 @@ void EditorDocumentViewsTest::undoAndRedoOfEveryEditUpdateFormListsAndView()
     // The focus leaves the field: the typing is one step.
     QWidget* away = dialog.control(kQuit);
     away->setFocus();
-    const LevelProject after = dialog.currentProject();
+    const LevelProject after = dialog.document().project();
     QVERIFY(!(after == before));
 
     auto checkViews = [&](const char* when) {
@@ -243,10 +243,10 @@ void EditorDocumentViewsTest::undoAndRedoOfEveryEditUpdateFormListsAndView()
     checkViews("after the edit");
     for (int round = 0; round < 2; ++round) {
         QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+Z"));
-        QVERIFY(dialog.currentProject() == before);
+        QVERIFY(dialog.document().project() == before);
         checkViews("after undo");
         QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+Y"));
-        QVERIFY(dialog.currentProject() == after);
+        QVERIFY(dialog.document().project() == after);
         checkViews("after redo");
     }
     QVERIFY(services.questions.empty());

@@ -121,11 +121,11 @@ inline int selectedRowOf(const MainDialog& dialog, int id)
 inline QString listsMismatch(const MainDialog& dialog)
 {
     QStringList layers;
-    for (int i = 0; i < dialog.layers().count(); ++i)
-        layers << QString::fromStdString(layerRowText(dialog.layers().at(i)));
+    for (int i = 0; i < dialog.document().layers().count(); ++i)
+        layers << QString::fromStdString(layerRowText(dialog.document().layers().at(i)));
     QStringList targets;
-    for (int i = 0; i < dialog.targets().count(); ++i)
-        targets << QString::fromStdString(targetRowText(dialog.targets().at(i)));
+    for (int i = 0; i < dialog.document().targets().count(); ++i)
+        targets << QString::fromStdString(targetRowText(dialog.document().targets().at(i)));
     QString mismatch;
     if (rowTexts(dialog, kLayerList) != layers)
         mismatch += "layer rows [" + rowTexts(dialog, kLayerList).join('|') + "] but entries [" + layers.join('|') + "] ";

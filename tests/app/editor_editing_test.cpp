@@ -160,8 +160,8 @@ void EditorEditingTest::addLayerIsEnabledForACompleteForm()
     QCOMPARE(isEnabled(dialog, kAddLayer), enabled);
     if (enabled) {
         click(dialog, kAddLayer);
-        QCOMPARE(dialog.layers().count(), 1);
-        QVERIFY(dialog.layers().at(0) == layerEntryFromForm(form));
+        QCOMPARE(dialog.document().layers().count(), 1);
+        QVERIFY(dialog.document().layers().at(0) == layerEntryFromForm(form));
     }
 }
 
@@ -183,8 +183,8 @@ void EditorEditingTest::addingAStaticLayerStoresTheDisabledFields()
     QVERIFY(!isEnabled(dialog, kBmpFile));
     click(dialog, kAddLayer);
 
-    QCOMPARE(dialog.layers().count(), 1);
-    const LayerEntry& entry = dialog.layers().at(0);
+    QCOMPARE(dialog.document().layers().count(), 1);
+    const LayerEntry& entry = dialog.document().layers().at(0);
     QCOMPARE(entry.objPath, std::string("ground.obj"));
     QCOMPARE(entry.bmpPath, std::string("grass.bmp"));
     QCOMPARE(entry.draw, std::uint8_t(0));
@@ -219,8 +219,8 @@ void EditorEditingTest::pathsAreCutTo249Bytes()
     form.bmpPath = QString("t").repeated(length).toStdString();
     typeLayerForm(dialog, form);
     click(dialog, kAddLayer);
-    QCOMPARE(int(dialog.layers().at(0).objPath.size()), stored);
-    QCOMPARE(int(dialog.layers().at(0).bmpPath.size()), stored);
+    QCOMPARE(int(dialog.document().layers().at(0).objPath.size()), stored);
+    QCOMPARE(int(dialog.document().layers().at(0).bmpPath.size()), stored);
     QCOMPARE(rowTexts(dialog, kLayerList), QStringList{path.left(stored)});
     QCOMPARE(listsMismatch(dialog), QString());
 }
@@ -231,7 +231,7 @@ void EditorEditingTest::the33rdLayerShowsTheLimitAndChangesNothing()
     typeLayerForm(dialog, staticLayer("tile.obj"));
     for (int i = 0; i < 32; ++i)
         click(dialog, kAddLayer);
-    QCOMPARE(dialog.layers().count(), 32);
+    QCOMPARE(dialog.document().layers().count(), 32);
     QVERIFY(services.messages.empty());
     const QStringList form = layerFormTexts(dialog);
 
@@ -242,7 +242,7 @@ void EditorEditingTest::the33rdLayerShowsTheLimitAndChangesNothing()
                          "If you have a usage for more layers, feel free to contact the developer."));
     QCOMPARE(services.messages[0].caption, std::string("Layer Limit"));
     QVERIFY(services.messages[0].icon == MessageIcon::Error);
-    QCOMPARE(dialog.layers().count(), 32);
+    QCOMPARE(dialog.document().layers().count(), 32);
     QCOMPARE(listOf(dialog, kLayerList)->count(), 32);
     QCOMPARE(listsMismatch(dialog), QString());
     QCOMPARE(layerFormTexts(dialog), form);
@@ -310,7 +310,7 @@ void EditorEditingTest::triggerAreaIsStoredInElementOrderAndShownAsTyped()
     form.triggerArea = "1,2,3,4,5,6";
     typeLayerForm(dialog, form);
     click(dialog, kAddLayer);
-    QCOMPARE(dialog.layers().at(0).triggerArea, (std::array<float, 6>{1, 4, 6, 2, 3, 5}));
+    QCOMPARE(dialog.document().layers().at(0).triggerArea, (std::array<float, 6>{1, 4, 6, 2, 3, 5}));
 
     clickRow(dialog, kLayerList, 0);
     QCOMPARE(textOf(dialog, kTriggerArea), QString("1.0000,2.0000,3.0000,4.0000,5.0000,6.0000"));
@@ -333,9 +333,9 @@ void EditorEditingTest::numbersAreShownWithFourDecimals()
 
     // Adding the shown layer again stores the rounded value.
     click(dialog, kAddLayer);
-    QCOMPARE(dialog.layers().count(), 2);
-    QCOMPARE(dialog.layers().at(1).speed[0], 0.1235f);
-    QCOMPARE(dialog.layers().at(0).speed[0], 0.12345f);
+    QCOMPARE(dialog.document().layers().count(), 2);
+    QCOMPARE(dialog.document().layers().at(1).speed[0], 0.1235f);
+    QCOMPARE(dialog.document().layers().at(0).speed[0], 0.12345f);
 }
 
 void EditorEditingTest::selectedLayerIsShownInTheForm()
@@ -362,7 +362,7 @@ void EditorEditingTest::selectedLayerIsShownInTheForm()
 
     for (int row : {0, 1, 0}) {
         clickRow(dialog, kLayerList, row);
-        const LayerForm shown = layerFormFromEntry(dialog.layers().at(row));
+        const LayerForm shown = layerFormFromEntry(dialog.document().layers().at(row));
         QCOMPARE(layerFormTexts(dialog),
                  (QStringList{QString::fromStdString(shown.objPath), QString::fromStdString(shown.bmpPath),
                               QString::fromStdString(shown.speed), QString::fromStdString(shown.framesTillReset),
@@ -425,8 +425,8 @@ void EditorEditingTest::listNotificationsKeepWhatWasTyped()
     QCOMPARE(textOf(dialog, kSpeed), QString("9,9,9"));
     QVERIFY(services.questions.empty());
     QCOMPARE(selectedRowOf(dialog, kLayerList), 0);
-    QCOMPARE(dialog.layers().count(), 1);
-    QCOMPARE(dialog.layers().at(0).speed, (std::array<float, 3>{1, 2, 3}));
+    QCOMPARE(dialog.document().layers().count(), 1);
+    QCOMPARE(dialog.document().layers().at(0).speed, (std::array<float, 3>{1, 2, 3}));
 }
 
 void EditorEditingTest::addingASelectedLayerAppendsACopy()
@@ -494,8 +494,8 @@ void EditorEditingTest::targetRowsShowThePosition()
         return;
     click(dialog, kAddTarget);
     QCOMPARE(rowTexts(dialog, kTargetList), QStringList{row});
-    QCOMPARE(dialog.targets().at(0).x, x);
-    QCOMPARE(dialog.targets().at(0).kind, 1);
+    QCOMPARE(dialog.document().targets().at(0).x, x);
+    QCOMPARE(dialog.document().targets().at(0).kind, 1);
     QCOMPARE(textOf(dialog, kPosition), position);
     QCOMPARE(comboOf(dialog, kTargetKind)->currentIndex(), 1);
 }
@@ -523,7 +523,7 @@ void EditorEditingTest::the33rdTargetShowsTheLimitAndChangesNothing()
     typeTargetForm(dialog, "1,1,1", 0);
     for (int i = 0; i < 32; ++i)
         click(dialog, kAddTarget);
-    QCOMPARE(dialog.targets().count(), 32);
+    QCOMPARE(dialog.document().targets().count(), 32);
     QVERIFY(services.messages.empty());
     click(dialog, kAddTarget);
     QCOMPARE(services.messages.size(), std::size_t(1));
@@ -532,7 +532,7 @@ void EditorEditingTest::the33rdTargetShowsTheLimitAndChangesNothing()
                          "If you have a usage for more targets, feel free to contact the developer."));
     QCOMPARE(services.messages[0].caption, std::string("Target Limit"));
     QVERIFY(services.messages[0].icon == MessageIcon::Error);
-    QCOMPARE(dialog.targets().count(), 32);
+    QCOMPARE(dialog.document().targets().count(), 32);
     QCOMPARE(listsMismatch(dialog), QString());
     QCOMPARE(textOf(dialog, kPosition), QString("1,1,1"));
 }
@@ -570,8 +570,8 @@ void EditorEditingTest::refocusingTheTargetListKeepsWhatWasTyped()
     QCOMPARE(textOf(dialog, kPosition), QString("8,8,8"));
     QCOMPARE(comboOf(dialog, kTargetKind)->currentIndex(), 0);
     QVERIFY(services.questions.empty());
-    QCOMPARE(dialog.targets().count(), 1);
-    QCOMPARE(dialog.targets().at(0).kind, 1);
+    QCOMPARE(dialog.document().targets().count(), 1);
+    QCOMPARE(dialog.document().targets().at(0).kind, 1);
 }
 
 QTEST_MAIN(EditorEditingTest)

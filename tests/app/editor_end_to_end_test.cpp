@@ -131,8 +131,8 @@ void EditorEndToEndTest::buildSaveOpenGenerateAndDecode()
     typeTargetForm(editor, "-10,0.5,5", 1);
     click(editor, kAddTarget);
     QCOMPARE(listsMismatch(editor), QString());
-    QCOMPARE(editor.layers().count(), 6);
-    QCOMPARE(editor.layers().at(1).speed[1], 0.05f);
+    QCOMPARE(editor.document().layers().count(), 6);
+    QCOMPARE(editor.document().layers().at(1).speed[1], 0.05f);
     QCOMPARE(rowTexts(editor, kTargetList), (QStringList{"15.0000,1.0000,15.0000", "-10.0000,0.5000,5.0000"}));
 
     services.fileAnswers = {projectPath};
@@ -145,7 +145,7 @@ void EditorEndToEndTest::buildSaveOpenGenerateAndDecode()
     MainDialog reopened(reopenServices);
     reopenServices.fileAnswers = {projectPath, levelPath};
     click(reopened, kOpen);
-    QVERIFY(reopened.currentProject() == editor.currentProject());
+    QVERIFY(reopened.document().project() == editor.document().project());
     QCOMPARE(rowTexts(reopened, kLayerList), rowTexts(editor, kLayerList));
     QCOMPARE(rowTexts(reopened, kTargetList), rowTexts(editor, kTargetList));
     QVERIFY(isEnabled(reopened, kGenerate));

@@ -155,8 +155,8 @@ void EditorFilesAndChecksTest::savingElsewhereKeepsNamingTheSameFiles()
     // The mesh lies outside the new folder: named in full; the texture lies
     // inside: named from there. The form follows.
     const std::string mesh = (folder.path() / "meshes" / "dune.obj").string();
-    QCOMPARE(dialog.layers().at(0).objPath, mesh);
-    QCOMPARE(dialog.layers().at(0).bmpPath, std::string("sand.bmp"));
+    QCOMPARE(dialog.document().layers().at(0).objPath, mesh);
+    QCOMPARE(dialog.document().layers().at(0).bmpPath, std::string("sand.bmp"));
     QCOMPARE(rowTexts(dialog, kLayerList), QStringList{QString::fromStdString(mesh)});
     QCOMPARE(textOf(dialog, kObjFile), QString::fromStdString(mesh));
     LevelProject saved;
@@ -210,26 +210,26 @@ void EditorFilesAndChecksTest::meshesDroppedOnTheLayerList()
     QWidget* rows = listOf(dialog, kLayerList)->viewport();
 
     QVERIFY(!dropFiles(rows, {folder.file("a.obj"), folder.file("b.bmp")})); // not all meshes
-    QCOMPARE(dialog.layers().count(), 0);
+    QCOMPARE(dialog.document().layers().count(), 0);
     QVERIFY(dropFiles(rows, {folder.file("a.obj"), folder.file("b.obj"), folder.file("c.OBJ")}));
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"a.obj", "b.obj", "c.OBJ"}));
     for (int i = 0; i < 3; ++i) {
-        const LayerEntry& layer = dialog.layers().at(i);
+        const LayerEntry& layer = dialog.document().layers().at(i);
         QCOMPARE(layer.kind, 0);
         QCOMPARE(layer.collision, std::uint8_t(1));
         QCOMPARE(layer.draw, std::uint8_t(i == 1)); // b has a texture beside it
     }
-    QCOMPARE(dialog.layers().at(1).bmpPath, std::string("b.bmp"));
+    QCOMPARE(dialog.document().layers().at(1).bmpPath, std::string("b.bmp"));
     QCOMPARE(listsMismatch(dialog), QString());
-    dialog.undoStack().undo(); // one drop, one step
-    QCOMPARE(dialog.layers().count(), 0);
-    dialog.undoStack().redo();
-    QCOMPARE(dialog.layers().count(), 3);
+    dialog.document().undoStack().undo(); // one drop, one step
+    QCOMPARE(dialog.document().layers().count(), 0);
+    dialog.document().undoStack().redo();
+    QCOMPARE(dialog.document().layers().count(), 3);
 
     // Beyond 32 layers the limit's message, once.
     std::vector<std::string> many(40, folder.file("a.obj"));
     QVERIFY(dropFiles(rows, many));
-    QCOMPARE(dialog.layers().count(), 32);
+    QCOMPARE(dialog.document().layers().count(), 32);
     QCOMPARE(services.messages.back().caption, std::string("Layer Limit"));
     QCOMPARE(services.messages.size(), std::size_t(2)); // "Project saved." and the limit
 }
@@ -244,7 +244,7 @@ void EditorFilesAndChecksTest::aProjectDroppedOnTheWindowOpens()
     MainDialog dialog(services);
     QVERIFY(dropFiles(&dialog, {folder.file("dropped.kgp")}));
     QCOMPARE(textOf(dialog, kTitle), QString("Dropped"));
-    QCOMPARE(dialog.projectFolder(), folder.path().string());
+    QCOMPARE(dialog.document().folder(), folder.path().string());
     // Dropped on a field it opens as well, after asking about unsaved
     // changes; anything else on the window is refused.
     typeInto(dialog, kTitle, "Changed");
@@ -524,10 +524,10 @@ void EditorFilesAndChecksTest::relinkRewritesMissingPaths()
 
     QVERIFY(isEnabled(dialog, kRelink));
     click(dialog, kRelink);
-    QCOMPARE(dialog.layers().at(0).objPath, std::string("ground.obj"));
-    QCOMPARE(dialog.layers().at(0).bmpPath, std::string("ground.bmp"));
-    QCOMPARE(dialog.layers().at(1).objPath, std::string("C:\\Levels\\Valley\\gone.obj")); // nothing found
-    QCOMPARE(dialog.layers().at(1).bmpPath, std::string("ground.bmp"));
+    QCOMPARE(dialog.document().layers().at(0).objPath, std::string("ground.obj"));
+    QCOMPARE(dialog.document().layers().at(0).bmpPath, std::string("ground.bmp"));
+    QCOMPARE(dialog.document().layers().at(1).objPath, std::string("C:\\Levels\\Valley\\gone.obj")); // nothing found
+    QCOMPARE(dialog.document().layers().at(1).bmpPath, std::string("ground.bmp"));
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"ground.obj", "C:\\Levels\\Valley\\gone.obj"}));
     QCOMPARE(textOf(dialog, kObjFile), QString("ground.obj")); // the form shows the relinked layer
     QCOMPARE(services.messages.back().caption, std::string("Relink"));
@@ -539,9 +539,9 @@ void EditorFilesAndChecksTest::relinkRewritesMissingPaths()
     QVERIFY(services.messages.back().text.find("No missing") == 0);
 
     // One undo step takes the whole relink back.
-    dialog.undoStack().undo();
-    QCOMPARE(dialog.layers().at(0).objPath, std::string("C:\\Levels\\Valley\\ground.obj"));
-    QCOMPARE(dialog.layers().at(1).bmpPath, std::string("C:\\Levels\\Valley\\ground.bmp"));
+    dialog.document().undoStack().undo();
+    QCOMPARE(dialog.document().layers().at(0).objPath, std::string("C:\\Levels\\Valley\\ground.obj"));
+    QCOMPARE(dialog.document().layers().at(1).bmpPath, std::string("C:\\Levels\\Valley\\ground.bmp"));
 }
 
 QTEST_MAIN(EditorFilesAndChecksTest)

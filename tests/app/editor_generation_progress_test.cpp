@@ -72,7 +72,7 @@ void openProjectWithLayers(MainDialog& dialog, FakePlatformServices& services, c
     QVERIFY(kes::saveProject(project, path).ok());
     services.fileAnswers.push_back(path);
     click(dialog, kOpen);
-    QCOMPARE(dialog.layers().count(), int(layers.size()));
+    QCOMPARE(dialog.document().layers().count(), int(layers.size()));
 }
 
 // Records what the progress dialog shows, each time it changes.

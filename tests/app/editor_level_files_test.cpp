@@ -145,9 +145,9 @@ void EditorLevelFilesTest::importButtonReplacesTheLevelWithTheImportedProject()
     QCOMPARE(services.fileRequests[1].start.folder, dir.path().string());
     QCOMPARE(services.fileRequests[1].start.suggestedName, std::string("example.kgp"));
     QVERIFY(services.messages.empty());
-    QCOMPARE(editor.layers().count(), 6);
+    QCOMPARE(editor.document().layers().count(), 6);
     QCOMPARE(textOf(editor, kTitle), QString("Example Valley"));
-    QVERIFY(!editor.isModified());
+    QVERIFY(!editor.document().isModified());
     QVERIFY(editor.windowTitle().contains("castle"));
     QVERIFY(fs::exists(dir.file("imported/layer01.obj")));
 

@@ -35,8 +35,8 @@ void addTargets(MainDialog& dialog, const QStringList& positions)
 QStringList layerPaths(const MainDialog& dialog)
 {
     QStringList paths;
-    for (int i = 0; i < dialog.layers().count(); ++i)
-        paths << QString::fromStdString(dialog.layers().at(i).objPath);
+    for (int i = 0; i < dialog.document().layers().count(); ++i)
+        paths << QString::fromStdString(dialog.document().layers().at(i).objPath);
     return paths;
 }
 
@@ -78,15 +78,15 @@ void EditorRowEditingTest::updateReplacesTheSelectedLayerInPlace()
 
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"a.obj", "b2.obj", "c.obj"}));
     QCOMPARE(selectedRowOf(dialog, kLayerList), 1);
-    QCOMPARE(dialog.layers().at(1).kind, 1);
-    QCOMPARE(dialog.layers().at(1).frames, 50);
-    QCOMPARE(dialog.layers().at(1).speed, (std::array<float, 3>{0, 1, 0}));
+    QCOMPARE(dialog.document().layers().at(1).kind, 1);
+    QCOMPARE(dialog.document().layers().at(1).frames, 50);
+    QCOMPARE(dialog.document().layers().at(1).speed, (std::array<float, 3>{0, 1, 0}));
     QCOMPARE(listsMismatch(dialog), QString());
     // One undo step puts the layer back as it was, in its place.
-    dialog.undoStack().undo();
+    dialog.document().undoStack().undo();
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"a.obj", "b.obj", "c.obj"}));
-    QCOMPARE(dialog.layers().at(1).kind, 0);
-    dialog.undoStack().redo();
+    QCOMPARE(dialog.document().layers().at(1).kind, 0);
+    dialog.document().undoStack().redo();
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"a.obj", "b2.obj", "c.obj"}));
     QCOMPARE(selectedRowOf(dialog, kLayerList), 1);
     // What the form holds is applied: another row is shown without a question.
@@ -109,7 +109,7 @@ void EditorRowEditingTest::updateReplacesTheSelectedTargetInPlace()
     chooseRow(dialog, kTargetKind, 1);
     click(dialog, kUpdateTarget);
     QCOMPARE(rowTexts(dialog, kTargetList), (QStringList{"7.0000,8.0000,9.0000", "2.0000,2.0000,2.0000"}));
-    QCOMPARE(dialog.targets().at(0).kind, 1);
+    QCOMPARE(dialog.document().targets().at(0).kind, 1);
     QCOMPARE(selectedRowOf(dialog, kTargetList), 0);
     QCOMPARE(listsMismatch(dialog), QString());
 }
@@ -156,10 +156,10 @@ void EditorRowEditingTest::moveKeepsTheRowSelected()
     QCOMPARE(selectedRowOf(dialog, list), selected);
     if (!order.isEmpty()) {
         // Undo moves it back, the selection with it; redo moves it again.
-        dialog.undoStack().undo();
+        dialog.document().undoStack().undo();
         QCOMPARE(rowTexts(dialog, list), before);
         QCOMPARE(selectedRowOf(dialog, list), row);
-        dialog.undoStack().redo();
+        dialog.document().undoStack().redo();
         QCOMPARE(rowTexts(dialog, list), order);
         QCOMPARE(selectedRowOf(dialog, list), selected);
     }
@@ -175,7 +175,7 @@ void EditorRowEditingTest::moveKeepsTheRowSelected()
         QCOMPARE(selectedRowOf(dialog, list), selected);
         typeInto(dialog, kObjFile, "moved.obj");
         click(dialog, kUpdateLayer);
-        QCOMPARE(dialog.layers().at(selected).objPath, std::string("moved.obj"));
+        QCOMPARE(dialog.document().layers().at(selected).objPath, std::string("moved.obj"));
         QVERIFY(services.questions.empty());
     }
 }
@@ -246,7 +246,7 @@ void EditorRowEditingTest::deleteKeyRemovesTheSelectedRow()
     addTargets(dialog, {"1,1,1", "2,2,2"});
 
     QTest::keyClick(dialog.control(kLayerList), Qt::Key_Delete); // nothing selected
-    QCOMPARE(dialog.layers().count(), 3);
+    QCOMPARE(dialog.document().layers().count(), 3);
     clickRow(dialog, kLayerList, 1);
     QTest::keyClick(dialog.control(kLayerList), Qt::Key_Delete);
     QCOMPARE(rowTexts(dialog, kLayerList), (QStringList{"a.obj", "c.obj"}));
@@ -261,7 +261,7 @@ void EditorRowEditingTest::deleteKeyRemovesTheSelectedRow()
     QTest::keyClick(edit(dialog, kObjFile), Qt::Key_Home);
     QTest::keyClick(edit(dialog, kObjFile), Qt::Key_Delete);
     QCOMPARE(textOf(dialog, kObjFile), QString("y"));
-    QCOMPARE(dialog.layers().count(), 2);
+    QCOMPARE(dialog.document().layers().count(), 2);
 }
 
 void EditorRowEditingTest::rowsShowKindPathAndColour()
@@ -288,7 +288,7 @@ void EditorRowEditingTest::rowsShowKindPathAndColour()
     QCOMPARE(layer->text(), longPath); // the stored path, whole
     QVERIFY(layer->toolTip().startsWith(longPath + "\n"));
     QVERIFY(layer->toolTip().contains("Moving"));
-    QCOMPARE(layerBadgeText(dialog.layers().at(0)), QString("Moving D C"));
+    QCOMPARE(layerBadgeText(dialog.document().layers().at(0)), QString("Moving D C"));
     QCOMPARE(listOf(dialog, kLayerList)->textElideMode(), Qt::ElideMiddle);
 
     QListWidget* targets = listOf(dialog, kTargetList);

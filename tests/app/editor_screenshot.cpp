@@ -250,7 +250,7 @@ std::vector<Shot> shots()
                     },
                     [version](MainDialog& d) {
                         d.findChild<QUndoStack*>()->undo(); // the layer's update
-                        typeInto(d, kes::editor::kObjFile, d.layers().at(2).objPath.c_str());
+                        typeInto(d, kes::editor::kObjFile, d.document().layers().at(2).objPath.c_str());
                         typeInto(d, kes::editor::kVersionMajor, *version);
                     }});
     return list;

@@ -347,8 +347,8 @@ void EditorShellTest::loadsTheProjectNamedAtStart()
     QCOMPARE(settingTexts(dialog), (QStringList{"Sample", "Tester", "4", "2", "1,2,3,4,5,6", "0.1,0.2,0.3", "12"}));
     QCOMPARE(rowTexts(dialog, kLayerList), QStringList{"rock.obj"});
     QCOMPARE(rowTexts(dialog, kTargetList), QStringList{"1.5000,2.5000,3.5000"});
-    QVERIFY(dialog.currentProject() == sampleProject());
-    QCOMPARE(dialog.projectFolder(), folder.path().string());
+    QVERIFY(dialog.document().project() == sampleProject());
+    QCOMPARE(dialog.document().folder(), folder.path().string());
     QVERIFY(services.messages.empty());
     QVERIFY(isEnabled(dialog, kGenerate));
 }
@@ -385,7 +385,7 @@ void EditorShellTest::reportsAFileNamedAtStartThatIsNoProject()
     QCOMPARE(services.messages[0].caption, std::string("Could not open"));
     QVERIFY(services.messages[0].icon == MessageIcon::Error);
     QCOMPARE(textOf(dialog, kTitle), QString("Level"));
-    QCOMPARE(dialog.projectFolder(), std::string());
+    QCOMPARE(dialog.document().folder(), std::string());
 }
 
 void EditorShellTest::generateIsEnabledByTheSettings_data()
@@ -446,7 +446,7 @@ void EditorShellTest::endsLikeQuitAskingOnlyAboutTheTypedLayer()
     // A layer typed into the form is not part of the level, so nothing is
     // unsaved; but it is the designer's work, dropped only when they agree.
     typeInto(dialog, kObjFile, "scratch.obj", false);
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
     services.answers = {Answer::Discard};
     QCOMPARE(QApplication::focusWidget(), dialog.control(kQuit));
     QSignalSpy finished(&dialog, &QDialog::finished);
@@ -487,8 +487,8 @@ void EditorShellTest::enterInAnEditDoesNothing()
     }
     QVERIFY(dialog.isVisible());
     QCOMPARE(settingTexts(dialog), before);
-    QCOMPARE(dialog.layers().count(), 0);
-    QCOMPARE(dialog.targets().count(), 0);
+    QCOMPARE(dialog.document().layers().count(), 0);
+    QCOMPARE(dialog.document().targets().count(), 0);
     QVERIFY(services.messages.empty());
     QVERIFY(services.fileRequests.empty());
 }
@@ -526,7 +526,7 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
     typeInto(dialog, kTitle, "Mine");
     typeTargetForm(dialog, "1,2,3", 1);
     click(dialog, kAddTarget);
-    const LevelProject before = dialog.currentProject();
+    const LevelProject before = dialog.document().project();
 
     // The level is modified: the changes are discarded first, but the file
     // is no project, so they stay.
@@ -541,17 +541,17 @@ void EditorShellTest::openOfAFileThatIsNoProjectChangesNothing()
     QCOMPARE(services.messages[0].text, expected.reason());
     QCOMPARE(services.messages[0].caption, std::string("Could not open"));
     QVERIFY(services.messages[0].icon == MessageIcon::Error);
-    QVERIFY(dialog.currentProject() == before);
+    QVERIFY(dialog.document().project() == before);
     QCOMPARE(listsMismatch(dialog), QString());
-    QCOMPARE(dialog.projectFolder(), std::string());
-    QVERIFY(dialog.isModified());
+    QCOMPARE(dialog.document().folder(), std::string());
+    QVERIFY(dialog.document().isModified());
 }
 
 void EditorShellTest::openCancelledChangesNothing()
 {
     auto& [services, dialog] = *dialogUnderTest;
     typeInto(dialog, kAuthor, "Someone");
-    const LevelProject before = dialog.currentProject();
+    const LevelProject before = dialog.document().project();
     // Cancelled at the question about the changes, then in the file dialog.
     services.answers = {Answer::Cancel, Answer::Discard};
     click(dialog, kOpen);
@@ -561,8 +561,8 @@ void EditorShellTest::openCancelledChangesNothing()
     QCOMPARE(services.questions.size(), std::size_t(2));
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QVERIFY(services.messages.empty());
-    QVERIFY(dialog.currentProject() == before);
-    QVERIFY(dialog.isModified());
+    QVERIFY(dialog.document().project() == before);
+    QVERIFY(dialog.document().isModified());
 }
 
 void EditorShellTest::saveThenOpenRestoresEveryText()
@@ -596,7 +596,7 @@ void EditorShellTest::saveThenOpenRestoresEveryText()
     QCOMPARE(services.messages[0].text, std::string("Project saved."));
     QCOMPARE(services.messages[0].caption, std::string("Saved."));
     QVERIFY(services.messages[0].icon == MessageIcon::Information);
-    QCOMPARE(dialog.projectFolder(), folder.path().string());
+    QCOMPARE(dialog.document().folder(), folder.path().string());
 
     FakePlatformServices otherServices;
     MainDialog reopened(otherServices);
@@ -604,13 +604,13 @@ void EditorShellTest::saveThenOpenRestoresEveryText()
     click(reopened, kOpen);
     QVERIFY(otherServices.messages.empty());
     QCOMPARE(settingTexts(reopened), typed);
-    QVERIFY(reopened.currentProject() == dialog.currentProject());
+    QVERIFY(reopened.document().project() == dialog.document().project());
     QCOMPARE(rowTexts(reopened, kLayerList), QStringList{"hill.obj"});
     QCOMPARE(rowTexts(reopened, kTargetList), QStringList{"4.0000,5.0000,6.0000"});
     QCOMPARE(selectedRowOf(reopened, kLayerList), -1);
     QCOMPARE(selectedRowOf(reopened, kTargetList), -1);
     QVERIFY(!isEnabled(reopened, kGenerate)); // the background colour doesn't parse
-    QCOMPARE(reopened.projectFolder(), folder.path().string());
+    QCOMPARE(reopened.document().folder(), folder.path().string());
 }
 
 void EditorShellTest::failedSaveIsReportedAndCancelledSaveWritesNothing()
@@ -629,7 +629,7 @@ void EditorShellTest::failedSaveIsReportedAndCancelledSaveWritesNothing()
     QCOMPARE(services.messages[0].caption, std::string("Could not save"));
     QVERIFY(services.messages[0].icon == MessageIcon::Error);
     QVERIFY(!services.messages[0].detail.empty());
-    QCOMPARE(dialog.projectFolder(), std::string());
+    QCOMPARE(dialog.document().folder(), std::string());
 }
 
 void EditorShellTest::browseFillsTheFieldOrLeavesIt()

@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "dialog_under_test.h"
+#include "app/actions/project_actions.h"
+#include "document/recovery_keeper.h"
 #include "editor_driver.h"
 #include "fake_platform_services.h"
 #include "model/project_file.h"
@@ -134,8 +136,8 @@ void EditorUnsavedChangesTest::endingAsksWhileModified()
     typeInto(dialog, kTitle, "Mine", false);
     addStaticLayer(dialog, "rock.obj");
     dialog.control(kQuit)->setFocus();
-    const LevelProject edited = dialog.currentProject();
-    QVERIFY(dialog.isModified());
+    const LevelProject edited = dialog.document().project();
+    QVERIFY(dialog.document().isModified());
 
     QSignalSpy finished(&dialog, &QDialog::finished);
     services.answers = {answer};
@@ -155,8 +157,8 @@ void EditorUnsavedChangesTest::endingAsksWhileModified()
     if (answer == Answer::Save)
         QVERIFY(loadedFrom(path) == edited);
     // Cancel left everything as it was.
-    QVERIFY(dialog.currentProject() == edited);
-    QCOMPARE(dialog.isModified(), answer != Answer::Save);
+    QVERIFY(dialog.document().project() == edited);
+    QCOMPARE(dialog.document().isModified(), answer != Answer::Save);
 }
 
 void EditorUnsavedChangesTest::savingAtTheQuestionCanBeCancelled()
@@ -168,7 +170,7 @@ void EditorUnsavedChangesTest::savingAtTheQuestionCanBeCancelled()
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QVERIFY(services.fileRequests[0].save);
     QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.isModified());
+    QVERIFY(dialog.document().isModified());
 
     // A level with a file is saved to it without a file dialog.
     const std::string path = folder->file("known.kgp");
@@ -201,10 +203,10 @@ void EditorUnsavedChangesTest::openAsksWhileModified()
     // Unmodified, "Open..." opens at once.
     services.fileAnswers = {mine};
     click(dialog, kSave);
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
     typeInto(dialog, kTitle, "Mine");
     addTarget(dialog, "1,2,3", 0);
-    const LevelProject edited = dialog.currentProject();
+    const LevelProject edited = dialog.document().project();
 
     services.answers = {answer};
     services.fileAnswers = {other};
@@ -214,9 +216,9 @@ void EditorUnsavedChangesTest::openAsksWhileModified()
     QCOMPARE(services.questions[0].caption, std::string("Unsaved Changes"));
     if (answer == Answer::Cancel) {
         QCOMPARE(services.fileRequests.size(), std::size_t(1)); // only the first save's
-        QVERIFY(dialog.currentProject() == edited);
-        QVERIFY(dialog.isModified());
-        QCOMPARE(dialog.projectPath(), mine);
+        QVERIFY(dialog.document().project() == edited);
+        QVERIFY(dialog.document().isModified());
+        QCOMPARE(dialog.document().path(), mine);
         return;
     }
     // Saved to its own file without a file dialog, or discarded; then opened.
@@ -224,15 +226,15 @@ void EditorUnsavedChangesTest::openAsksWhileModified()
     QVERIFY(!services.fileRequests[1].save);
     QCOMPARE(loadedFrom(mine).settings.title, std::string(answer == Answer::Save ? "Mine" : "Level"));
     QCOMPARE(textOf(dialog, kTitle), QString("Other"));
-    QCOMPARE(dialog.projectPath(), other);
-    QVERIFY(!dialog.isModified());
-    QCOMPARE(dialog.undoStack().count(), 0);
+    QCOMPARE(dialog.document().path(), other);
+    QVERIFY(!dialog.document().isModified());
+    QCOMPARE(dialog.document().undoStack().count(), 0);
 
     // Unmodified again: the next Open asks nothing.
     services.fileAnswers = {mine};
     click(dialog, kOpen);
     QCOMPARE(services.questions.size(), std::size_t(1));
-    QCOMPARE(dialog.projectPath(), mine);
+    QCOMPARE(dialog.document().path(), mine);
 }
 
 void EditorUnsavedChangesTest::titleFollowsSaveLoadEditAndUndo()
@@ -254,7 +256,7 @@ void EditorUnsavedChangesTest::titleFollowsSaveLoadEditAndUndo()
     QCOMPARE(dialog.windowTitle(), "dunes.kgp* - " + kCaption);
     // Undoing back to the saved level makes it unmodified again.
     pressKeys(QKeySequence("Ctrl+Z"));
-    QCOMPARE(dialog.layers().count(), 0);
+    QCOMPARE(dialog.document().layers().count(), 0);
     QCOMPARE(dialog.windowTitle(), "dunes.kgp - " + kCaption);
     // Undo beyond the save: modified again.
     pressKeys(QKeySequence("Ctrl+Z"));
@@ -267,7 +269,7 @@ void EditorUnsavedChangesTest::titleFollowsSaveLoadEditAndUndo()
     services.fileAnswers = {other};
     click(dialog, kOpen);
     QCOMPARE(dialog.windowTitle(), "other.kgp - " + kCaption);
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
 }
 
 void EditorUnsavedChangesTest::ctrlSSavesToTheLevelsFileWithoutAsking()
@@ -282,7 +284,7 @@ void EditorUnsavedChangesTest::ctrlSSavesToTheLevelsFileWithoutAsking()
     QVERIFY(services.fileRequests[0].save);
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(services.messages[0].text, std::string("Project saved."));
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
 
     // With a file: saved there, no file dialog, no box.
     typeInto(dialog, kAuthor, "Typist");
@@ -290,14 +292,14 @@ void EditorUnsavedChangesTest::ctrlSSavesToTheLevelsFileWithoutAsking()
     QCOMPARE(services.fileRequests.size(), std::size_t(1));
     QCOMPARE(services.messages.size(), std::size_t(1));
     QCOMPARE(loadedFrom(path).settings.author, std::string("Typist"));
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
 
     // "Save..." still asks for a name and shows its box.
     services.fileAnswers = {folder->file("copy.kgp")};
     click(dialog, kSave);
     QCOMPARE(services.fileRequests.size(), std::size_t(2));
     QCOMPARE(services.messages.size(), std::size_t(2));
-    QCOMPARE(dialog.projectPath(), folder->file("copy.kgp"));
+    QCOMPARE(dialog.document().path(), folder->file("copy.kgp"));
 
     // Ctrl+O is "Open..."; unmodified, it goes straight to the file dialog.
     pressKeys(QKeySequence("Ctrl+O"));
@@ -328,7 +330,7 @@ void EditorUnsavedChangesTest::undoAndRedoRestoreEachKindOfChange()
         addStaticLayer(dialog, obj);
     for (const char* position : {"1,1,1", "2,2,2", "3,3,3"})
         addTarget(dialog, position, 1);
-    const LevelProject before = dialog.currentProject();
+    const LevelProject before = dialog.document().project();
 
     if (change == "add layer") {
         addStaticLayer(dialog, "d.obj");
@@ -343,16 +345,16 @@ void EditorUnsavedChangesTest::undoAndRedoRestoreEachKindOfChange()
     } else {
         typeInto(dialog, kBackgroundColor, "0.5,0.5,0.5");
     }
-    const LevelProject after = dialog.currentProject();
+    const LevelProject after = dialog.document().project();
     QVERIFY(!(after == before));
     const QString formBefore = textOf(dialog, kObjFile) + textOf(dialog, kPosition);
 
     for (int round = 0; round < 2; ++round) {
         pressKeys(QKeySequence("Ctrl+Z"));
-        QVERIFY(dialog.currentProject() == before);
+        QVERIFY(dialog.document().project() == before);
         QCOMPARE(listsMismatch(dialog), QString());
         pressKeys(redoKeys);
-        QVERIFY(dialog.currentProject() == after);
+        QVERIFY(dialog.document().project() == after);
         QCOMPARE(listsMismatch(dialog), QString());
     }
     // Undo changes the level only, never the forms.
@@ -363,7 +365,7 @@ void EditorUnsavedChangesTest::undoAndRedoRestoreEachKindOfChange()
 void EditorUnsavedChangesTest::aSettingIsOneUndoStepPerEditedField()
 {
     auto& [services, dialog] = *dialogUnderTest;
-    QUndoStack& stack = dialog.undoStack();
+    QUndoStack& stack = dialog.document().undoStack();
     typeInto(dialog, kTitle, "Canyon"); // six keys
     QCOMPARE(stack.count(), 1);
     typeInto(dialog, kAuthor, "Ada");
@@ -381,12 +383,12 @@ void EditorUnsavedChangesTest::aSettingIsOneUndoStepPerEditedField()
     QCOMPARE(textOf(dialog, kTitle), QString("Canyon"));
     pressKeys(QKeySequence("Ctrl+Z"));
     QCOMPARE(textOf(dialog, kTitle), QString("Level"));
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
     // Typing a text back to what it was leaves no step.
     typeInto(dialog, kVersionMinor, "05");
     typeInto(dialog, kVersionMinor, "0", false);
     QCOMPARE(stack.index(), 0);
-    QVERIFY(!dialog.isModified());
+    QVERIFY(!dialog.document().isModified());
 }
 
 void EditorUnsavedChangesTest::recoveryCopyIsOfferedAfterACrash()
@@ -397,13 +399,13 @@ void EditorUnsavedChangesTest::recoveryCopyIsOfferedAfterACrash()
     {
         FakePlatformServices services;
         MainDialog first(services, path);
-        first.setRecoveryDelay(10);
+        first.recovery().setDelay(10);
         typeInto(first, kTitle, "Canyon, changed");
         addStaticLayer(first, "bridge.obj");
-        QTRY_VERIFY(!first.recoveryCopy().empty());
-        QVERIFY(QFileInfo::exists(QString::fromStdString(first.recoveryCopy())));
-        edited = first.currentProject();
-        QVERIFY(loadedFrom(first.recoveryCopy()) == edited);
+        QTRY_VERIFY(!first.recovery().copyPath().empty());
+        QVERIFY(QFileInfo::exists(QString::fromStdString(first.recovery().copyPath())));
+        edited = first.document().project();
+        QVERIFY(loadedFrom(first.recovery().copyPath()) == edited);
         // Destroyed without a clean exit, as by a crash.
     }
     FakePlatformServices services;
@@ -414,22 +416,22 @@ void EditorUnsavedChangesTest::recoveryCopyIsOfferedAfterACrash()
     const std::string text = services.questions[0].text;
     QVERIFY2(text.starts_with("Restore unsaved changes to canyon.kgp from ") && text.ends_with("?"), text.c_str());
     QVERIFY(services.questions[0].answers == (std::vector<Answer>{Answer::Restore, Answer::Discard}));
-    QVERIFY(next.currentProject() == edited);
+    QVERIFY(next.document().project() == edited);
     QCOMPARE(listsMismatch(next), QString());
-    QVERIFY(next.isModified());
-    QCOMPARE(next.projectPath(), path);
+    QVERIFY(next.document().isModified());
+    QCOMPARE(next.document().path(), path);
     QCOMPARE(next.windowTitle(), "canyon.kgp* - " + kCaption);
     QVERIFY(loadedFrom(path) == projectTitled("Canyon")); // the file itself is untouched
 
     // Saving it (Ctrl+S: to its own file) ends the recovery copy.
-    const std::string copy = next.recoveryCopy();
+    const std::string copy = next.recovery().copyPath();
     QVERIFY(QFileInfo::exists(QString::fromStdString(copy)));
     QVERIFY(showAndActivate(next));
     pressKeys(QKeySequence("Ctrl+S"));
     QVERIFY(services.fileRequests.empty());
     QVERIFY(loadedFrom(path) == edited);
     QVERIFY(!QFileInfo::exists(QString::fromStdString(copy)));
-    QVERIFY(!next.isModified());
+    QVERIFY(!next.document().isModified());
 }
 
 void EditorUnsavedChangesTest::recoveryCopyOfANewLevelAndItsDiscarding()
@@ -438,10 +440,10 @@ void EditorUnsavedChangesTest::recoveryCopyOfANewLevelAndItsDiscarding()
     {
         FakePlatformServices services;
         MainDialog first(services);
-        first.setRecoveryDelay(10);
+        first.recovery().setDelay(10);
         typeInto(first, kAuthor, "Night owl");
-        QTRY_VERIFY(!first.recoveryCopy().empty());
-        copy = first.recoveryCopy();
+        QTRY_VERIFY(!first.recovery().copyPath().empty());
+        copy = first.recovery().copyPath();
     }
     {
         // Offered to a dialog started without a project; Discard removes it.
@@ -452,7 +454,7 @@ void EditorUnsavedChangesTest::recoveryCopyOfANewLevelAndItsDiscarding()
         QVERIFY2(services.questions[0].text.starts_with("Restore unsaved changes to the new level from "),
                  services.questions[0].text.c_str());
         QCOMPARE(textOf(next, kAuthor), QString("You"));
-        QVERIFY(!next.isModified());
+        QVERIFY(!next.document().isModified());
         QVERIFY(!QFileInfo::exists(QString::fromStdString(copy)));
     }
     FakePlatformServices services;
@@ -463,18 +465,18 @@ void EditorUnsavedChangesTest::recoveryCopyOfANewLevelAndItsDiscarding()
 void EditorUnsavedChangesTest::recoveryCopyGoesWithACleanExitOrASave()
 {
     auto& [services, dialog] = *dialogUnderTest;
-    dialog.setRecoveryDelay(10);
+    dialog.recovery().setDelay(10);
     typeInto(dialog, kTitle, "Draft");
-    QTRY_VERIFY(!dialog.recoveryCopy().empty());
-    std::string copy = dialog.recoveryCopy();
+    QTRY_VERIFY(!dialog.recovery().copyPath().empty());
+    std::string copy = dialog.recovery().copyPath();
     // Undone back to the new level: nothing left to recover.
     pressKeys(QKeySequence("Ctrl+Z"));
     QVERIFY(!QFileInfo::exists(QString::fromStdString(copy)));
-    QVERIFY(dialog.recoveryCopy().empty());
+    QVERIFY(dialog.recovery().copyPath().empty());
 
     typeInto(dialog, kTitle, "Draft again");
-    QTRY_VERIFY(!dialog.recoveryCopy().empty());
-    copy = dialog.recoveryCopy();
+    QTRY_VERIFY(!dialog.recovery().copyPath().empty());
+    copy = dialog.recovery().copyPath();
     services.answers = {Answer::Discard};
     click(dialog, kQuit);
     QVERIFY(!dialog.isVisible());
@@ -490,10 +492,10 @@ void EditorUnsavedChangesTest::aRecoveryCopyInUseIsNotOffered()
 {
     FakePlatformServices services;
     auto running = std::make_unique<MainDialog>(services);
-    running->setRecoveryDelay(10);
+    running->recovery().setDelay(10);
     typeInto(*running, kTitle, "Still being edited");
-    QTRY_VERIFY(!running->recoveryCopy().empty());
-    const std::string copy = running->recoveryCopy();
+    QTRY_VERIFY(!running->recovery().copyPath().empty());
+    const std::string copy = running->recovery().copyPath();
     {
         // A second editor started meanwhile leaves the running one's copy.
         FakePlatformServices otherServices;
@@ -508,7 +510,7 @@ void EditorUnsavedChangesTest::aRecoveryCopyInUseIsNotOffered()
     MainDialog next(nextServices);
     QCOMPARE(nextServices.questions.size(), std::size_t(1));
     QCOMPARE(textOf(next, kTitle), QString("Still being edited"));
-    QCOMPARE(next.recoveryCopy(), copy);
+    QCOMPARE(next.recovery().copyPath(), copy);
 }
 
 void EditorUnsavedChangesTest::recentProjectsKeepTheLastEight()
@@ -531,7 +533,7 @@ void EditorUnsavedChangesTest::recentProjectsKeepTheLastEight()
 
     QCOMPARE(dialog.control(kRecentProjects)->accessibleName(), QString("Recent projects"));
     click(dialog, kRecentProjects);
-    QMenu* menu = dialog.recentProjectsMenu();
+    QMenu* menu = dialog.projectActions().recentMenu();
     QTRY_VERIFY(menu->isVisible());
     QStringList entries;
     for (QAction* action : menu->actions())
@@ -550,7 +552,7 @@ void EditorUnsavedChangesTest::recentProjectsKeepTheLastEight()
     services.answers = {Answer::Discard};
     menu->actions().at(3)->trigger();
     QCOMPARE(textOf(dialog, kTitle), QString("L7"));
-    QCOMPARE(dialog.projectPath(), paths[7]);
+    QCOMPARE(dialog.document().path(), paths[7]);
     QVERIFY(services.messages.size() == 1); // the one "Project saved."
 }
 
@@ -567,7 +569,7 @@ void EditorUnsavedChangesTest::aMissingRecentProjectIsDroppedWithANote()
     QVERIFY(std::filesystem::remove(gone));
 
     click(dialog, kRecentProjects);
-    QMenu* menu = dialog.recentProjectsMenu();
+    QMenu* menu = dialog.projectActions().recentMenu();
     QCOMPARE(menu->actions().size(), 2);
     menu->actions().at(0)->trigger();
     QCOMPARE(services.messages.size(), std::size_t(1));

@@ -460,7 +460,7 @@ void PreviewPaneTest::theEditorShowsThePaneBesideTheFormAndFollowsIt()
     QCOMPARE(pane->scene()->targets[0].position, (ScenePoint{4, 5, 6}));
     dialog.controlAs<QWidget>(kAddTarget)->setEnabled(true);
     QTest::mouseClick(dialog.controlAs<QAbstractButton>(kAddTarget), Qt::LeftButton);
-    QCOMPARE(dialog.targets().count(), 1);
+    QCOMPARE(dialog.document().targets().count(), 1);
     QTRY_VERIFY(pane->scene()->targets.size() == 1); // the row, not a copy of it
     // The background follows its text.
     dialog.controlAs<QLineEdit>(kBackgroundColor)->setText("1,0,0");
