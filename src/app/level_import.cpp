@@ -7,7 +7,7 @@
 #include "app/file_filters.h"
 #include "extract/extraction_folder.h"
 #include "extract/level_extraction.h"
-#include "levelfile/level_format.h"
+#include "levelfile/level_reader.h"
 #include "model/file_io.h"
 
 namespace kes::editor {
@@ -46,9 +46,7 @@ Status checkNamesAreFree(const LevelExtraction& extraction, const std::filesyste
 
 std::string levelFileOpenedAsProjectDetail(const std::string& path)
 {
-    std::vector<std::uint8_t> start;
-    if (!loadFileStart(path, kLevelMagic.size(), start) || start.size() < kLevelMagic.size()
-        || !std::equal(kLevelMagic.begin(), kLevelMagic.end(), start.begin()))
+    if (!isLevelFile(path))
         return {};
     return "This is a level file (.kes), which the game reads, not a project. To edit it, import it as a "
            "project with \"Import level file\", or extract it with: kesgen-cli extract LEVEL.kes -o FOLDER";

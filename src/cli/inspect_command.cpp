@@ -16,11 +16,6 @@
 namespace kes::cli {
 namespace {
 
-bool startsWith(const std::vector<std::uint8_t>& bytes, const void* prefix, std::size_t size)
-{
-    return bytes.size() >= size && std::memcmp(bytes.data(), prefix, size) == 0;
-}
-
 // The format id is the same in every level file; the reader takes it as it
 // is, inspect insists on it.
 Status checkFormatId(const LevelFileHeader& header)
@@ -55,7 +50,7 @@ int runInspect(const std::string& path, bool asJson, bool withPath)
 
     nlohmann::ordered_json summary;
     std::string text;
-    if (startsWith(bytes, kLevelMagic.data(), kLevelMagic.size())) {
+    if (startsLikeLevelFile(bytes)) {
         LevelFile level;
         LevelReadOptions options;
         options.keepGeometry = false;

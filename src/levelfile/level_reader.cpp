@@ -368,4 +368,15 @@ Status loadLevelFile(const std::string& path, LevelFile& level, const LevelReadO
     return status;
 }
 
+bool startsLikeLevelFile(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= kLevelMagic.size() && std::equal(kLevelMagic.begin(), kLevelMagic.end(), bytes.begin());
+}
+
+bool isLevelFile(const std::string& path)
+{
+    std::vector<std::uint8_t> start;
+    return loadFileStart(path, kLevelMagic.size(), start) && startsLikeLevelFile(start);
+}
+
 } // namespace kes

@@ -98,4 +98,9 @@ Status decodeLevelFile(std::span<const std::uint8_t> bytes, LevelFile& level, co
 // reason names the file.
 Status loadLevelFile(const std::string& path, LevelFile& level, const LevelReadOptions& options = {});
 
+// Whether the bytes, or the file at `path`, begin as a level file does (its
+// magic), whatever follows: for telling a level file from a project.
+bool startsLikeLevelFile(std::span<const std::uint8_t> bytes);
+bool isLevelFile(const std::string& path);
+
 } // namespace kes
