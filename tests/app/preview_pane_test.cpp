@@ -1,6 +1,7 @@
 // The preview pane drawn for real (OpenGL under Xvfb with Mesa's software
 // renderer): pixels read back where the answer is certain, clicks that
 // select rows, animation, file watching and the pane in the editor's window.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -285,11 +286,19 @@ void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
     QCOMPARE(slider->accessibleName(), QString("Go to frame"));
     QCOMPARE(slider->maximum(), 2);
     QCOMPARE(slider->value(), stopped);
-    // and steps with the arrow keys.
+    // Once clicked, it takes the arrow keys: they step one frame.
+    pane_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(pane_.get()));
+    QTest::mouseClick(slider, Qt::LeftButton, {}, slider->rect().center());
+    QCOMPARE(QApplication::focusWidget(), slider);
     slider->setValue(0);
-    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     QCOMPARE(pane_->frame(), 1);
     QCOMPARE(counter->text(), QString("Frame 2 / 3"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(pane_->frame(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QCOMPARE(pane_->frame(), 1);
 }
 
 void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()

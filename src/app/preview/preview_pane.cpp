@@ -97,9 +97,10 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
         " frame. The game may move them otherwise.</p>"));
     motion_->setFocusPolicy(Qt::TabFocus);
     playback->addWidget(motion_);
-    // Drag or step (arrow keys) to any frame, playing or not.
+    // Drag or step (arrow keys) to any frame, playing or not: a click gives
+    // it the keys.
     frameSlider_->setAccessibleName(QStringLiteral("Go to frame"));
-    frameSlider_->setFocusPolicy(Qt::TabFocus);
+    frameSlider_->setFocusPolicy(Qt::StrongFocus);
     playback->addWidget(frameSlider_, 1);
     playback->addWidget(frameCounter_);
 
