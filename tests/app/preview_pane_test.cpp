@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QSlider>
@@ -73,6 +74,7 @@ private slots:
     void aCollisionOnlyLayerIsAWireframe();
     void targetMarkersShowWhereTheirCoordinatesProject();
     void clickingAnObjectReportsItsRow();
+    void theViewFromStartIsNotHiddenByTheStartMarker();
     void unreadableLayersAreListedWithTheirReason();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
@@ -232,6 +234,44 @@ void PreviewPaneTest::clickingAnObjectReportsItsRow()
     QTest::keyClick(view, Qt::Key_F);
     QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project({3, 1, -2}, view->size()).toPoint());
     QCOMPARE(targets.count(), 1);
+}
+
+void PreviewPaneTest::theViewFromStartIsNotHiddenByTheStartMarker()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    // Facing the plane (+z) from in front of it.
+    content.request.settings.startPosition = "0,0,-8,0,0,0";
+    showPane(content);
+    QTRY_VERIFY(pane_->scene()->hasStart);
+    PreviewView* view = pane_->view();
+    auto isMarker = [](QRgb pixel) { return near(pixel, 51, 128, 255, 6); };
+    auto isPlane = [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < 20 && qBlue(pixel) < 20; };
+    auto centre = [](const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); };
+    // From outside, the marker shows.
+    auto markerPixel = [&](const QImage& image) {
+        const QPointF at = view->camera().project({0, 0, -7.9f}, view->size());
+        return image.pixel((at * image.width() / view->size().width()).toPoint());
+    };
+    QImage image = draw();
+    QVERIFY2(isMarker(markerPixel(image)), qPrintable(describe(markerPixel(image))));
+
+    QPushButton* fromStart = nullptr;
+    for (QPushButton* button : pane_->findChildren<QPushButton*>())
+        if (button->text() == "View from start")
+            fromStart = button;
+    QVERIFY(fromStart);
+    fromStart->click();
+    image = draw();
+    QVERIFY2(!isMarker(centre(image)) && isPlane(centre(image)), qPrintable(describe(centre(image))));
+    // Zoomed out a little the eye is still at the start.
+    view->camera().zoom(-3);
+    image = draw();
+    QVERIFY2(!isMarker(centre(image)) && isPlane(centre(image)), qPrintable(describe(centre(image))));
+    // Framed away, the marker is back.
+    view->frameAll();
+    image = draw();
+    QVERIFY2(isMarker(markerPixel(image)), qPrintable(describe(markerPixel(image))));
 }
 
 void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()

@@ -43,6 +43,11 @@ inline constexpr float kDisplacement[4] = {0.10f, 0.85f, 0.95f, 1};
 inline constexpr float kSelection[4] = {1.00f, 0.85f, 0.20f, 1};
 } // namespace overlay_colour
 
-OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection);
+// `withStart` false leaves the start marker out.
+OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection, bool withStart = true);
+
+// Whether an eye at `eye` stands so near the start marker that the marker
+// would hide the view (the view from the start stands inside it).
+bool eyeAtStartMarker(const Scene& scene, const ScenePoint& eye);
 
 } // namespace kes::editor

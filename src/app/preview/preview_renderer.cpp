@@ -180,7 +180,15 @@ void PreviewRenderer::setSelection(const PreviewSelection& selection)
     if (!initialized_)
         return;
     selection_ = selection;
-    uploadOverlay(scene_ ? buildOverlay(*scene_, selection) : OverlayGeometry{});
+    uploadOverlay(scene_ ? buildOverlay(*scene_, selection, startShown_) : OverlayGeometry{});
+}
+
+void PreviewRenderer::setStartShown(bool shown)
+{
+    if (shown == startShown_)
+        return;
+    startShown_ = shown;
+    setSelection(selection_);
 }
 
 void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)

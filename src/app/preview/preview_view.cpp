@@ -120,6 +120,10 @@ void PreviewView::paintGL()
         renderer_.setScene(scene_, selection_);
         sceneChanged_ = false;
     }
+    if (scene_) {
+        const QVector3D eye = camera_.eye();
+        renderer_.setStartShown(!eyeAtStartMarker(*scene_, {eye.x(), eye.y(), eye.z()}));
+    }
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
     renderer_.render(camera_.viewProjection(size()), frame_, moving_);
