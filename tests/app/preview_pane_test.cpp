@@ -1,6 +1,8 @@
 // The preview pane drawn for real (OpenGL under Xvfb with Mesa's software
 // renderer): pixels read back where the answer is certain, clicks that
 // select rows, animation, file watching and the pane in the editor's window.
+#include <cmath>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -60,6 +62,12 @@ QString describe(QRgb pixel)
     return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
 }
 
+// Whether `pixel` has the colour `c` (red, green, blue from 0 to 1).
+bool hasColour(QRgb pixel, const float* c, int tolerance)
+{
+    return near(pixel, qRound(c[0] * 255), qRound(c[1] * 255), qRound(c[2] * 255), tolerance);
+}
+
 } // namespace
 
 class PreviewPaneTest : public QObject {
@@ -75,6 +83,8 @@ private slots:
     void targetMarkersShowWhereTheirCoordinatesProject();
     void clickingAnObjectReportsItsRow();
     void theViewFromStartIsNotHiddenByTheStartMarker();
+    void theSelectionHasAColourOfItsOwn();
+    void keyFFramesTheSelectionOrTheWholeLevel();
     void unreadableLayersAreListedWithTheirReason();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
@@ -274,6 +284,78 @@ void PreviewPaneTest::theViewFromStartIsNotHiddenByTheStartMarker()
     QVERIFY2(isMarker(markerPixel(image)), qPrintable(describe(markerPixel(image))));
 }
 
+void PreviewPaneTest::theSelectionHasAColourOfItsOwn()
+{
+    // Far from every other colour of the view, the trigger boxes' orange
+    // among them.
+    const float* selection = overlay_colour::kSelection;
+    for (const float* other : overlay_colour::kOthers) {
+        const float dr = selection[0] - other[0], dg = selection[1] - other[1], db = selection[2] - other[2];
+        QVERIFY2(std::sqrt(dr * dr + dg * dg + db * db) >= 0.45f,
+                 qPrintable(QStringLiteral("%1, %2, %3").arg(other[0]).arg(other[1]).arg(other[2])));
+    }
+    // and it is what outlines a selected target.
+    PreviewContent content = content_;
+    content.request.targets = {{0, 0, 0, 0}};
+    content.targetRows = 1;
+    content.selection.target = 0;
+    showPane(content);
+    const QImage image = draw();
+    int outlined = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            outlined += hasColour(image.pixel(x, y), selection, 12) ? 1 : 0;
+    QVERIFY2(outlined > 20, qPrintable(QString::number(outlined)));
+}
+
+void PreviewPaneTest::keyFFramesTheSelectionOrTheWholeLevel()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    content.request.targets = {{0, 0, -5, 0}, {30, 20, -40, 1}};
+    content.layerRows = 1;
+    content.targetRows = 2;
+    content.selection.target = 1;
+    showPane(content);
+    PreviewView* view = pane_->view();
+    const QSize size = view->size();
+    auto centre = [](const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); };
+    auto inView = [&](const QVector3D& point) { return QRectF(QPointF(0, 0), size).contains(view->camera().project(point, size)); };
+
+    // The selected brake fills the middle of the view.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F);
+    QImage image = draw();
+    QVERIFY2(hasColour(centre(image), overlay_colour::kBrake, 6), qPrintable(describe(centre(image))));
+    const QPointF brake = view->camera().project({30, 20, -40}, size);
+    const QPointF brakeEdge = view->camera().project({30 + markerSize(pane_->scene()->bounds), 20, -40}, size);
+    QVERIFY2(QLineF(brake, brakeEdge).length() > 10, qPrintable(QString::number(QLineF(brake, brakeEdge).length())));
+    QVERIFY(!inView({0, 0, -5}));
+
+    // The selected layer: all of it in view, the far brake not.
+    content.selection = {0, -1};
+    showPane(content);
+    QCoreApplication::processEvents(); // the view follows the lists
+    QTest::keyClick(view, Qt::Key_F);
+    for (const QVector3D corner : {QVector3D(-10, -10, 0), QVector3D(10, -10, 0), QVector3D(0, 10, 0)})
+        QVERIFY(inView(corner));
+    QVERIFY(!inView({30, 20, -40}));
+
+    // Nothing selected: the whole level.
+    content.selection = {};
+    showPane(content);
+    QCoreApplication::processEvents();
+    QTest::keyClick(view, Qt::Key_F);
+    QVERIFY(inView({30, 20, -40}) && inView({0, 0, -5}) && inView({-10, -10, 0}));
+
+    // The pane frames the selection the lists hold at the moment (a
+    // double-click on a row), without waiting for the view to follow them.
+    content_.selection.target = 0;
+    pane_->frameSelection();
+    image = draw();
+    QVERIFY2(hasColour(centre(image), overlay_colour::kGoal, 6), qPrintable(describe(centre(image))));
+}
+
 void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
 {
     PreviewContent content = content_;
@@ -369,16 +451,18 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
         return image.pixel((at * image.width() / view->size().width()).toPoint());
     };
     // The red texture, tinted as the selected layer.
-    auto isRed = [](QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < qRed(pixel) / 2 && qBlue(pixel) < 40; };
+    auto isRed = [](QRgb pixel) {
+        return qRed(pixel) > 150 && qGreen(pixel) < qRed(pixel) / 2 && qBlue(pixel) < qRed(pixel) / 2;
+    };
     auto isBackground = [](QRgb pixel) { return near(pixel, 51, 102, 153); };
-    // Whether the yellow outline of the selected layer passes within a pixel
-    // of `point`.
+    // Whether the outline of the selected layer passes within a pixel of
+    // `point`.
     auto outlinedAt = [&](const QImage& image, const QVector3D& point) {
         const QPointF at = view->camera().project(point, view->size());
         const QPoint centre = (at * image.width() / view->size().width()).toPoint();
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx)
-                if (near(image.pixel(centre + QPoint(dx, dy)), 255, 217, 51, 12))
+                if (hasColour(image.pixel(centre + QPoint(dx, dy)), overlay_colour::kSelection, 12))
                     return true;
         return false;
     };

@@ -80,7 +80,7 @@ void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float he
     }
 }
 
-// A pyramid pointing along the start direction, with a white tick for "up".
+// A pyramid pointing along the start direction, with a tick for "up".
 void startMarker(OverlayGeometry& out, const Scene& scene, float size)
 {
     const P forward = startDirection(scene.startRotation);
@@ -97,8 +97,8 @@ void startMarker(OverlayGeometry& out, const Scene& scene, float size)
     }
     for (int k : {0, 1, 2, 0, 2, 3})
         put(out.solids, b[k], overlay_colour::kStart);
-    put(out.lines, scene.start, overlay_colour::kStartUp);
-    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStartUp);
+    put(out.lines, scene.start, overlay_colour::kStart);
+    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStart);
 }
 
 // How far from the start an eye sees the start marker as less than about a

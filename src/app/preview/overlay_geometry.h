@@ -29,18 +29,28 @@ struct OverlayGeometry {
     std::vector<OverlayVertex> selectedLayer;
 };
 
-// The colours the preview uses.
+// The colours the preview uses. The selection's is used by nothing else, so
+// that a highlight is never taken for a marker or a box.
 namespace overlay_colour {
 inline constexpr float kGoal[4] = {0.10f, 0.85f, 0.20f, 1};
 inline constexpr float kBrake[4] = {0.90f, 0.10f, 0.10f, 1};
 inline constexpr float kOtherTarget[4] = {0.60f, 0.60f, 0.60f, 1};
-inline constexpr float kStart[4] = {0.20f, 0.50f, 1.00f, 1};
-inline constexpr float kStartUp[4] = {1, 1, 1, 1};
+inline constexpr float kStart[4] = {0.20f, 0.50f, 1.00f, 1}; // the marker and its "up" tick
 inline constexpr float kTriggerFill[4] = {1.00f, 0.60f, 0.10f, 0.20f};
 inline constexpr float kTriggerEdge[4] = {1.00f, 0.60f, 0.10f, 1};
 inline constexpr float kVibration[4] = {0.70f, 0.40f, 1.00f, 1};
 inline constexpr float kDisplacement[4] = {0.10f, 0.85f, 0.95f, 1};
-inline constexpr float kSelection[4] = {1.00f, 0.85f, 0.20f, 1};
+// The layers' meshes: drawn without a texture, collision-only (wireframe),
+// and the ghost at the end of a displacement.
+inline constexpr float kPlainMesh[4] = {0.72f, 0.72f, 0.72f, 1};
+inline constexpr float kCollisionMesh[4] = {1.00f, 0.30f, 0.70f, 1};
+inline constexpr float kGhostMesh[4] = {0.10f, 0.85f, 0.95f, 0.45f};
+// The outline of the selected layer or target, and the tint of a selected
+// layer's mesh.
+inline constexpr float kSelection[4] = {1, 1, 1, 1};
+// Every colour but the selection's (a new colour goes here too).
+inline constexpr const float* kOthers[] = {kGoal, kBrake, kOtherTarget, kStart, kTriggerFill, kTriggerEdge,
+                                           kVibration, kDisplacement, kPlainMesh, kCollisionMesh, kGhostMesh};
 } // namespace overlay_colour
 
 // `withStart` false leaves the start marker out.

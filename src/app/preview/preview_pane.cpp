@@ -77,7 +77,8 @@ PreviewPane::PreviewPane(std::function<PreviewContent()> content, QWidget* paren
     auto* camera = new QHBoxLayout;
     auto* playback = new QHBoxLayout;
     auto* frameAll = new QPushButton(QStringLiteral("Frame all"), this);
-    frameAll->setToolTip(QStringLiteral("Show the whole level (F)"));
+    frameAll->setToolTip(QStringLiteral("Show the whole level (F when nothing is selected; with a selection, F shows"
+                                        " the selected layer or target)"));
     auto* fromStart = new QPushButton(QStringLiteral("View from start"), this);
     play_->setCheckable(true);
     play_->setAccessibleName(QStringLiteral("Play animation"));
@@ -166,6 +167,14 @@ PreviewPane::~PreviewPane() = default;
 void PreviewPane::contentChanged()
 {
     changes_.start();
+}
+
+void PreviewPane::frameSelection()
+{
+    if (!view_)
+        return;
+    view_->setSelection(content_().selection);
+    view_->frameSelection();
 }
 
 void PreviewPane::refresh()
