@@ -86,6 +86,7 @@ private slots:
     void theSelectionHasAColourOfItsOwn();
     void keyFFramesTheSelectionOrTheWholeLevel();
     void unreadableLayersAreListedWithTheirReason();
+    void readerWarningsNameTheirLayersAndFiles();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
     void aFileChangedOnDiskIsShownAgain();
@@ -375,6 +376,54 @@ void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
     const QImage image = draw();
     const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
     QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20, qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::readerWarningsNameTheirLayersAndFiles()
+{
+    // Mesh file i has i faces of 4 corners: i warnings, the first on line 5.
+    for (int i = 1; i <= 5; ++i) {
+        std::string text = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+        for (int f = 0; f < i; ++f)
+            text += "f 1 2 3 4\n";
+        test::writeFile(dir_->file("q" + std::to_string(i) + ".obj"), text);
+    }
+    struct Case {
+        int files;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {1, {"layer 2, q1.obj: 1 reader warning"}},
+        {4, {"layer 2, q1.obj: 1 reader warning", "layer 3, q2.obj: 2 reader warnings", "layer 4, q3.obj: 3 reader warnings",
+             "layer 5, q4.obj: 4 reader warnings"}},
+        {5, {"layer 2, q1.obj: 1 reader warning", "layer 3, q2.obj: 2 reader warnings", "layer 4, q3.obj: 3 reader warnings",
+             "and 2 more files with reader warnings"}},
+    };
+    for (const Case& c : cases) {
+        PreviewContent content = content_;
+        content.request.layers = {planeLayer(folder_, true)}; // no warnings
+        for (int i = 1; i <= c.files; ++i) {
+            LayerEntry layer = planeLayer(folder_, false);
+            layer.objPath = folder_ + "/q" + std::to_string(i) + ".obj";
+            content.request.layers.push_back(layer);
+        }
+        showPane(content);
+        auto* problems = pane_->findChild<QListWidget*>();
+        QVERIFY(problems && problems->isVisible());
+        QStringList lines;
+        for (int row = 0; row < problems->count(); ++row)
+            lines << problems->item(row)->text();
+        QCOMPARE(lines, c.lines);
+        // The first line's tooltip: the whole path and the first warning.
+        const QStringList tip = problems->item(0)->toolTip().split('\n');
+        QCOMPARE(tip.value(0), QString::fromStdString(folder_ + "/q1.obj"));
+        QVERIFY2(tip.value(1).contains("q1.obj:5: "), qPrintable(tip.value(1)));
+        if (c.files == 5) {
+            const QString others = problems->item(3)->toolTip();
+            QVERIFY2(others.contains("layer 5, q4.obj: 4 reader warnings") && others.contains("layer 6, q5.obj"),
+                     qPrintable(others));
+            QCOMPARE(problems->item(2)->toolTip().split('\n').value(2), QString("and 2 more"));
+        }
+    }
 }
 
 void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()

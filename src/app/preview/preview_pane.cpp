@@ -14,6 +14,7 @@
 #include "app/preview/opengl_check.h"
 #include "app/preview/preview_view.h"
 #include "app/preview/scene_loader.h"
+#include "app/preview/warning_lines.h"
 #include "scene/scene_motion.h"
 
 namespace kes::editor {
@@ -259,10 +260,10 @@ void PreviewPane::showProblems()
     if (scene_) {
         for (const SceneProblem& problem : scene_->problems)
             problems_->addItem(QString::fromStdString(problem.reason));
-        const std::size_t warnings = scene_->warnings().size();
-        if (warnings > 0)
-            problems_->addItem(QStringLiteral("%1 reader warning(s): the mesh files hold lines that were worked around")
-                                   .arg(warnings));
+        for (const WarningLine& line : warningLines(warningsByFile(*scene_))) {
+            auto* item = new QListWidgetItem(line.text, problems_);
+            item->setToolTip(line.toolTip);
+        }
     }
     problems_->setVisible(problems_->count() > 0);
 }
