@@ -142,10 +142,12 @@ void showTargetRow(QListWidget& list, int row, const TargetEntry& entry)
 {
     const QSignalBlocker block(&list);
     QListWidgetItem* item = rowItem(list, row);
-    item->setText(QString::fromStdString(targetRowText(entry)));
+    const QString position = QString::fromStdString(targetRowText(entry));
+    item->setText(position);
     item->setData(Qt::DecorationRole, targetKindColor(entry.kind));
     const QString kind = QString::fromUtf8(std::string(targetKindName(entry.kind)));
-    item->setToolTip(kind.isEmpty() ? "kind " + QString::number(entry.kind) : kind);
+    // The position whole, which a narrow list cuts.
+    item->setToolTip((kind.isEmpty() ? "kind " + QString::number(entry.kind) : kind) + "\n" + position);
 }
 
 } // namespace kes::editor

@@ -9,7 +9,10 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QTest>
+#include <QToolTip>
 #include <QUndoStack>
 
 #include "editor_driver.h"
@@ -75,6 +78,7 @@ private slots:
     void layerBadgesAreExplainedInTheTooltip_data();
     void layerBadgesAreExplainedInTheTooltip();
     void layerBadgesAreReadableInLightAndDarkPalettes();
+    void numbersShowWholeAtTheDefaultSize();
     void listsGrowWithTheWindow();
 };
 
@@ -377,6 +381,42 @@ void EditorRowEditingTest::layerBadgesAreReadableInLightAndDarkPalettes()
         QVERIFY2(contrast(colours.box, palette.color(QPalette::Base)) >= 3,
                  qPrintable(colours.box.name() + " " + palette.color(QPalette::Base).name()));
     }
+}
+
+void EditorRowEditingTest::numbersShowWholeAtTheDefaultSize()
+{
+    FakePlatformServices services;
+    MainDialog dialog(services);
+    QVERIFY(showAndActivate(dialog));
+    // What a hover shows over `widget`.
+    auto tipOver = [](QWidget* widget) {
+        const QPoint at = widget->rect().center();
+        QHelpEvent hover(QEvent::ToolTip, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &hover);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        return shown;
+    };
+    const QString longest = "-1000.0000,1000.0000,-1000.0000,1000.0000,-1000.0000,1000.0000";
+    for (int id : {kTriggerArea, kSpeed, kVibration, kPosition, kStartPosition, kBackgroundColor}) {
+        QLineEdit* field = edit(dialog, id);
+        const QString help = field->toolTip();
+        field->setText(longest);
+        if (field->fontMetrics().horizontalAdvance(longest) <= field->contentsRect().width())
+            continue;
+        const QString tip = tipOver(field);
+        QVERIFY2(tip.contains(longest) && tip.contains(help), qPrintable(QString::number(id) + ": " + tip));
+    }
+    // A field that shows its text whole keeps its own tooltip.
+    QLineEdit* frames = edit(dialog, kFramesTillReset);
+    frames->setText("25");
+    QCOMPARE(tipOver(frames), frames->toolTip());
+
+    // The target list's rows: their position whole in the tooltip.
+    addTargets(dialog, {"-1000.0000,-1000.0000,-1000.0000"});
+    QListWidgetItem* row = listOf(dialog, kTargetList)->item(0);
+    QCOMPARE(row->text(), QString("-1000.0000,-1000.0000,-1000.0000"));
+    QVERIFY2(row->toolTip().contains(row->text()), qPrintable(row->toolTip()));
 }
 
 void EditorRowEditingTest::listsGrowWithTheWindow()
