@@ -13,7 +13,7 @@ constexpr std::array kControls = std::to_array<ControlDescription>({
     {kOpen, K::PushButton, "Open...", 2, 248, 38, 14, kPlain, "Open..."},
     {kRecentProjects, K::PushButton, "\xE2\x96\xBE", 41, 248, 13, 14, kPlain, "Recent projects"},
     {kGenerate, K::PushButton, "Generate Level...", 378, 248, 74, 14, kPlain, "Generate Level..."},
-    {kNoId, K::Label, "1 Frame = 1/25 second. No checks for valid input!", 173, 251, 190, 8, kPlain, ""},
+    {kNoId, K::Label, "1 Frame = 1/25 second.", 173, 251, 190, 8, kPlain, ""},
     {kNoId, K::GroupBox, " Layers ", 2, 69, 450, 126, kPlain, ""},
     {kNoId, K::GroupBox, " Metadata ", 2, 2, 223, 65, kPlain, ""},
     {kNoId, K::Label, "Title", 8, 16, 14, 8, kPlain, ""},

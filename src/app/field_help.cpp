@@ -2,10 +2,12 @@
 
 #include <array>
 
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
 #include "app/dialog_description.h"
+#include "app/whole_text_tip.h"
 
 namespace kes::editor {
 namespace {
@@ -96,8 +98,11 @@ void applyFieldHelp(const std::map<int, QWidget*>& controls)
 {
     for (const FieldHelp& help : kFieldHelp) {
         auto found = controls.find(help.id);
-        if (found != controls.end())
-            found->second->setToolTip(QString::fromUtf8(help.text));
+        if (found == controls.end())
+            continue;
+        found->second->setToolTip(QString::fromUtf8(help.text));
+        if (auto* field = qobject_cast<QLineEdit*>(found->second))
+            showWholeTextInTip(*field);
     }
 }
 

@@ -17,7 +17,8 @@ struct FieldHelp {
 // One entry per field, check box, kind list, list and button that has an id.
 std::span<const FieldHelp> fieldHelp();
 
-// Sets the tooltip of every control in `controls` that fieldHelp() describes.
+// Sets the tooltip of every control in `controls` that fieldHelp() describes;
+// a field too narrow for its text shows the whole text above it.
 void applyFieldHelp(const std::map<int, QWidget*>& controls);
 
 } // namespace kes::editor

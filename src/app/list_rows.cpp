@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QListWidget>
 #include <QPainter>
+#include <QPalette>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QStyledItemDelegate>
 
 #include "app/layer_form.h"
@@ -46,9 +48,10 @@ public:
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(option.palette.mid());
+        const BadgeColours colours = badgeColours(option.palette);
+        painter->setBrush(colours.box);
         painter->drawRoundedRect(box, 3, 3);
-        painter->setPen(option.palette.color(QPalette::BrightText));
+        painter->setPen(colours.letters);
         painter->setFont(badgeFont);
         painter->drawText(box, Qt::AlignCenter, badge);
         painter->restore();
@@ -87,6 +90,15 @@ QString layerBadgeText(const LayerEntry& entry)
     return badge;
 }
 
+BadgeColours badgeColours(const QPalette& palette)
+{
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    const QColor row = palette.color(QPalette::Active, QPalette::Base);
+    auto blend = [](int a, int b) { return (a * 65 + b * 35) / 100; };
+    return {QColor(blend(text.red(), row.red()), blend(text.green(), row.green()), blend(text.blue(), row.blue())),
+            row};
+}
+
 void setUpLayerRows(QListWidget& list)
 {
     list.setTextElideMode(Qt::ElideMiddle);
@@ -115,6 +127,14 @@ void showLayerRow(QListWidget& list, int row, const LayerEntry& entry)
     tip += entry.collision != 0 ? ", collides" : ", no collision";
     if (entry.draw != 0 && !entry.bmpPath.empty())
         tip += "\nTexture: " + QString::fromStdString(entry.bmpPath);
+    // What the badge's letters stand for.
+    QStringList letters;
+    if (entry.draw != 0)
+        letters << "D: drawn";
+    if (entry.collision != 0)
+        letters << "C: collision";
+    if (!letters.isEmpty())
+        tip += "\nBadge: " + badge + " (" + letters.join(", ") + ")";
     item->setToolTip(tip);
 }
 
@@ -122,10 +142,12 @@ void showTargetRow(QListWidget& list, int row, const TargetEntry& entry)
 {
     const QSignalBlocker block(&list);
     QListWidgetItem* item = rowItem(list, row);
-    item->setText(QString::fromStdString(targetRowText(entry)));
+    const QString position = QString::fromStdString(targetRowText(entry));
+    item->setText(position);
     item->setData(Qt::DecorationRole, targetKindColor(entry.kind));
     const QString kind = QString::fromUtf8(std::string(targetKindName(entry.kind)));
-    item->setToolTip(kind.isEmpty() ? "kind " + QString::number(entry.kind) : kind);
+    // The position whole, which a narrow list cuts.
+    item->setToolTip((kind.isEmpty() ? "kind " + QString::number(entry.kind) : kind) + "\n" + position);
 }
 
 } // namespace kes::editor

@@ -57,6 +57,9 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     dockPreviewPane(*this, *preview_, QSize(units.toPixelsX(kDialogWidth), units.toPixelsY(kDialogHeight)));
     connect(preview_, &PreviewPane::layerClicked, this, [this](int row) { ui_.layerList->setCurrentRow(row); });
     connect(preview_, &PreviewPane::targetClicked, this, [this](int row) { ui_.targetList->setCurrentRow(row); });
+    // A double-click on a row frames it in the view.
+    for (QListWidget* list : {ui_.layerList, ui_.targetList})
+        connect(list, &QListWidget::itemDoubleClicked, preview_, &PreviewPane::frameSelection);
     applyFieldHelp(controls_);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { command(kHelp); });
     setUpEditing();

@@ -63,7 +63,8 @@ public:
                        const std::vector<Answer>& answers, Answer defaultAnswer,
                        const std::string& detail = {}) = 0;
     // Opens a local file (UTF-8 path) in the application the desktop uses for
-    // its kind, without waiting for it. False when no application took it.
+    // its kind, without waiting for that application. False when no
+    // application took it (the desktop's opener is given a moment to say so).
     virtual bool openDocument(const std::string& path) = 0;
 };
 

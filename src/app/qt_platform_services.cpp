@@ -1,11 +1,14 @@
 #include "app/qt_platform_services.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -83,6 +86,31 @@ std::string runFileDialog(QWidget* owner, const FileFilter& filter, QFileDialog:
     return {};
 }
 
+// How long the desktop's opener may take to say whether it found a program.
+// An opener still running then runs the program it found (some wait for it).
+constexpr int kOpenerAnswerMilliseconds = 2000;
+
+// Runs `opener` on `path`; false when it can't start or ends with a failure.
+bool runOpener(const QString& opener, const QString& path)
+{
+    // Owned by the application, so that an opener that waits for its
+    // program is left to it, and freed once it ends.
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(opener, {path});
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    if (process->waitForFinished(kOpenerAnswerMilliseconds)) {
+        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+        delete process;
+        return opened;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return true;
+}
+
 } // namespace
 
 std::string QtPlatformServices::chooseFileToOpen(QWidget* owner, const FileFilter& filter,
@@ -150,6 +178,15 @@ Answer QtPlatformServices::ask(QWidget* owner, const std::string& text, const st
 
 bool QtPlatformServices::openDocument(const std::string& path)
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID)
+    // QDesktopServices reports success as soon as the desktop's opener
+    // starts, also when the opener then finds no program for the file (no
+    // browser, no handler: it ends with status 3). So the opener is run here
+    // and given a moment to say so.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return runOpener(opener, qText(path));
+#endif
     return QDesktopServices::openUrl(QUrl::fromLocalFile(qText(path)));
 }
 

@@ -2,6 +2,7 @@
 // answer them: the default extension, the question before an existing file is
 // replaced, and the refusal of a read-only file.
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -87,6 +88,7 @@ private slots:
     void saveDialogAnswers();
     void questionsOfferTheirAnswers_data();
     void questionsOfferTheirAnswers();
+    void openingADocumentSaysWhetherAProgramTookIt();
 };
 
 void EditorPlatformServicesTest::saveDialogAnswers_data()
@@ -189,6 +191,53 @@ void EditorPlatformServicesTest::questionsOfferTheirAnswers()
     expectedButtons.sort();
     QCOMPARE(buttons, expectedButtons);
     QCOMPARE(defaultButton, expectedButtons.isEmpty() ? QString() : (offered.front() == Answer::Save ? "Save" : "Restore"));
+}
+
+void EditorPlatformServicesTest::openingADocumentSaysWhetherAProgramTookIt()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The desktop's opener, xdg-open, answers by its exit status: 3 when it
+    // found no program for the file (no browser, no handler). One that is
+    // still running after a moment runs the program it found.
+    kes::test::TempDir dir;
+    const std::string document = dir.file("guide.md");
+    {
+        QFile guide(QString::fromStdString(document));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.write("# guide\n");
+    }
+    const QByteArray path = qgetenv("PATH");
+    struct Case {
+        const char* name;
+        const char* opener; // the script; null: no xdg-open at all
+        bool opened;
+    };
+    const Case cases[] = {
+        {"no program for the file", "#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n", false},
+        {"opened", "#!/bin/sh\nexit 0\n", true},
+        {"still running the program", "#!/bin/sh\nexec /bin/sleep 30\n", true},
+        {"no opener", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        const std::filesystem::path bin = dir.path() / QByteArray(c.name).replace(' ', '-').toStdString();
+        std::filesystem::create_directories(bin);
+        if (c.opener) {
+            const std::filesystem::path script = bin / "xdg-open";
+            QFile file(QString::fromStdString(script.string()));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(c.opener);
+            file.close();
+            std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        }
+        qputenv("PATH", QByteArray::fromStdString(bin.string()));
+        QtPlatformServices services;
+        const bool opened = services.openDocument(document);
+        qputenv("PATH", path);
+        QVERIFY2(opened == c.opened, c.name);
+    }
+#else
+    QSKIP("the desktop's opener is a program of its own only on Linux and the BSDs");
+#endif
 }
 
 QTEST_MAIN(EditorPlatformServicesTest)

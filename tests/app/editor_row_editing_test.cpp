@@ -1,9 +1,18 @@
 // Changing stored layers and targets in place: Update, Move up/down, the
 // Delete key, edits in the form that are not applied yet, the look of the
 // rows and lists that grow with the window.
+#include <cmath>
+
 #include <QApplication>
 #include <QColor>
+#include <QListWidget>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QTest>
+#include <QToolTip>
 #include <QUndoStack>
 
 #include "editor_driver.h"
@@ -32,6 +41,18 @@ void addTargets(MainDialog& dialog, const QStringList& positions)
     }
 }
 
+// The contrast ratio of two colours as the accessibility guidelines
+// define it: from 1 (the same) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QStringList layerPaths(const MainDialog& dialog)
 {
     QStringList paths;
@@ -54,6 +75,10 @@ private slots:
     void aFormNotYetAddedCountsAsUnapplied();
     void deleteKeyRemovesTheSelectedRow();
     void rowsShowKindPathAndColour();
+    void layerBadgesAreExplainedInTheTooltip_data();
+    void layerBadgesAreExplainedInTheTooltip();
+    void layerBadgesAreReadableInLightAndDarkPalettes();
+    void numbersShowWholeAtTheDefaultSize();
     void listsGrowWithTheWindow();
 };
 
@@ -302,6 +327,96 @@ void EditorRowEditingTest::rowsShowKindPathAndColour()
     chooseRow(dialog, kTargetKind, 0);
     click(dialog, kUpdateTarget);
     QCOMPARE(targets->item(1)->data(Qt::DecorationRole).value<QColor>(), goal);
+}
+
+void EditorRowEditingTest::layerBadgesAreExplainedInTheTooltip_data()
+{
+    QTest::addColumn<bool>("draw");
+    QTest::addColumn<bool>("collision");
+    QTest::addColumn<QString>("badge");
+    QTest::addColumn<QString>("legend"); // the tooltip's last line; empty: no legend
+    QTest::newRow("both") << true << true << "Static D C" << "Badge: Static D C (D: drawn, C: collision)";
+    QTest::newRow("drawn") << true << false << "Static D" << "Badge: Static D (D: drawn)";
+    QTest::newRow("collision") << false << true << "Static C" << "Badge: Static C (C: collision)";
+    QTest::newRow("neither") << false << false << "Static" << "";
+}
+
+void EditorRowEditingTest::layerBadgesAreExplainedInTheTooltip()
+{
+    QFETCH(bool, draw);
+    QFETCH(bool, collision);
+    QFETCH(QString, badge);
+    QFETCH(QString, legend);
+    LayerEntry entry;
+    entry.objPath = "ground.obj";
+    entry.bmpPath = "grass.bmp";
+    entry.draw = draw ? 1 : 0;
+    entry.collision = collision ? 1 : 0;
+    QListWidget list;
+    setUpLayerRows(list);
+    showLayerRow(list, 0, entry);
+    QCOMPARE(layerBadgeText(entry), badge);
+    const QStringList lines = list.item(0)->toolTip().split('\n');
+    QCOMPARE(lines.first(), QString("ground.obj"));
+    if (legend.isEmpty())
+        QVERIFY2(!lines.last().startsWith("Badge"), qPrintable(lines.last()));
+    else
+        QCOMPARE(lines.last(), legend);
+}
+
+void EditorRowEditingTest::layerBadgesAreReadableInLightAndDarkPalettes()
+{
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    QVERIFY(fusion);
+    QPalette dark = fusion->standardPalette();
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    for (const QPalette& palette : {fusion->standardPalette(), dark}) {
+        const BadgeColours colours = badgeColours(palette);
+        QVERIFY2(contrast(colours.box, colours.letters) >= 4.5,
+                 qPrintable(colours.box.name() + " " + colours.letters.name()));
+        // The box stands out from the row.
+        QVERIFY2(contrast(colours.box, palette.color(QPalette::Base)) >= 3,
+                 qPrintable(colours.box.name() + " " + palette.color(QPalette::Base).name()));
+    }
+}
+
+void EditorRowEditingTest::numbersShowWholeAtTheDefaultSize()
+{
+    FakePlatformServices services;
+    MainDialog dialog(services);
+    QVERIFY(showAndActivate(dialog));
+    // What a hover shows over `widget`.
+    auto tipOver = [](QWidget* widget) {
+        const QPoint at = widget->rect().center();
+        QHelpEvent hover(QEvent::ToolTip, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &hover);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        return shown;
+    };
+    const QString longest = "-1000.0000,1000.0000,-1000.0000,1000.0000,-1000.0000,1000.0000";
+    for (int id : {kTriggerArea, kSpeed, kVibration, kPosition, kStartPosition, kBackgroundColor}) {
+        QLineEdit* field = edit(dialog, id);
+        const QString help = field->toolTip();
+        field->setText(longest);
+        if (field->fontMetrics().horizontalAdvance(longest) <= field->contentsRect().width())
+            continue;
+        const QString tip = tipOver(field);
+        QVERIFY2(tip.contains(longest) && tip.contains(help), qPrintable(QString::number(id) + ": " + tip));
+    }
+    // A field that shows its text whole keeps its own tooltip.
+    QLineEdit* frames = edit(dialog, kFramesTillReset);
+    frames->setText("25");
+    QCOMPARE(tipOver(frames), frames->toolTip());
+
+    // The target list's rows: their position whole in the tooltip.
+    addTargets(dialog, {"-1000.0000,-1000.0000,-1000.0000"});
+    QListWidgetItem* row = listOf(dialog, kTargetList)->item(0);
+    QCOMPARE(row->text(), QString("-1000.0000,-1000.0000,-1000.0000"));
+    QVERIFY2(row->toolTip().contains(row->text()), qPrintable(row->toolTip()));
 }
 
 void EditorRowEditingTest::listsGrowWithTheWindow()

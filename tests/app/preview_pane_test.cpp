@@ -1,9 +1,13 @@
 // The preview pane drawn for real (OpenGL under Xvfb with Mesa's software
 // renderer): pixels read back where the answer is certain, clicks that
 // select rows, animation, file watching and the pane in the editor's window.
+#include <cmath>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QSlider>
@@ -95,6 +99,12 @@ std::pair<std::optional<LayerEntry>, std::optional<TargetEntry>> showIn(LevelDoc
     return drafts;
 }
 
+// Whether `pixel` has the colour `c` (red, green, blue from 0 to 1).
+bool hasColour(QRgb pixel, const float* c, int tolerance)
+{
+    return near(pixel, qRound(c[0] * 255), qRound(c[1] * 255), qRound(c[2] * 255), tolerance);
+}
+
 } // namespace
 
 class PreviewPaneTest : public QObject {
@@ -107,9 +117,14 @@ private slots:
     void backgroundFillsAnEmptyLevel();
     void aRedPlaneShowsAtTheCentreUntilItIsRemoved();
     void aCollisionOnlyLayerIsAWireframe();
+    void anEntryNotAddedIsSeenThroughAndNeverPicked();
     void targetMarkersShowWhereTheirCoordinatesProject();
     void clickingAnObjectReportsItsRow();
+    void theViewFromStartIsNotHiddenByTheStartMarker();
+    void theSelectionHasAColourOfItsOwn();
+    void keyFFramesTheSelectionOrTheWholeLevel();
     void unreadableLayersAreListedWithTheirReason();
+    void readerWarningsNameTheirLayersAndFiles();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
     void aFileChangedOnDiskIsShownAgain();
@@ -218,6 +233,39 @@ void PreviewPaneTest::aCollisionOnlyLayerIsAWireframe()
     QVERIFY2(background > 20 * other, qPrintable(QString::number(other)));
 }
 
+void PreviewPaneTest::anEntryNotAddedIsSeenThroughAndNeverPicked()
+{
+    // The red plane typed into the form but not added, and a goal typed
+    // into the target form in front of it.
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    content.request.targets = {{0, 0, -5, 0}};
+    content.layerRows = 0;
+    content.targetRows = 0;
+    showPane(content);
+    QVERIFY(pane_->scene()->layers[0].draft && pane_->scene()->targets[0].draft);
+    PreviewView* view = pane_->view();
+    const QImage image = draw();
+    // Not the texture's red and not the background: the background seen
+    // through the pale draft colour.
+    const QPointF at = view->camera().project({-4, -6, 0}, view->size());
+    const QRgb plane = image.pixel((at * image.width() / view->size().width()).toPoint());
+    QVERIFY2(!near(plane, 51, 102, 153, 6) && qRed(plane) < 150 && qBlue(plane) > qRed(plane), qPrintable(describe(plane)));
+    // Clicks go through both to nothing.
+    QSignalSpy layers(pane_.get(), &PreviewPane::layerClicked);
+    QSignalSpy targets(pane_.get(), &PreviewPane::targetClicked);
+    QTest::mouseClick(view, Qt::LeftButton, {}, at.toPoint());
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->camera().project({0, 0, -5}, view->size()).toPoint());
+    QCOMPARE(layers.count() + targets.count(), 0);
+    // Once added, the plane is drawn as the level has it.
+    content.layerRows = 1;
+    showPane(content);
+    QTRY_VERIFY(!pane_->scene()->layers[0].draft);
+    const QImage added = draw();
+    const QRgb red = added.pixel((at * added.width() / view->size().width()).toPoint());
+    QVERIFY2(qRed(red) > 100 && qGreen(red) < 40, qPrintable(describe(red)));
+}
+
 void PreviewPaneTest::targetMarkersShowWhereTheirCoordinatesProject()
 {
     PreviewContent content = content_;
@@ -272,6 +320,116 @@ void PreviewPaneTest::clickingAnObjectReportsItsRow()
     QCOMPARE(targets.count(), 1);
 }
 
+void PreviewPaneTest::theViewFromStartIsNotHiddenByTheStartMarker()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    // Facing the plane (+z) from in front of it.
+    content.request.settings.startPosition = "0,0,-8,0,0,0";
+    showPane(content);
+    QTRY_VERIFY(pane_->scene()->hasStart);
+    PreviewView* view = pane_->view();
+    auto isMarker = [](QRgb pixel) { return near(pixel, 51, 128, 255, 6); };
+    auto isPlane = [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < 20 && qBlue(pixel) < 20; };
+    auto centre = [](const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); };
+    // From outside, the marker shows.
+    auto markerPixel = [&](const QImage& image) {
+        const QPointF at = view->camera().project({0, 0, -7.9f}, view->size());
+        return image.pixel((at * image.width() / view->size().width()).toPoint());
+    };
+    QImage image = draw();
+    QVERIFY2(isMarker(markerPixel(image)), qPrintable(describe(markerPixel(image))));
+
+    QPushButton* fromStart = nullptr;
+    for (QPushButton* button : pane_->findChildren<QPushButton*>())
+        if (button->text() == "View from start")
+            fromStart = button;
+    QVERIFY(fromStart);
+    fromStart->click();
+    image = draw();
+    QVERIFY2(!isMarker(centre(image)) && isPlane(centre(image)), qPrintable(describe(centre(image))));
+    // Zoomed out a little the eye is still at the start.
+    view->camera().zoom(-3);
+    image = draw();
+    QVERIFY2(!isMarker(centre(image)) && isPlane(centre(image)), qPrintable(describe(centre(image))));
+    // Framed away, the marker is back.
+    view->frameAll();
+    image = draw();
+    QVERIFY2(isMarker(markerPixel(image)), qPrintable(describe(markerPixel(image))));
+}
+
+void PreviewPaneTest::theSelectionHasAColourOfItsOwn()
+{
+    // Far from every other colour of the view, the trigger boxes' orange
+    // among them.
+    const float* selection = overlay_colour::kSelection;
+    for (const float* other : overlay_colour::kOthers) {
+        const float dr = selection[0] - other[0], dg = selection[1] - other[1], db = selection[2] - other[2];
+        QVERIFY2(std::sqrt(dr * dr + dg * dg + db * db) >= 0.45f,
+                 qPrintable(QStringLiteral("%1, %2, %3").arg(other[0]).arg(other[1]).arg(other[2])));
+    }
+    // and it is what outlines a selected target.
+    PreviewContent content = content_;
+    content.request.targets = {{0, 0, 0, 0}};
+    content.targetRows = 1;
+    content.selection.target = 0;
+    showPane(content);
+    const QImage image = draw();
+    int outlined = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            outlined += hasColour(image.pixel(x, y), selection, 12) ? 1 : 0;
+    QVERIFY2(outlined > 20, qPrintable(QString::number(outlined)));
+}
+
+void PreviewPaneTest::keyFFramesTheSelectionOrTheWholeLevel()
+{
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true)};
+    content.request.targets = {{0, 0, -5, 0}, {30, 20, -40, 1}};
+    content.layerRows = 1;
+    content.targetRows = 2;
+    content.selection.target = 1;
+    showPane(content);
+    PreviewView* view = pane_->view();
+    const QSize size = view->size();
+    auto centre = [](const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); };
+    auto inView = [&](const QVector3D& point) { return QRectF(QPointF(0, 0), size).contains(view->camera().project(point, size)); };
+
+    // The selected brake fills the middle of the view.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F);
+    QImage image = draw();
+    QVERIFY2(hasColour(centre(image), overlay_colour::kBrake, 6), qPrintable(describe(centre(image))));
+    const QPointF brake = view->camera().project({30, 20, -40}, size);
+    const QPointF brakeEdge = view->camera().project({30 + markerSize(pane_->scene()->bounds), 20, -40}, size);
+    QVERIFY2(QLineF(brake, brakeEdge).length() > 10, qPrintable(QString::number(QLineF(brake, brakeEdge).length())));
+    QVERIFY(!inView({0, 0, -5}));
+
+    // The selected layer: all of it in view, the far brake not.
+    content.selection = {0, -1};
+    showPane(content);
+    QCoreApplication::processEvents(); // the view follows the lists
+    QTest::keyClick(view, Qt::Key_F);
+    for (const QVector3D corner : {QVector3D(-10, -10, 0), QVector3D(10, -10, 0), QVector3D(0, 10, 0)})
+        QVERIFY(inView(corner));
+    QVERIFY(!inView({30, 20, -40}));
+
+    // Nothing selected: the whole level.
+    content.selection = {};
+    showPane(content);
+    QCoreApplication::processEvents();
+    QTest::keyClick(view, Qt::Key_F);
+    QVERIFY(inView({30, 20, -40}) && inView({0, 0, -5}) && inView({-10, -10, 0}));
+
+    // The pane frames the selection the document holds at the moment (a
+    // double-click on a row), without waiting for the view to follow it.
+    document_.select(LevelTable::Targets, 0);
+    pane_->frameSelection();
+    image = draw();
+    QVERIFY2(hasColour(centre(image), overlay_colour::kGoal, 6), qPrintable(describe(centre(image))));
+}
+
 void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
 {
     PreviewContent content = content_;
@@ -291,6 +449,54 @@ void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
     const QImage image = draw();
     const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
     QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20, qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::readerWarningsNameTheirLayersAndFiles()
+{
+    // Mesh file i has i faces of 4 corners: i warnings, the first on line 5.
+    for (int i = 1; i <= 5; ++i) {
+        std::string text = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+        for (int f = 0; f < i; ++f)
+            text += "f 1 2 3 4\n";
+        test::writeFile(dir_->file("q" + std::to_string(i) + ".obj"), text);
+    }
+    struct Case {
+        int files;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {1, {"layer 2, q1.obj: 1 reader warning"}},
+        {4, {"layer 2, q1.obj: 1 reader warning", "layer 3, q2.obj: 2 reader warnings", "layer 4, q3.obj: 3 reader warnings",
+             "layer 5, q4.obj: 4 reader warnings"}},
+        {5, {"layer 2, q1.obj: 1 reader warning", "layer 3, q2.obj: 2 reader warnings", "layer 4, q3.obj: 3 reader warnings",
+             "and 2 more files with reader warnings"}},
+    };
+    for (const Case& c : cases) {
+        PreviewContent content = content_;
+        content.request.layers = {planeLayer(folder_, true)}; // no warnings
+        for (int i = 1; i <= c.files; ++i) {
+            LayerEntry layer = planeLayer(folder_, false);
+            layer.objPath = folder_ + "/q" + std::to_string(i) + ".obj";
+            content.request.layers.push_back(layer);
+        }
+        showPane(content);
+        auto* problems = pane_->findChild<QListWidget*>();
+        QVERIFY(problems && problems->isVisible());
+        QStringList lines;
+        for (int row = 0; row < problems->count(); ++row)
+            lines << problems->item(row)->text();
+        QCOMPARE(lines, c.lines);
+        // The first line's tooltip: the whole path and the first warning.
+        const QStringList tip = problems->item(0)->toolTip().split('\n');
+        QCOMPARE(tip.value(0), QString::fromStdString(folder_ + "/q1.obj"));
+        QVERIFY2(tip.value(1).contains("q1.obj:5: "), qPrintable(tip.value(1)));
+        if (c.files == 5) {
+            const QString others = problems->item(3)->toolTip();
+            QVERIFY2(others.contains("layer 5, q4.obj: 4 reader warnings") && others.contains("layer 6, q5.obj"),
+                     qPrintable(others));
+            QCOMPARE(problems->item(2)->toolTip().split('\n').value(2), QString("and 2 more"));
+        }
+    }
 }
 
 void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
@@ -324,11 +530,19 @@ void PreviewPaneTest::animationPlaysAt25FramesPerSecondAndPauses()
     QCOMPARE(slider->accessibleName(), QString("Go to frame"));
     QCOMPARE(slider->maximum(), 2);
     QCOMPARE(slider->value(), stopped);
-    // and steps with the arrow keys.
+    // Once clicked, it takes the arrow keys: they step one frame.
+    pane_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(pane_.get()));
+    QTest::mouseClick(slider, Qt::LeftButton, {}, slider->rect().center());
+    QCOMPARE(QApplication::focusWidget(), slider);
     slider->setValue(0);
-    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     QCOMPARE(pane_->frame(), 1);
     QCOMPARE(counter->text(), QString("Frame 2 / 3"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(pane_->frame(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QCOMPARE(pane_->frame(), 1);
 }
 
 void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
@@ -359,16 +573,18 @@ void PreviewPaneTest::motionPlaybackMovesLayersWhenAskedFor()
         return image.pixel((at * image.width() / view->size().width()).toPoint());
     };
     // The red texture, tinted as the selected layer.
-    auto isRed = [](QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < qRed(pixel) / 2 && qBlue(pixel) < 40; };
+    auto isRed = [](QRgb pixel) {
+        return qRed(pixel) > 150 && qGreen(pixel) < qRed(pixel) / 2 && qBlue(pixel) < qRed(pixel) / 2;
+    };
     auto isBackground = [](QRgb pixel) { return near(pixel, 51, 102, 153); };
-    // Whether the yellow outline of the selected layer passes within a pixel
-    // of `point`.
+    // Whether the outline of the selected layer passes within a pixel of
+    // `point`.
     auto outlinedAt = [&](const QImage& image, const QVector3D& point) {
         const QPointF at = view->camera().project(point, view->size());
         const QPoint centre = (at * image.width() / view->size().width()).toPoint();
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx)
-                if (near(image.pixel(centre + QPoint(dx, dy)), 255, 217, 51, 12))
+                if (hasColour(image.pixel(centre + QPoint(dx, dy)), overlay_colour::kSelection, 12))
                     return true;
         return false;
     };

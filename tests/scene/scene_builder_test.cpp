@@ -14,6 +14,7 @@
 #include "scene/asset_cache.h"
 #include "scene/scene_builder.h"
 #include "scene/scene_motion.h"
+#include "scene/scene_warnings.h"
 
 namespace kes {
 namespace {
@@ -382,6 +383,43 @@ TEST(SceneMarkers, StartDirectionTurnsPlusZ)
         EXPECT_NEAR(d.y, c.direction.y, 1e-5);
         EXPECT_NEAR(d.z, c.direction.z, 1e-5);
     }
+}
+
+TEST(SceneWarnings, AreGatheredByLayerAndFile)
+{
+    TempDir dir;
+    const std::string quads = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\nf 1 2 3 4\n";
+    test::writeFile(dir.file("quads.obj"), quads);
+    test::writeObj(dir.file("good.obj"), test::fixtureTriangles(2));
+    test::writeObj(dir.file("wave_000001.obj"), test::fixtureTriangles(1));
+    test::writeFile(dir.file("wave_000002.obj"), quads);
+    test::writeFile(dir.file("wave_000003.obj"), "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
+    const Scene scene = buildScene(requestWith({layerEntry("quads.obj", LayerKind::Static),
+                                                layerEntry("good.obj", LayerKind::Static),
+                                                layerEntry("wave.obj", LayerKind::Animated, {}, 3),
+                                                layerEntry("quads.obj", LayerKind::Moving)},
+                                               dir.path().string()));
+    struct Expected {
+        int layer;
+        const char* file;
+        std::size_t count;
+        int firstLine;
+    };
+    const Expected expected[] = {
+        {0, "quads.obj", 2, 5}, {2, "wave_000002.obj", 2, 5}, {2, "wave_000003.obj", 1, 5}, {3, "quads.obj", 2, 5}};
+    const std::vector<FileWarnings> files = warningsByFile(scene);
+    ASSERT_EQ(files.size(), std::size(expected));
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(files[i].layer, expected[i].layer);
+        EXPECT_TRUE(files[i].file.ends_with(expected[i].file)) << files[i].file;
+        EXPECT_EQ(files[i].count, expected[i].count);
+        EXPECT_EQ(files[i].first.file, files[i].file);
+        EXPECT_EQ(files[i].first.line, expected[i].firstLine);
+        total += files[i].count;
+    }
+    EXPECT_EQ(total, scene.warnings().size());
 }
 
 } // namespace

@@ -80,7 +80,7 @@ void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float he
     }
 }
 
-// A pyramid pointing along the start direction, with a white tick for "up".
+// A pyramid pointing along the start direction, with a tick for "up".
 void startMarker(OverlayGeometry& out, const Scene& scene, float size)
 {
     const P forward = startDirection(scene.startRotation);
@@ -97,17 +97,30 @@ void startMarker(OverlayGeometry& out, const Scene& scene, float size)
     }
     for (int k : {0, 1, 2, 0, 2, 3})
         put(out.solids, b[k], overlay_colour::kStart);
-    put(out.lines, scene.start, overlay_colour::kStartUp);
-    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStartUp);
+    put(out.lines, scene.start, overlay_colour::kStart);
+    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStart);
 }
+
+// How far from the start an eye sees the start marker as less than about a
+// third of the view's height, in marker sizes (the marker reaches 3 ahead).
+constexpr float kStartMarkerReach = 8;
 
 } // namespace
 
-OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection)
+bool eyeAtStartMarker(const Scene& scene, const ScenePoint& eye)
+{
+    if (!scene.hasStart)
+        return false;
+    const P d{eye.x - scene.start.x, eye.y - scene.start.y, eye.z - scene.start.z};
+    const float reach = kStartMarkerReach * markerSize(scene.bounds);
+    return d.x * d.x + d.y * d.y + d.z * d.z < reach * reach;
+}
+
+OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection, bool withStart)
 {
     OverlayGeometry out;
     const float size = markerSize(scene.bounds);
-    if (scene.hasStart)
+    if (scene.hasStart && withStart)
         startMarker(out, scene, size);
     for (std::size_t i = 0; i < scene.targets.size(); ++i) {
         const SceneTarget& target = scene.targets[i];

@@ -11,11 +11,11 @@ float radians(float degrees) { return degrees * kPi / 180.0f; }
 
 } // namespace
 
-void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport)
+void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport, const SceneBox& scene)
 {
     const ScenePoint c = bounds.centre();
     target_ = {c.x, c.y, c.z};
-    sceneSize_ = std::max(bounds.diagonal(), 0.001f);
+    sceneSize_ = std::max(scene.diagonal(), 0.001f);
     yawDegrees_ = 200;
     pitchDegrees_ = 30;
     // The nearest distance at which every corner of the bounds is in view.
@@ -24,7 +24,7 @@ void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport)
     const float tanY = std::tan(radians(kFieldOfViewDegrees / 2));
     const float aspect = static_cast<float>(std::max(viewport.width(), 1)) / static_cast<float>(std::max(viewport.height(), 1));
     const float tanX = tanY * aspect;
-    float needed = sceneSize_ * 0.05f;
+    float needed = std::max(bounds.diagonal(), 0.001f) * 0.05f;
     for (int i = 0; i < 8; ++i) {
         const QVector3D corner((i & 1) ? bounds.max.x : bounds.min.x, (i & 2) ? bounds.max.y : bounds.min.y,
                                (i & 4) ? bounds.max.z : bounds.min.z);

@@ -15,7 +15,10 @@ class PreviewCamera {
 public:
     // Looks at the whole of `bounds` from above and behind (the -z side), as
     // near as a viewport of this shape allows.
-    void frame(const SceneBox& bounds, const QSize& viewport);
+    void frame(const SceneBox& bounds, const QSize& viewport) { frame(bounds, viewport, bounds); }
+    // The same for a part of the scene: `scene`, all of it, keeps its size
+    // for the clipping planes and the zoom.
+    void frame(const SceneBox& part, const QSize& viewport, const SceneBox& scene);
     // Stands at `position` looking along `direction`, keeping the scene's
     // size for the clipping planes.
     void lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds);

@@ -14,6 +14,7 @@
 #include "app/preview/opengl_check.h"
 #include "app/preview/preview_view.h"
 #include "app/preview/scene_loader.h"
+#include "app/preview/warning_lines.h"
 #include "scene/scene_motion.h"
 
 namespace kes::editor {
@@ -61,7 +62,8 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
     auto* camera = new QHBoxLayout;
     auto* playback = new QHBoxLayout;
     auto* frameAll = new QPushButton(QStringLiteral("Frame all"), this);
-    frameAll->setToolTip(QStringLiteral("Show the whole level (F)"));
+    frameAll->setToolTip(QStringLiteral("Show the whole level (F when nothing is selected; with a selection, F shows"
+                                        " the selected layer or target)"));
     auto* fromStart = new QPushButton(QStringLiteral("View from start"), this);
     play_->setCheckable(true);
     play_->setAccessibleName(QStringLiteral("Play animation"));
@@ -81,9 +83,10 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
         " frame. The game may move them otherwise.</p>"));
     motion_->setFocusPolicy(Qt::TabFocus);
     playback->addWidget(motion_);
-    // Drag or step (arrow keys) to any frame, playing or not.
+    // Drag or step (arrow keys) to any frame, playing or not: a click gives
+    // it the keys.
     frameSlider_->setAccessibleName(QStringLiteral("Go to frame"));
-    frameSlider_->setFocusPolicy(Qt::TabFocus);
+    frameSlider_->setFocusPolicy(Qt::StrongFocus);
     playback->addWidget(frameSlider_, 1);
     playback->addWidget(frameCounter_);
 
@@ -163,6 +166,15 @@ void PreviewPane::setDrafts(const std::optional<LayerEntry>& layer, const std::o
     draftLayer_ = layer;
     draftTarget_ = target;
     contentChanged();
+}
+
+void PreviewPane::frameSelection()
+{
+    if (!view_)
+        return;
+    const TableSelection& selected = document_.selection();
+    view_->setSelection({selected.layer, selected.target});
+    view_->frameSelection();
 }
 
 void PreviewPane::refresh()
@@ -258,10 +270,10 @@ void PreviewPane::showProblems()
                                        .arg(target.position.z));
         for (const SceneProblem& problem : scene_->problems)
             problems_->addItem(QString::fromStdString(problem.reason));
-        const std::size_t warnings = scene_->warnings().size();
-        if (warnings > 0)
-            problems_->addItem(QStringLiteral("%1 reader warning(s): the mesh files hold lines that were worked around")
-                                   .arg(warnings));
+        for (const WarningLine& line : warningLines(warningsByFile(*scene_))) {
+            auto* item = new QListWidgetItem(line.text, problems_);
+            item->setToolTip(line.toolTip);
+        }
     }
     problems_->setVisible(problems_->count() > 0);
 }

@@ -48,6 +48,11 @@ public:
     // holds nothing of its own); drawn ghosted.
     void setDrafts(const std::optional<LayerEntry>& layer, const std::optional<TargetEntry>& target);
 
+    // "Frame selection" with the lists' selection of the moment (for a
+    // double-click on a row): the selected layer or target in view, or the
+    // whole level without a selection. Nothing without a view.
+    void frameSelection();
+
     // The 3D view; null when this display can't draw.
     PreviewView* view() const { return view_; }
     // The scene shown.

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QOpenGLShaderProgram>
+#include <QVector4D>
 
 #include "scene/scene_motion.h"
 
@@ -16,9 +17,10 @@ struct Vertex {
     float u, v;
 };
 
-constexpr float kPlainColour[4] = {0.72f, 0.72f, 0.72f, 1};       // drawn without a texture
-constexpr float kCollisionColour[4] = {1.00f, 0.30f, 0.70f, 1};   // collision-only layers
-constexpr float kGhostColour[4] = {0.10f, 0.85f, 0.95f, 0.45f};   // the end of a displacement
+QVector4D colour(const float* c)
+{
+    return {c[0], c[1], c[2], c[3]};
+}
 
 QString shaderSource(const QString& name)
 {
@@ -180,7 +182,15 @@ void PreviewRenderer::setSelection(const PreviewSelection& selection)
     if (!initialized_)
         return;
     selection_ = selection;
-    uploadOverlay(scene_ ? buildOverlay(*scene_, selection) : OverlayGeometry{});
+    uploadOverlay(scene_ ? buildOverlay(*scene_, selection, startShown_) : OverlayGeometry{});
+}
+
+void PreviewRenderer::setStartShown(bool shown)
+{
+    if (shown == startShown_)
+        return;
+    startShown_ = shown;
+    setSelection(selection_);
 }
 
 void PreviewRenderer::uploadOverlay(const OverlayGeometry& overlay)
@@ -227,8 +237,7 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, Layer
                                                           layer.displacement.z));
         meshProgram_->setUniformValue("textured", false);
         meshProgram_->setUniformValue("lit", false);
-        meshProgram_->setUniformValue("colour", QVector4D(kGhostColour[0], kGhostColour[1], kGhostColour[2],
-                                                          kGhostColour[3]));
+        meshProgram_->setUniformValue("colour", colour(overlay_colour::kGhostMesh));
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     } else {
         const ScenePoint offset = shownMotion(layer, frame, moving);
@@ -237,15 +246,13 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, Layer
             const unsigned texture = textureFor(layer.texture);
             meshProgram_->setUniformValue("textured", texture != 0);
             meshProgram_->setUniformValue("lit", true);
-            meshProgram_->setUniformValue("colour",
-                                          QVector4D(kPlainColour[0], kPlainColour[1], kPlainColour[2], 1));
+            meshProgram_->setUniformValue("colour", colour(overlay_colour::kPlainMesh));
             glBindTexture(GL_TEXTURE_2D, texture);
             glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         } else {
             meshProgram_->setUniformValue("textured", false);
             meshProgram_->setUniformValue("lit", false);
-            meshProgram_->setUniformValue("colour", QVector4D(kCollisionColour[0], kCollisionColour[1],
-                                                              kCollisionColour[2], 1));
+            meshProgram_->setUniformValue("colour", colour(overlay_colour::kCollisionMesh));
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         }
     }
@@ -270,6 +277,8 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     meshProgram_->setUniformValue("viewProjection", viewProjection);
     meshProgram_->setUniformValue("layerTexture", 0);
     meshProgram_->setUniformValue("lightDirection", QVector3D(0.35f, 0.85f, 0.4f).normalized());
+    meshProgram_->setUniformValue("highlightColour", QVector3D(overlay_colour::kSelection[0], overlay_colour::kSelection[1],
+                                                               overlay_colour::kSelection[2]));
     glActiveTexture(GL_TEXTURE0);
     for (std::size_t i = 0; i < layers_.size(); ++i)
         if (!scene_->layers[i].draft)

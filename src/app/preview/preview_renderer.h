@@ -35,6 +35,10 @@ public:
     void setScene(std::shared_ptr<const Scene> scene, const PreviewSelection& selection);
     // Uploads the markers again for another selection.
     void setSelection(const PreviewSelection& selection);
+    // Whether the start marker is drawn (uploads the markers again when
+    // this changes).
+    void setStartShown(bool shown);
+    bool startShown() const { return startShown_; }
 
     // Draws into the bound framebuffer; each animated layer shows its frame
     // `frame` (from 0, wrapping round its own frame count). `moving`: each
@@ -83,6 +87,7 @@ private:
     int translucentCount_ = 0;
     int selectedLayerCount_ = 0;
     std::size_t uploadedBytes_ = 0;
+    bool startShown_ = true;
     bool initialized_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
+#include "scene/scene_motion.h"
 #include "scene/scene_picking.h"
 
 namespace kes::editor {
@@ -100,6 +101,32 @@ void PreviewView::frameAll()
     update();
 }
 
+void PreviewView::frameSelection()
+{
+    if (!scene_)
+        return;
+    SceneBox part;
+    const auto layer = static_cast<std::size_t>(selection_.layer);
+    const auto target = static_cast<std::size_t>(selection_.target);
+    if (selection_.layer >= 0 && layer < scene_->layers.size()) {
+        const SceneLayer& selected = scene_->layers[layer];
+        part = selected.bounds.moved(shownMotion(selected, frame_, moving_));
+    } else if (selection_.target >= 0 && target < scene_->targets.size()) {
+        // The marker with some room round it.
+        const ScenePoint at = scene_->targets[target].position;
+        const float room = 3 * markerSize(scene_->bounds);
+        part.add({at.x - room, at.y - room, at.z - room});
+        part.add({at.x + room, at.y + room, at.z + room});
+    }
+    if (part.empty) {
+        frameAll();
+        return;
+    }
+    camera_.frame(part, size(), scene_->bounds);
+    framed_ = true;
+    update();
+}
+
 void PreviewView::viewFromStart()
 {
     if (!scene_ || !scene_->hasStart)
@@ -119,6 +146,10 @@ void PreviewView::paintGL()
     if (sceneChanged_) {
         renderer_.setScene(scene_, selection_);
         sceneChanged_ = false;
+    }
+    if (scene_) {
+        const QVector3D eye = camera_.eye();
+        renderer_.setStartShown(!eyeAtStartMarker(*scene_, {eye.x(), eye.y(), eye.z()}));
     }
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
@@ -167,7 +198,7 @@ void PreviewView::wheelEvent(QWheelEvent* event)
 void PreviewView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F && event->modifiers() == Qt::NoModifier) {
-        frameAll();
+        frameSelection();
         return;
     }
     QOpenGLWidget::keyPressEvent(event);

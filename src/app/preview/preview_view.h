@@ -31,7 +31,13 @@ public:
 
     // "Frame all": the whole level in view.
     void frameAll();
-    // The view from the start position along its direction.
+    // "Frame selection": the selected layer (where it is shown at this
+    // frame) or target in view; the whole level when nothing is selected.
+    // The key F.
+    void frameSelection();
+    // The view from the start position along its direction. The start
+    // marker is not drawn while the eye stands at it, whichever way it came
+    // there; orbiting or framing away shows it again.
     void viewFromStart();
 
     const PreviewCamera& camera() const { return camera_; }

@@ -9,6 +9,7 @@ uniform bool lit;
 uniform vec4 colour;
 uniform vec3 lightDirection;
 uniform float highlight;
+uniform vec3 highlightColour;
 out vec4 fragment;
 
 void main()
@@ -19,6 +20,6 @@ void main()
         float light = 0.45 + 0.55 * abs(dot(normal, lightDirection));
         base.rgb *= light;
     }
-    base.rgb = mix(base.rgb, vec3(1.0, 0.85, 0.2), highlight);
+    base.rgb = mix(base.rgb, highlightColour, highlight);
     fragment = base;
 }
