@@ -470,7 +470,7 @@ TEST(ObjReader, AFaceUsesOnlyVertexLinesAboveIt)
     EXPECT_EQ(mesh.faces[0].position, (std::array<Vec3, 3>{Vec3{1, 1, 1}, Vec3{}, Vec3{1, 1, 1}}));
     EXPECT_EQ(mesh.faces[1].position, (std::array<Vec3, 3>{Vec3{1, 1, 1}, Vec3{2, 2, 2}, Vec3{2, 2, 2}}));
     EXPECT_THAT(warningTexts(warnings),
-                ::testing::ElementsAre("2: face corner 2 names position 2, but the file has only 1 positions before "
+                ::testing::ElementsAre("2: face corner 2 names position 2, but the file has only 1 position before "
                                        "this line"));
 }
 
@@ -489,7 +489,8 @@ TEST(ObjReader, FacesWithOtherThanThreeCornersGiveAWarning)
         {"f 4 3 2 1 1 1 ", {Vec3{4, 0, 0}, Vec3{3, 0, 0}, Vec3{2, 0, 0}},
          "13: face has 6 corners; only the first three are used (export the mesh triangulated)"},
         {"f 1/1/1 2/2/2", {Vec3{1, 0, 0}, Vec3{2, 0, 0}, Vec3{}},
-         "13: face has 2 corners instead of three; the missing ones are zero"},
+         "13: face has 2 corners instead of three; the missing one is zero"},
+        {"f 3/3/3", {Vec3{3, 0, 0}, Vec3{}, Vec3{}}, "13: face has 1 corner instead of three; the missing ones are zero"},
         {"f", {Vec3{}, Vec3{}, Vec3{}}, "13: face has 0 corners instead of three; the missing ones are zero"},
     };
     for (const Case& c : cases) {
@@ -514,10 +515,18 @@ TEST(ObjReader, VertexLinesWithMissingOrOddNumbers)
         std::vector<std::string> warnings;
     };
     const Case cases[] = {
-        {"v 1 2", {1, 2, 0}, {"1: position line has 2 of its 3 numbers; the missing ones are 0"}},
+        {"v 1 2", {1, 2, 0}, {"1: position line has 2 of its 3 numbers; the missing one is 0"}},
+        {"v 1", {1, 0, 0}, {"1: position line has 1 of its 3 numbers; the missing ones are 0"}},
         {"v", {0, 0, 0}, {"1: position line has 0 of its 3 numbers; the missing ones are 0"}},
         {"v 1 abc 3", {1, 0, 3}, {"1: position line has 'abc' where a number belongs; it reads as 0"}},
+        // The decimal point's hint only where a comma stopped the number.
         {"v 1,5 2 3", {1, 2, 3}, {"1: position line has '1,5', which reads as 1 (the decimal point is \".\")"}},
+        {"v 1 -2.5,25 3", {1, -2.5f, 3}, {"1: position line has '-2.5,25', which reads as -2.5 (the decimal point is \".\")"}},
+        {"v 3.1+e2 2 3", {3.1f, 2, 3}, {"1: position line has '3.1+e2', which reads as 3.1"}},
+        {"v 1 2 3m", {1, 2, 3}, {"1: position line has '3m', which reads as 3"}},
+        {"v 1 2e 3", {1, 2, 3}, {"1: position line has '2e', which reads as 2"}},
+        {"v 1.5.5 2 3", {1.5f, 2, 3}, {"1: position line has '1.5.5', which reads as 1.5"}},
+        {"v 1\t,5 2 3", {1, 2, 3}, {"1: position line has '1\t,5', which reads as 1"}},
         {"v 1 2 3\t", {1, 2, 3}, {}},
     };
     for (const Case& c : cases) {
@@ -534,7 +543,7 @@ TEST(ObjReader, VertexLinesWithMissingOrOddNumbers)
     EXPECT_EQ(mesh.faces[0].uv[1], (Vec2{0, 0}));
     EXPECT_EQ(mesh.faceNormals[0].normal[0], (Vec3{1, 0, 0}));
     EXPECT_THAT(warningTexts(warnings),
-                ::testing::ElementsAre("3: texture coordinate line has 0 of its 1 numbers; the missing ones are 0",
+                ::testing::ElementsAre("3: texture coordinate line has 0 of its 1 number; the missing one is 0",
                                        "4: normal line has 1 of its 3 numbers; the missing ones are 0"));
 }
 
@@ -558,6 +567,15 @@ TEST(ObjReader, WarningsAreBoundedPerFile)
     // Without a list to fill the result is the same.
     MeshTriangles quiet = parse(text);
     EXPECT_EQ(quiet.faces, mesh.faces);
+
+    // One beyond the limit.
+    std::string oneMore = "v 0 0 0\n";
+    for (int i = 0; i <= kMaxObjWarnings; ++i)
+        oneMore += "f 1 1 1 1\n";
+    warnings.clear();
+    parse(oneMore, &warnings);
+    ASSERT_EQ(warnings.size(), kMaxObjWarnings + 1u);
+    EXPECT_EQ(warnings.back().what, "and 1 more warning");
 }
 
 TEST(ObjReader, AFolderIsNotAMeshFile)

@@ -155,8 +155,9 @@ private:
     KES_OBJ_COLD void warnAboutMissingNumbers(int got, int required, const VertexKind& kind)
     {
         warnings_.add(line_, [&] {
-            return std::string(kind.one) + " line has " + std::to_string(got) + " of its " + std::to_string(required)
-                + " numbers; the missing ones are 0";
+            return std::string(kind.one) + " line has " + std::to_string(got) + " of its "
+                + counted(required, "number", "numbers")
+                + (required - got == 1 ? "; the missing one is 0" : "; the missing ones are 0");
         });
     }
 
@@ -173,9 +174,12 @@ private:
         }
         for (const char* q = stop; q != tokenEnd; ++q) {
             if (!isInnerBlank(*q)) {
+                // A comma right after the number is most likely a decimal
+                // comma.
+                const bool comma = *stop == ',';
                 warnings_.add(line_, [&] {
                     return std::string(kind.one) + " line has " + quoted(token, tokenEnd) + ", which reads as "
-                        + floatText(value) + " (the decimal point is \".\")";
+                        + floatText(value) + (comma ? " (the decimal point is \".\")" : "");
                 });
                 return;
             }
@@ -205,7 +209,8 @@ private:
     KES_OBJ_COLD void warnAboutMissingCorners(int cornerCount)
     {
         warnings_.add(line_, [&] {
-            return "face has " + std::to_string(cornerCount) + " corners instead of three; the missing ones are zero";
+            return "face has " + counted(cornerCount, "corner", "corners") + " instead of three"
+                + (cornerCount == 2 ? "; the missing one is zero" : "; the missing ones are zero");
         });
     }
 
@@ -288,7 +293,7 @@ private:
             if (index == 0)
                 return where + " names " + kind.one + " 0, but indices start at 1";
             return where + " names " + kind.one + " " + std::to_string(index) + ", but the file has only "
-                + std::to_string(read) + " " + kind.many + " before this line";
+                + counted(static_cast<std::int64_t>(read), kind.one, kind.many) + " before this line";
         });
         return -1;
     }

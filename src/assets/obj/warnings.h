@@ -45,11 +45,18 @@ private:
     std::int64_t dropped_ = 0;
 };
 
+// "1 position", "3 positions": a number and what it counts, in the singular
+// for one.
+inline std::string counted(std::int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // The closing warning that says how many were left out.
 inline void addDroppedWarning(std::vector<ReaderWarning>& out, const std::string& file, std::int64_t dropped)
 {
     if (dropped > 0)
-        out.push_back(ReaderWarning{file, 0, "and " + std::to_string(dropped) + " more warnings"});
+        out.push_back(ReaderWarning{file, 0, "and " + counted(dropped, "more warning", "more warnings")});
 }
 
 // Text from the file as a warning shows it: quoted, and cut after 40
