@@ -171,15 +171,16 @@ TEST(ObjReader, ReadsNumbersByTheDecimalRules)
         const char* token;
         float value;
     };
-    const float infinity = std::numeric_limits<float>::infinity();
     const Case cases[] = {
         {"1.5", 1.5f},          {"-2", -2.0f},         {"+3", 3.0f},          {"1e3", 1000.0f},
         {"1.5E-2", 0.015f},     {".5", 0.5f},          {"5.", 5.0f},          {"-.25", -0.25f},
         {"0.1", 0.1f},          {"1e", 1.0f},          {"2e+", 2.0f},         {"3.0e+1", 30.0f},
         {"16777217", 16777216.0f}, // rounded to the nearest float
         {"0.30000001192092896", 0.3f},
-        {"1e39", infinity},     {"-1e39", -infinity},  {"1e-50", 0.0f},       {"1e400", infinity},
-        {"1e-400", 0.0f},       {"3.4028234e38", 3.4028234e38f},
+        {"1e-50", 0.0f},        {"1e-400", 0.0f},      {"3.4028234e38", 3.4028234e38f},
+        // Too large for a float: no number, as "inf" is none (see
+        // NumbersTooLargeForAFloatReadAsZeroWithAWarning).
+        {"1e39", 0.0f},         {"-1e39", 0.0f},       {"1e400", 0.0f},
         // Not a number at the start: 0.
         {"abc", 0.0f},          {"inf", 0.0f},         {"nan", 0.0f},         {"--1", 0.0f},
         {"+-1", 0.0f},          {".", 0.0f},           {"e5", 0.0f},
@@ -545,6 +546,86 @@ TEST(ObjReader, VertexLinesWithMissingOrOddNumbers)
     EXPECT_THAT(warningTexts(warnings),
                 ::testing::ElementsAre("3: texture coordinate line has 0 of its 1 number; the missing one is 0",
                                        "4: normal line has 1 of its 3 numbers; the missing ones are 0"));
+}
+
+TEST(ObjReader, NumbersTooLargeForAFloatReadAsZeroWithAWarning)
+{
+    // A number beyond the largest float is read as "inf" is: as 0, with a
+    // warning. The line is the first of the file; x, y, z are the position's
+    // or the normal's, or u, v of the texture coordinate.
+    struct Case {
+        std::string line;
+        std::array<float, 3> values;
+        std::vector<std::string> warnings;
+    };
+    const float largest = std::numeric_limits<float>::max();
+    const Case cases[] = {
+        {"v 1e39 2 3", {0, 2, 3}, {"1: position line has '1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1 -1e39 3", {1, 0, 3},
+         {"1: position line has '-1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1 2 3.5e38", {1, 2, 0},
+         {"1: position line has '3.5e38', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1e99999 1e-99999 -1e999999999999", {0, 0, 0},
+         {"1: position line has '1e99999', a number too large for a 32-bit float; it reads as 0",
+          "1: position line has '-1e999999999999', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1" + std::string(39, '0') + " 0 0", {0, 0, 0},
+         {"1: position line has '1" + std::string(39, '0')
+          + "', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1e39,5 +1e39x 0", {0, 0, 0},
+         {"1: position line has '1e39,5', a number too large for a 32-bit float; it reads as 0",
+          "1: position line has '+1e39x', a number too large for a 32-bit float; it reads as 0"}},
+        {"vt 1e39 0.5", {0, 0.5f, 0},
+         {"1: texture coordinate line has '1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"vt 0.5 -3.5e38", {0.5f, 0, 0},
+         {"1: texture coordinate line has '-3.5e38', a number too large for a 32-bit float; it reads as 0"}},
+        {"vn 0 0 1e40", {0, 0, 0}, {"1: normal line has '1e40', a number too large for a 32-bit float; it reads as 0"}},
+        {"vn -1e39 1 0", {0, 1, 0},
+         {"1: normal line has '-1e39', a number too large for a 32-bit float; it reads as 0"}},
+        // The same as the text "inf".
+        {"v inf -inf 0", {0, 0, 0},
+         {"1: position line has 'inf' where a number belongs; it reads as 0",
+          "1: position line has '-inf' where a number belongs; it reads as 0"}},
+        // The largest floats themselves are read.
+        {"v 3.4028235e38 -3.4028235e38 1e-99999", {largest, -largest, 0}, {}},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("m.obj");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string text = c.line + "\nv 7 7 7\nvt 7 7\nvn 7 7 7\nf 1/1/1 1/1/1 1/1/1\n";
+        test::writeFile(path, text);
+        auto check = [&](const MeshTriangles& mesh, const std::vector<ReaderWarning>& warnings) {
+            ASSERT_EQ(mesh.faceCount(), 1);
+            const std::array<float, 3>& v = c.values;
+            switch (c.line[1]) {
+            case 't':
+                EXPECT_EQ(mesh.faces[0].uv[0], (Vec2{v[0], v[1]}));
+                break;
+            case 'n':
+                EXPECT_EQ(mesh.faceNormals[0].normal[0], (Vec3{v[0], v[1], v[2]}));
+                break;
+            default:
+                EXPECT_EQ(mesh.faces[0].position[0], (Vec3{v[0], v[1], v[2]}));
+            }
+            std::vector<std::string> texts;
+            for (const ReaderWarning& w : warnings)
+                texts.push_back(std::to_string(w.line) + ": " + w.what);
+            EXPECT_EQ(texts, c.warnings);
+        };
+        {
+            SCOPED_TRACE("text in memory");
+            std::vector<ReaderWarning> warnings;
+            const MeshTriangles mesh = parse(text, &warnings);
+            check(mesh, warnings);
+        }
+        for (std::size_t chunks : {0, 2, 5}) {
+            SCOPED_TRACE(chunks == 0 ? "file in file order" : std::to_string(chunks) + " chunks");
+            MeshTriangles mesh;
+            std::vector<ReaderWarning> warnings;
+            ASSERT_TRUE(loadObjMesh(path, mesh, &warnings, ObjReadOptions{1, chunks}));
+            check(mesh, warnings);
+        }
+    }
 }
 
 TEST(ObjReader, WarningsAreBoundedPerFile)

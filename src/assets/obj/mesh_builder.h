@@ -144,7 +144,7 @@ private:
             const char* stop = readFloat(p, end, values[got]);
             p = skipToSpace(stop, end);
             if (stop != p) [[unlikely]]
-                checkNumberRest(token, stop, p, values[got], kind);
+                checkNumberRest(token, stop, p, end, values[got], kind);
         }
         for (int i = got; i < count; ++i)
             values[i] = 0;
@@ -161,14 +161,17 @@ private:
         });
     }
 
-    // A token that is not a number, or has more after its number.
-    KES_OBJ_COLD void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, float value,
-                                      const VertexKind& kind)
+    // A token that is not a number (nor one that a float can hold), or has
+    // more after its number. `end` is the line's end.
+    KES_OBJ_COLD void checkNumberRest(const char* token, const char* stop, const char* tokenEnd, const char* end,
+                                      float value, const VertexKind& kind)
     {
         if (stop == token) {
+            const bool tooLarge = numberTooLarge(token, end);
             warnings_.add(line_, [&] {
                 return std::string(kind.one) + " line has " + quoted(token, tokenEnd)
-                    + " where a number belongs; it reads as 0";
+                    + (tooLarge ? ", a number too large for a 32-bit float; it reads as 0"
+                                : " where a number belongs; it reads as 0");
             });
             return;
         }
