@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 namespace kes::obj {
@@ -128,6 +129,11 @@ inline bool fastFloat(std::uint64_t mantissa, int exponent10, float& value)
 // first character that does not fit. The value is rounded to the nearest
 // float. Returns where reading stopped; when no number starts at p, returns p
 // and sets `value` to 0.
+//
+// A number too large for a float (1e39) is not one either, as "inf" is not:
+// then too, p is returned and `value` set to 0 (numberTooLarge tells the two
+// apart). With kKeepInfinity it reads as an infinity instead.
+template <bool kKeepInfinity = false>
 inline const char* readFloat(const char* p, const char* end, float& value)
 {
     const char* q = p;
@@ -179,9 +185,21 @@ inline const char* readFloat(const char* p, const char* end, float& value)
     } else if (!(digitCount <= 19 && fastFloat(mantissa, static_cast<int>(exponent - fractionDigits), magnitude)))
         [[unlikely]] {
         magnitude = slowFloat(digitsBegin, q);
+        if (!kKeepInfinity && magnitude == std::numeric_limits<float>::infinity()) {
+            value = 0;
+            return p;
+        }
     }
     value = negative ? -magnitude : magnitude;
     return q;
+}
+
+// True when a number too large for a float starts at p (see readFloat).
+inline bool numberTooLarge(const char* p, const char* end)
+{
+    float value;
+    return readFloat<true>(p, end, value) != p && (value == std::numeric_limits<float>::infinity()
+                                                   || value == -std::numeric_limits<float>::infinity());
 }
 
 // Indices beyond this are all equally out of range; reading saturates here.

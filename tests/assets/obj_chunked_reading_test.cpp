@@ -114,6 +114,8 @@ TEST(ObjChunkedReading, EveryChunkCountGivesWhatReadingInOrderGives)
         {"a line longer than a chunk", longLine + relative + longLine + "v 9 9 9"},
         {"blank lines", "\n\n\r\n" + relative + "\n\n"},
         {"a face naming more than the file holds", relative + "f 1000/1/1 -1000/1/1 1/1000/-1000\n" + crlf},
+        {"numbers too large for a float",
+         relative + "v 1e39 -1e39 3.5e38\nvt 1e40 1\nvn 0 1e39 0\nf -1/-1/-1 1/1/1 -2/-1/-1\n" + relative},
         {"a modelling program's export", test::generateObj(3, 40, 7).text},
         {"empty", ""},
         {"one byte", "f"},

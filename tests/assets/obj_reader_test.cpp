@@ -171,15 +171,16 @@ TEST(ObjReader, ReadsNumbersByTheDecimalRules)
         const char* token;
         float value;
     };
-    const float infinity = std::numeric_limits<float>::infinity();
     const Case cases[] = {
         {"1.5", 1.5f},          {"-2", -2.0f},         {"+3", 3.0f},          {"1e3", 1000.0f},
         {"1.5E-2", 0.015f},     {".5", 0.5f},          {"5.", 5.0f},          {"-.25", -0.25f},
         {"0.1", 0.1f},          {"1e", 1.0f},          {"2e+", 2.0f},         {"3.0e+1", 30.0f},
         {"16777217", 16777216.0f}, // rounded to the nearest float
         {"0.30000001192092896", 0.3f},
-        {"1e39", infinity},     {"-1e39", -infinity},  {"1e-50", 0.0f},       {"1e400", infinity},
-        {"1e-400", 0.0f},       {"3.4028234e38", 3.4028234e38f},
+        {"1e-50", 0.0f},        {"1e-400", 0.0f},      {"3.4028234e38", 3.4028234e38f},
+        // Too large for a float: no number, as "inf" is none (see
+        // NumbersTooLargeForAFloatReadAsZeroWithAWarning).
+        {"1e39", 0.0f},         {"-1e39", 0.0f},       {"1e400", 0.0f},
         // Not a number at the start: 0.
         {"abc", 0.0f},          {"inf", 0.0f},         {"nan", 0.0f},         {"--1", 0.0f},
         {"+-1", 0.0f},          {".", 0.0f},           {"e5", 0.0f},
@@ -470,7 +471,7 @@ TEST(ObjReader, AFaceUsesOnlyVertexLinesAboveIt)
     EXPECT_EQ(mesh.faces[0].position, (std::array<Vec3, 3>{Vec3{1, 1, 1}, Vec3{}, Vec3{1, 1, 1}}));
     EXPECT_EQ(mesh.faces[1].position, (std::array<Vec3, 3>{Vec3{1, 1, 1}, Vec3{2, 2, 2}, Vec3{2, 2, 2}}));
     EXPECT_THAT(warningTexts(warnings),
-                ::testing::ElementsAre("2: face corner 2 names position 2, but the file has only 1 positions before "
+                ::testing::ElementsAre("2: face corner 2 names position 2, but the file has only 1 position before "
                                        "this line"));
 }
 
@@ -489,7 +490,8 @@ TEST(ObjReader, FacesWithOtherThanThreeCornersGiveAWarning)
         {"f 4 3 2 1 1 1 ", {Vec3{4, 0, 0}, Vec3{3, 0, 0}, Vec3{2, 0, 0}},
          "13: face has 6 corners; only the first three are used (export the mesh triangulated)"},
         {"f 1/1/1 2/2/2", {Vec3{1, 0, 0}, Vec3{2, 0, 0}, Vec3{}},
-         "13: face has 2 corners instead of three; the missing ones are zero"},
+         "13: face has 2 corners instead of three; the missing one is zero"},
+        {"f 3/3/3", {Vec3{3, 0, 0}, Vec3{}, Vec3{}}, "13: face has 1 corner instead of three; the missing ones are zero"},
         {"f", {Vec3{}, Vec3{}, Vec3{}}, "13: face has 0 corners instead of three; the missing ones are zero"},
     };
     for (const Case& c : cases) {
@@ -514,10 +516,18 @@ TEST(ObjReader, VertexLinesWithMissingOrOddNumbers)
         std::vector<std::string> warnings;
     };
     const Case cases[] = {
-        {"v 1 2", {1, 2, 0}, {"1: position line has 2 of its 3 numbers; the missing ones are 0"}},
+        {"v 1 2", {1, 2, 0}, {"1: position line has 2 of its 3 numbers; the missing one is 0"}},
+        {"v 1", {1, 0, 0}, {"1: position line has 1 of its 3 numbers; the missing ones are 0"}},
         {"v", {0, 0, 0}, {"1: position line has 0 of its 3 numbers; the missing ones are 0"}},
         {"v 1 abc 3", {1, 0, 3}, {"1: position line has 'abc' where a number belongs; it reads as 0"}},
+        // The decimal point's hint only where a comma stopped the number.
         {"v 1,5 2 3", {1, 2, 3}, {"1: position line has '1,5', which reads as 1 (the decimal point is \".\")"}},
+        {"v 1 -2.5,25 3", {1, -2.5f, 3}, {"1: position line has '-2.5,25', which reads as -2.5 (the decimal point is \".\")"}},
+        {"v 3.1+e2 2 3", {3.1f, 2, 3}, {"1: position line has '3.1+e2', which reads as 3.1"}},
+        {"v 1 2 3m", {1, 2, 3}, {"1: position line has '3m', which reads as 3"}},
+        {"v 1 2e 3", {1, 2, 3}, {"1: position line has '2e', which reads as 2"}},
+        {"v 1.5.5 2 3", {1.5f, 2, 3}, {"1: position line has '1.5.5', which reads as 1.5"}},
+        {"v 1\t,5 2 3", {1, 2, 3}, {"1: position line has '1\t,5', which reads as 1"}},
         {"v 1 2 3\t", {1, 2, 3}, {}},
     };
     for (const Case& c : cases) {
@@ -534,8 +544,88 @@ TEST(ObjReader, VertexLinesWithMissingOrOddNumbers)
     EXPECT_EQ(mesh.faces[0].uv[1], (Vec2{0, 0}));
     EXPECT_EQ(mesh.faceNormals[0].normal[0], (Vec3{1, 0, 0}));
     EXPECT_THAT(warningTexts(warnings),
-                ::testing::ElementsAre("3: texture coordinate line has 0 of its 1 numbers; the missing ones are 0",
+                ::testing::ElementsAre("3: texture coordinate line has 0 of its 1 number; the missing one is 0",
                                        "4: normal line has 1 of its 3 numbers; the missing ones are 0"));
+}
+
+TEST(ObjReader, NumbersTooLargeForAFloatReadAsZeroWithAWarning)
+{
+    // A number beyond the largest float is read as "inf" is: as 0, with a
+    // warning. The line is the first of the file; x, y, z are the position's
+    // or the normal's, or u, v of the texture coordinate.
+    struct Case {
+        std::string line;
+        std::array<float, 3> values;
+        std::vector<std::string> warnings;
+    };
+    const float largest = std::numeric_limits<float>::max();
+    const Case cases[] = {
+        {"v 1e39 2 3", {0, 2, 3}, {"1: position line has '1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1 -1e39 3", {1, 0, 3},
+         {"1: position line has '-1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1 2 3.5e38", {1, 2, 0},
+         {"1: position line has '3.5e38', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1e99999 1e-99999 -1e999999999999", {0, 0, 0},
+         {"1: position line has '1e99999', a number too large for a 32-bit float; it reads as 0",
+          "1: position line has '-1e999999999999', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1" + std::string(39, '0') + " 0 0", {0, 0, 0},
+         {"1: position line has '1" + std::string(39, '0')
+          + "', a number too large for a 32-bit float; it reads as 0"}},
+        {"v 1e39,5 +1e39x 0", {0, 0, 0},
+         {"1: position line has '1e39,5', a number too large for a 32-bit float; it reads as 0",
+          "1: position line has '+1e39x', a number too large for a 32-bit float; it reads as 0"}},
+        {"vt 1e39 0.5", {0, 0.5f, 0},
+         {"1: texture coordinate line has '1e39', a number too large for a 32-bit float; it reads as 0"}},
+        {"vt 0.5 -3.5e38", {0.5f, 0, 0},
+         {"1: texture coordinate line has '-3.5e38', a number too large for a 32-bit float; it reads as 0"}},
+        {"vn 0 0 1e40", {0, 0, 0}, {"1: normal line has '1e40', a number too large for a 32-bit float; it reads as 0"}},
+        {"vn -1e39 1 0", {0, 1, 0},
+         {"1: normal line has '-1e39', a number too large for a 32-bit float; it reads as 0"}},
+        // The same as the text "inf".
+        {"v inf -inf 0", {0, 0, 0},
+         {"1: position line has 'inf' where a number belongs; it reads as 0",
+          "1: position line has '-inf' where a number belongs; it reads as 0"}},
+        // The largest floats themselves are read.
+        {"v 3.4028235e38 -3.4028235e38 1e-99999", {largest, -largest, 0}, {}},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("m.obj");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string text = c.line + "\nv 7 7 7\nvt 7 7\nvn 7 7 7\nf 1/1/1 1/1/1 1/1/1\n";
+        test::writeFile(path, text);
+        auto check = [&](const MeshTriangles& mesh, const std::vector<ReaderWarning>& warnings) {
+            ASSERT_EQ(mesh.faceCount(), 1);
+            const std::array<float, 3>& v = c.values;
+            switch (c.line[1]) {
+            case 't':
+                EXPECT_EQ(mesh.faces[0].uv[0], (Vec2{v[0], v[1]}));
+                break;
+            case 'n':
+                EXPECT_EQ(mesh.faceNormals[0].normal[0], (Vec3{v[0], v[1], v[2]}));
+                break;
+            default:
+                EXPECT_EQ(mesh.faces[0].position[0], (Vec3{v[0], v[1], v[2]}));
+            }
+            std::vector<std::string> texts;
+            for (const ReaderWarning& w : warnings)
+                texts.push_back(std::to_string(w.line) + ": " + w.what);
+            EXPECT_EQ(texts, c.warnings);
+        };
+        {
+            SCOPED_TRACE("text in memory");
+            std::vector<ReaderWarning> warnings;
+            const MeshTriangles mesh = parse(text, &warnings);
+            check(mesh, warnings);
+        }
+        for (std::size_t chunks : {0, 2, 5}) {
+            SCOPED_TRACE(chunks == 0 ? "file in file order" : std::to_string(chunks) + " chunks");
+            MeshTriangles mesh;
+            std::vector<ReaderWarning> warnings;
+            ASSERT_TRUE(loadObjMesh(path, mesh, &warnings, ObjReadOptions{1, chunks}));
+            check(mesh, warnings);
+        }
+    }
 }
 
 TEST(ObjReader, WarningsAreBoundedPerFile)
@@ -558,6 +648,15 @@ TEST(ObjReader, WarningsAreBoundedPerFile)
     // Without a list to fill the result is the same.
     MeshTriangles quiet = parse(text);
     EXPECT_EQ(quiet.faces, mesh.faces);
+
+    // One beyond the limit.
+    std::string oneMore = "v 0 0 0\n";
+    for (int i = 0; i <= kMaxObjWarnings; ++i)
+        oneMore += "f 1 1 1 1\n";
+    warnings.clear();
+    parse(oneMore, &warnings);
+    ASSERT_EQ(warnings.size(), kMaxObjWarnings + 1u);
+    EXPECT_EQ(warnings.back().what, "and 1 more warning");
 }
 
 TEST(ObjReader, AFolderIsNotAMeshFile)
