@@ -29,7 +29,7 @@ Json problemJson(const ProjectProblem& problem)
 
 } // namespace
 
-int runCheck(const std::string& projectPath, bool asJson)
+int runCheck(const std::string& projectPath, bool asJson, int threads)
 {
     LevelProject project;
     if (Status loaded = loadProject(projectPath, project); !loaded) {
@@ -37,7 +37,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason,
                     asJson);
     }
-    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath));
+    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath), threads);
     std::size_t errors = 0;
     for (const ProjectProblem& problem : check.problems)
         errors += problem.severity == ProblemSeverity::Error;

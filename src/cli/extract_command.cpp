@@ -10,14 +10,14 @@
 
 namespace kes::cli {
 
-int runExtract(const std::string& levelPath, const std::string& folder, bool force)
+int runExtract(const std::string& levelPath, const std::string& folder, bool force, int threads)
 {
     std::vector<std::uint8_t> bytes;
     if (Status read = loadWholeFile(levelPath, bytes); !read)
         return fail(read.reason());
     const std::string name = pathToUtf8(pathFromUtf8(levelPath).stem());
     LevelExtraction extraction;
-    if (Status extracted = extractLevel(bytes, name.empty() ? "level" : name, extraction); !extracted)
+    if (Status extracted = extractLevel(bytes, name.empty() ? "level" : name, extraction, threads); !extracted)
         return fail("'" + levelPath + "': " + extracted.reason());
     bytes = {};
     if (Status written = writeExtraction(extraction, folder, force); !written)

@@ -84,7 +84,7 @@ int runGenerate(const GenerateRequest& request)
     }
 
     if (request.strict) {
-        const ProjectCheck check = checkProject(project, baseFolder);
+        const ProjectCheck check = checkProject(project, baseFolder, request.threads);
         if (const std::size_t count = check.problems.size(); !printProblems(check))
             return fail("--strict: the project has " + std::to_string(count) + (count == 1 ? " problem" : " problems")
                         + "; nothing was written");
@@ -92,6 +92,7 @@ int runGenerate(const GenerateRequest& request)
 
     GenerationOptions options;
     options.baseFolder = baseFolder;
+    options.threads = request.threads;
     const bool showProgress = isatty(fileno(stderr)) != 0;
     if (showProgress) {
         options.progress = [](int layer, int layerCount) {

@@ -1,5 +1,6 @@
 // kesgen-cli: generates, checks, inspects and extracts Kestrin level files
 // without the editor.
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "cli/thread_option.h"
 #include "cli/utf8_arguments.h"
 
 namespace {
@@ -30,6 +32,14 @@ std::string subcommandList()
     for (const char* name : kSubcommands)
         list += (list.empty() ? "" : ", ") + std::string(name);
     return list;
+}
+
+// Adds -j/--threads to a subcommand; the texts of all of them go to `text`.
+CLI::Option* addThreadsOption(CLI::App* command, std::string& text)
+{
+    return command->add_option("-j,--threads", text,
+                               "Threads to use, 1 to " + std::to_string(kes::cli::kMostThreads)
+                                   + "; 1: no worker threads (default: KESGEN_THREADS, else one per core, at most 8)");
 }
 
 } // namespace
@@ -62,10 +72,14 @@ int main(int argc, char** argv)
     generate->add_option("--depfile", request.depfilePath,
                          "Also write a Make dependency file: the level depends on the project and every file read");
 
+    std::string threadsText;
+    CLI::Option* generateThreads = addThreadsOption(generate, threadsText);
+
     std::string checkPath;
     CLI::App* check = app.add_subcommand("check", "Read a project and every input, and print every problem");
     check->add_option("PROJECT", checkPath, "Project file (.kgp)")->required();
     check->add_flag("--json", asJson, "Print the problems as JSON");
+    CLI::Option* checkThreads = addThreadsOption(check, threadsText);
 
     std::string inputsPath;
     CLI::App* inputs = app.add_subcommand("inputs", "List the files that generating a project reads");
@@ -79,6 +93,7 @@ int main(int argc, char** argv)
     extract->add_option("LEVEL", levelPath, "Level file (.kes)")->required();
     extract->add_option("-o,--output", folder, "Folder to write the project into (created if missing)")->required();
     extract->add_flag("--force", force, "Replace files of the same names in the folder");
+    CLI::Option* extractThreads = addThreadsOption(extract, threadsText);
 
     std::string inspectPath;
     bool noPath = false;
@@ -105,17 +120,28 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // KESGEN_THREADS stands in for --threads, so that a build that runs many
+    // generations at once can give each one thread.
+    const bool threadsGiven = generateThreads->count() + checkThreads->count() + extractThreads->count() > 0;
+    const kes::cli::ThreadChoice threads = kes::cli::chooseThreads(
+        threadsGiven ? std::optional<std::string>(threadsText) : std::nullopt, std::getenv("KESGEN_THREADS"));
+    if (!threads.error.empty() && (generate->parsed() || check->parsed() || extract->parsed())) {
+        kes::cli::fail(threads.error, asJson);
+        return 2;
+    }
+
     int exitCode = 1;
     if (generate->parsed()) {
+        request.threads = threads.threads;
         if (output->count() > 0)
             request.outputPath = outputPath;
         exitCode = kes::cli::runGenerate(request);
     } else if (check->parsed()) {
-        exitCode = kes::cli::runCheck(checkPath, asJson);
+        exitCode = kes::cli::runCheck(checkPath, asJson, threads.threads);
     } else if (inputs->parsed()) {
         exitCode = kes::cli::runInputs(inputsPath, asJson);
     } else if (extract->parsed()) {
-        exitCode = kes::cli::runExtract(levelPath, folder, force);
+        exitCode = kes::cli::runExtract(levelPath, folder, force, threads.threads);
     } else {
         exitCode = kes::cli::runInspect(inspectPath, asJson, !noPath);
     }

@@ -1,6 +1,7 @@
 // kesgen-cli as a build pipeline uses it: outputs that never destroy inputs,
 // check and --strict, dependency lists, extraction, and the conventions of
 // its messages.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -206,6 +207,99 @@ TEST(CliPipeline, TheMakefileRuleRebuildsWhenAFrameChanges)
     fs::last_write_time(dir.file("wave_000002.obj"), later);
     ASSERT_EQ(make(), 0);
     EXPECT_TRUE(made()) << "a frame file changed";
+}
+
+// Sets an environment variable of this process (and so of the programs it
+// runs) for one scope; nullptr unsets it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name)
+    {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment() { unsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+// The thread count comes from -j/--threads, else KESGEN_THREADS, else the
+// cores; any count gives the same level file, problems and extraction, and a
+// value that is no count is a usage error naming where it came from.
+TEST(CliPipeline, ThreadCountsGiveTheSameBytesAndBadOnesAreUsageErrors)
+{
+    TempDir dir;
+    writeAnimatedProject(dir);
+    // Something for check and extract to report: a face of four corners, and
+    // a level whose second layer is drawn without a texture.
+    test::writeFile(dir.file("wave_000002.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/1 1/1\n"));
+    const std::string project = quote(dir.file("level.kgp"));
+    const auto outputs = [&](const std::string& threads) {
+        std::string text;
+        for (const std::string& command :
+             {"generate " + project + " -o " + quote(dir.file("level.kes")), "check " + project,
+              "extract " + quote(dir.file("level.kes")) + " -o " + quote(dir.file("out")) + " --force"}) {
+            const CliRun run = runCli(command + " " + threads, dir);
+            text += std::to_string(run.exitCode) + "\n" + run.out + run.err;
+        }
+        return text;
+    };
+    ScopedEnvironment unset("KESGEN_THREADS", nullptr);
+    const std::string expected = outputs("-j 1");
+    const test::Bytes level = test::readFile(dir.file("level.kes"));
+    const auto extracted = folderContents(dir.file("out"));
+    ASSERT_NE(expected.find("warning: "), std::string::npos) << expected;
+
+    const struct {
+        const char* name;
+        std::string option;
+        const char* environment; // KESGEN_THREADS; nullptr: unset
+        std::string error;       // empty: none
+    } cases[] = {
+        {"one thread", "-j 1", nullptr, ""},
+        {"two threads", "--threads 2", nullptr, ""},
+        {"three, written together", "-j3", nullptr, ""},
+        {"eight, with =", "--threads=8", nullptr, ""},
+        {"the most", "-j 64", nullptr, ""},
+        {"the default", "", nullptr, ""},
+        {"from the environment", "", "2", ""},
+        {"the option before the environment", "-j 1", "many", ""},
+        {"an empty variable is no variable", "", "", ""},
+        {"zero", "-j 0", nullptr, "--threads '0' is not a thread count"},
+        {"negative", "--threads=-2", nullptr, "--threads '-2' is not a thread count"},
+        {"not a number", "-j many", nullptr, "--threads 'many' is not a thread count"},
+        {"a number and more", "-j 2x", nullptr, "--threads '2x' is not a thread count"},
+        {"above the most", "-j 65", nullptr, "--threads '65' is not a thread count"},
+        {"too large for any integer", "-j 99999999999999999999", nullptr, "--threads '99999999999999999999'"},
+        {"no value", "-j", nullptr, "--threads"},
+        {"zero from the environment", "", "0", "KESGEN_THREADS '0' is not a thread count"},
+        {"a word from the environment", "", "all", "KESGEN_THREADS 'all' is not a thread count"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedEnvironment environment("KESGEN_THREADS", c.environment);
+        fs::remove(dir.file("level.kes"));
+        if (c.error.empty()) {
+            EXPECT_EQ(outputs(c.option), expected);
+            EXPECT_TRUE(test::readFile(dir.file("level.kes")) == level);
+            EXPECT_TRUE(folderContents(dir.file("out")) == extracted);
+            continue;
+        }
+        for (const std::string command : {"generate " + project, "check " + project,
+                                          "extract " + quote(dir.file("missing.kes")) + " -o x"}) {
+            SCOPED_TRACE(command);
+            const CliRun run = runCli(command + " " + c.option, dir);
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        }
+        EXPECT_FALSE(fs::exists(dir.file("level.kes")));
+        const CliRun json = runCli("check --json " + project + " " + c.option, dir);
+        EXPECT_EQ(json.exitCode, 2);
+        EXPECT_TRUE(nlohmann::json::parse(json.out).contains("error")) << json.out;
+    }
 }
 
 // Extracting a level and generating the extracted project gives the level
