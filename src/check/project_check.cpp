@@ -12,6 +12,7 @@
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
@@ -158,8 +159,7 @@ void checkLayer(Gatherer& gather, int index, const LayerEntry& entry, const std:
         else if (entry.frames < 0 || entry.frames > 0xFFFF)
             gather.warning(index, "", 0, "the animation's frame count " + std::to_string(entry.frames)
                                              + " is outside 1 to 65535; the level gets "
-                                             + std::to_string(static_cast<std::uint32_t>(entry.frames) & 0xFFFF)
-                                             + " frames");
+                                             + countedText(static_cast<std::uint32_t>(entry.frames) & 0xFFFF, "frame"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "extract/extraction_folder.h"
 #include "extract/level_extraction.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/printable_text.h"
 
@@ -30,8 +31,7 @@ int runExtract(const std::string& levelPath, const std::string& folder, bool for
     const std::size_t textures = extraction.files.size() - 1 - meshes;
     const std::string project = pathToUtf8(pathFromUtf8(folder) / pathFromUtf8(extraction.files.front().name));
     std::cout << "extracted '" << printableText(levelPath) << "' into '" << printableText(project) << "': "
-              << meshes << (meshes == 1 ? " mesh file, " : " mesh files, ") << textures
-              << (textures == 1 ? " texture file" : " texture files")
+              << countedText(meshes, "mesh file") << ", " << countedText(textures, "texture file")
               << (extraction.warnings.empty() ? ", generates the same level file\n"
                                               : ", generates a different level file (see the warnings)\n");
     return 0;

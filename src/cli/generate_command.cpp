@@ -19,6 +19,7 @@
 #include "cli/commands.h"
 #include "cli/depfile.h"
 #include "generate/generate_level.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
@@ -86,8 +87,7 @@ int runGenerate(const GenerateRequest& request)
     if (request.strict) {
         const ProjectCheck check = checkProject(project, baseFolder, request.threads);
         if (const std::size_t count = check.problems.size(); !printProblems(check))
-            return fail("--strict: the project has " + std::to_string(count) + (count == 1 ? " problem" : " problems")
-                        + "; nothing was written");
+            return fail("--strict: the project has " + countedText(count, "problem") + "; nothing was written");
     }
 
     GenerationOptions options;
@@ -118,9 +118,9 @@ int runGenerate(const GenerateRequest& request)
     if (!request.depfilePath.empty())
         if (Status written = writeDepfile(request.depfilePath, target, projectPath, inputs); !written)
             return fail(written.reason());
-    std::cout << "generated '" << printableText(target) << "': " << project.layers.count() << " layers, "
-              << project.targets.count() << " targets, " << result.triangles << " triangles, " << result.bytes
-              << " bytes\n";
+    std::cout << "generated '" << printableText(target) << "': " << countedText(project.layers.count(), "layer")
+              << ", " << countedText(project.targets.count(), "target") << ", "
+              << countedText(result.triangles, "triangle") << ", " << countedText(result.bytes, "byte") << '\n';
     return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "levelfile/level_format.h"
 #include "levelfile/level_reader.h"
 #include "levelfile/texture_compression.h"
+#include "model/counted_text.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
@@ -252,8 +253,9 @@ void Extractor::frames(int index, const LevelLayer& layer, ExtractedLayer& out) 
             std::size_t differing = 0;
             for (std::size_t i = 0; i + 4 <= std::min(encoded.size(), stored.size()); i += 4)
                 differing += !std::equal(encoded.begin() + i, encoded.begin() + i + 4, stored.begin() + i);
-            out.warn(label + ", " + file + ": " + std::to_string(differing)
-                 + " numbers have no OBJ text that reads back to them (NaN); generation writes 0 for them");
+            out.warn(label + ", " + file + ": " + countedText(differing, "number")
+                 + (differing == 1 ? " has no OBJ text that reads back to it (NaN); generation writes 0 for it"
+                                   : " have no OBJ text that reads back to them (NaN); generation writes 0 for them"));
         }
         out.files.push_back({file, std::vector<std::uint8_t>(text.begin(), text.end())});
     }

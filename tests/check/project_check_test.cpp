@@ -103,6 +103,12 @@ TEST(ProjectCheck, FindsEachKindOfProblem)
         {"empty author", [](auto& p, auto&) { p.settings.author = ""; }, W, -1, "", 0, "the author is empty"},
         {"unknown layer kind", [](auto& p, auto&) { p.layers.at(0).kind = 9; }, W, 0, "", 0, "layer kind 9"},
         {"animation without frames", [](auto& p, auto&) { p.layers.at(1).frames = 0; }, W, 1, "", 0, "0 frames"},
+        {"animation of more frames than the level holds",
+         [](auto& p, auto& d) {
+             p.layers.at(1).frames = 65537;
+             test::writeObj(d.file("wave.obj"), test::fixtureTriangles(1));
+         },
+         W, 1, "", 0, "65537 is outside 1 to 65535; the level gets 1 frame"},
         {"unknown target kind", [](auto& p, auto&) { p.targets.at(0).kind = 7; }, W, -1, "", 0, "unknown kind 7"},
         {"start position number that is not finite",
          [](auto& p, auto&) { p.settings.startPosition = "0,0,1e39,0,0,0"; }, W, -1, "", 0,

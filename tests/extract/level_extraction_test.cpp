@@ -113,7 +113,7 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
              l.layers.push_back(layerOfKind(LayerKind::Static));
              l.layers.back().meshFrames[0][7] = std::numeric_limits<float>::quiet_NaN();
          },
-         "1 numbers have no OBJ text"},
+         "1 number has no OBJ text that reads back to it"},
         {"title with a NUL", [](TestLevel& l) { l.title = std::string("ab\0cd", 5); }, "title holds a NUL"},
         {"title longer than a project holds", [](TestLevel& l) { l.title = std::string(300, 'x'); },
          "300 bytes long"},
