@@ -3,6 +3,7 @@
 #   model <- assets <- levelfile <- generate <- scene <- cli, app
 #                                      generate <- check <- cli, app
 #                        levelfile <- extract <- cli, app
+#   model <- watch <- cli
 # Run as: cmake -DSOURCE_DIR=<src> -P layering.cmake
 set(allowed_model model)
 set(allowed_assets model assets)
@@ -11,9 +12,10 @@ set(allowed_generate model assets levelfile generate)
 set(allowed_scene model assets levelfile generate scene)
 set(allowed_check model assets levelfile generate check)
 set(allowed_extract model assets levelfile extract)
+set(allowed_watch model watch)
 
 set(problems "")
-foreach(layer model assets levelfile generate scene check extract)
+foreach(layer model assets levelfile generate scene check extract watch)
   file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
