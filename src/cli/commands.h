@@ -24,6 +24,12 @@ struct GenerateRequest {
 // Generates the level of a project.
 int runGenerate(const GenerateRequest& request);
 
+// Generates the level of a project, then again after every burst of changes
+// to the project or any file it reads, until Ctrl+C. Prints one line per
+// generation: the time, "generated 'LEVEL'" or the error, and the number of
+// warnings.
+int runWatch(const GenerateRequest& request);
+
 // Reads a project and every input, `threads` files at a time, and prints
 // every problem.
 int runCheck(const std::string& projectPath, bool asJson, int threads);

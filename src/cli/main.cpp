@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kSubcommands[] = {"generate", "check", "inputs", "extract", "inspect"};
+constexpr const char* kSubcommands[] = {"generate", "watch", "check", "inputs", "extract", "inspect"};
 
 bool isSubcommand(std::string_view word)
 {
@@ -75,6 +75,16 @@ int main(int argc, char** argv)
     std::string threadsText;
     CLI::Option* generateThreads = addThreadsOption(generate, threadsText);
 
+    kes::cli::GenerateRequest watchRequest;
+    std::string watchOutput;
+    CLI::App* watch = app.add_subcommand(
+        "watch", "Generate the level of a project, then again whenever the project or a file it reads changes");
+    watch->add_option("PROJECT", watchRequest.projectPath, "Project file (.kgp)")->required();
+    watch->add_option("-o,--output", watchOutput, "Level file to write (replaced whole each time)")->required();
+    watch->add_flag("--strict", watchRequest.strict,
+                    "Check the project and every input first; write nothing if there is any error or warning");
+    CLI::Option* watchThreads = addThreadsOption(watch, threadsText);
+
     std::string checkPath;
     CLI::App* check = app.add_subcommand("check", "Read a project and every input, and print every problem");
     check->add_option("PROJECT", checkPath, "Project file (.kgp)")->required();
@@ -122,10 +132,10 @@ int main(int argc, char** argv)
 
     // KESGEN_THREADS stands in for --threads, so that a build that runs many
     // generations at once can give each one thread.
-    const bool threadsGiven = generateThreads->count() + checkThreads->count() + extractThreads->count() > 0;
+    const bool threadsGiven = generateThreads->count() + watchThreads->count() + checkThreads->count() + extractThreads->count() > 0;
     const kes::cli::ThreadChoice threads = kes::cli::chooseThreads(
         threadsGiven ? std::optional<std::string>(threadsText) : std::nullopt, std::getenv("KESGEN_THREADS"));
-    if (!threads.error.empty() && (generate->parsed() || check->parsed() || extract->parsed())) {
+    if (!threads.error.empty() && (generate->parsed() || watch->parsed() || check->parsed() || extract->parsed())) {
         kes::cli::fail(threads.error, asJson);
         return 2;
     }
@@ -136,6 +146,10 @@ int main(int argc, char** argv)
         if (output->count() > 0)
             request.outputPath = outputPath;
         exitCode = kes::cli::runGenerate(request);
+    } else if (watch->parsed()) {
+        watchRequest.outputPath = watchOutput;
+        watchRequest.threads = threads.threads;
+        exitCode = kes::cli::runWatch(watchRequest);
     } else if (check->parsed()) {
         exitCode = kes::cli::runCheck(checkPath, asJson, threads.threads);
     } else if (inputs->parsed()) {

@@ -413,7 +413,7 @@ TEST(CliPipeline, CommandLineConventions)
     TempDir dir;
     CliRun run = runCli("frobnicate", dir);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "error: unknown subcommand 'frobnicate'; the subcommands are generate, check, inputs, "
+    EXPECT_EQ(run.err, "error: unknown subcommand 'frobnicate'; the subcommands are generate, watch, check, inputs, "
                        "extract, inspect (see kesgen-cli --help)\n");
     run = runCli("frobnicate --json", dir);
     EXPECT_EQ(run.exitCode, 2);
@@ -426,7 +426,7 @@ TEST(CliPipeline, CommandLineConventions)
     run = runCli("--help", dir);
     EXPECT_NE(run.out.find("Usage: kesgen-cli [OPTIONS] SUBCOMMAND"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find(KESGEN_CLI), std::string::npos);
-    for (const char* name : {"generate", "check", "inputs", "extract", "inspect"})
+    for (const char* name : {"generate", "watch", "check", "inputs", "extract", "inspect"})
         EXPECT_NE(run.out.find(name), std::string::npos) << name;
 
     // With --json, errors are JSON on the standard output; the exit code is
