@@ -39,7 +39,8 @@ CLI::Option* addThreadsOption(CLI::App* command, std::string& text)
 {
     return command->add_option("-j,--threads", text,
                                "Threads to use, 1 to " + std::to_string(kes::cli::kMostThreads)
-                                   + "; 1: no worker threads (default: KESGEN_THREADS, else one per core, at most 8)");
+                                   + "; 1: no worker threads (default: KESGEN_THREADS, else one per core, at most 8)")
+        ->type_name("N");
 }
 
 } // namespace
@@ -50,6 +51,10 @@ int main(int argc, char** argv)
     CLI::App app{"kesgen-cli - generate, check, inspect and extract Kestrin level files", "kesgen-cli"};
     app.set_version_flag("--version", std::string("kesgen-cli ") + KESGEN_VERSION);
     app.require_subcommand(1);
+    app.footer("Environment:\n"
+               "  KESGEN_THREADS  threads for generate, watch, check and extract when -j/--threads is not given:\n"
+               "                  1 to 64, 1 for no worker threads (default: one per core, at most 8)\n\n"
+               "See 'kesgen-cli SUBCOMMAND --help' for the options of each subcommand.");
 
     bool asJson = false;
     for (int i = 1; i < argc; ++i)
@@ -78,7 +83,7 @@ int main(int argc, char** argv)
     kes::cli::GenerateRequest watchRequest;
     std::string watchOutput;
     CLI::App* watch = app.add_subcommand(
-        "watch", "Generate the level of a project, then again whenever the project or a file it reads changes");
+        "watch", "Generate a project's level, then again whenever the project or a file it reads changes");
     watch->add_option("PROJECT", watchRequest.projectPath, "Project file (.kgp)")->required();
     watch->add_option("-o,--output", watchOutput, "Level file to write (replaced whole each time)")->required();
     watch->add_flag("--strict", watchRequest.strict,
