@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/animated_project.h"
 #include "cli/cli_runner.h"
 #include "extract/test_levels.h"
 #include "support/level_fixtures.h"
@@ -23,30 +24,6 @@ using test::CliRun;
 using test::quote;
 using test::runCli;
 using test::TempDir;
-
-// A project with a textured static layer (mesh.obj, tex.bmp) and an animated
-// layer of three frames (wave_000001.obj ...), in `dir`.
-LevelProject writeAnimatedProject(const TempDir& dir)
-{
-    test::writeObj(dir.file("mesh.obj"), test::fixtureTriangles(3));
-    for (int f = 1; f <= 3; ++f)
-        test::writeObj(dir.file("wave_00000" + std::to_string(f) + ".obj"), test::fixtureTriangles(f, 10 * f));
-    test::writeBmp(dir.file("tex.bmp"), 4, 2, test::fixturePixels(4, 2));
-    LevelProject project;
-    LayerEntry still;
-    still.objPath = "mesh.obj";
-    still.bmpPath = "tex.bmp";
-    still.draw = 1;
-    project.layers.append(still);
-    LayerEntry wave;
-    wave.objPath = "wave.obj";
-    wave.kind = 4;
-    wave.frames = 3;
-    project.layers.append(wave);
-    project.targets.append(TargetEntry{1, 2, 3, 0});
-    EXPECT_TRUE(saveProject(project, dir.file("level.kgp")));
-    return project;
-}
 
 // Every file in the folder with its bytes.
 std::map<std::string, test::Bytes> folderContents(const fs::path& folder)
@@ -79,7 +56,7 @@ TEST(CliPipeline, GenerateRefusesOutputsThatWouldDestroyInputs)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        writeAnimatedProject(dir);
+        test::writeAnimatedProject(dir);
         fs::create_directory(dir.path() / "sub");
         fs::create_symlink("mesh.obj", dir.file("link.kes"));
         test::writeFile(dir.file("locked.kes"), std::string("earlier"));
@@ -98,7 +75,7 @@ TEST(CliPipeline, GenerateRefusesOutputsThatWouldDestroyInputs)
 TEST(CliPipeline, CheckPrintsEveryProblemAndStrictFailsOnAnyWarning)
 {
     TempDir dir;
-    writeAnimatedProject(dir);
+    test::writeAnimatedProject(dir);
     CliRun run = runCli("check " + quote(dir.file("level.kgp")), dir);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -155,7 +132,7 @@ TEST(CliPipeline, DepfileAndInputsListEveryFileRead)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        LevelProject project = writeAnimatedProject(dir);
+        LevelProject project = test::writeAnimatedProject(dir);
         project.layers.at(0).objPath = c.mesh;
         project.layers.at(0).bmpPath = c.texture;
         project.layers.at(1).objPath = c.wave;
@@ -188,7 +165,7 @@ TEST(CliPipeline, TheMakefileRuleRebuildsWhenAFrameChanges)
     if (std::system("make --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "make is not installed";
     TempDir dir;
-    writeAnimatedProject(dir);
+    test::writeAnimatedProject(dir);
     test::writeFile(dir.file("Makefile"), "KESGEN_CLI = " + std::string(KESGEN_CLI)
                                               + "\n\n%.kes: %.kgp\n\t$(KESGEN_CLI) generate $< -o $@ --depfile $*.d\n\n"
                                                 "-include $(wildcard *.d)\n");
@@ -232,7 +209,7 @@ private:
 TEST(CliPipeline, ThreadCountsGiveTheSameBytesAndBadOnesAreUsageErrors)
 {
     TempDir dir;
-    writeAnimatedProject(dir);
+    test::writeAnimatedProject(dir);
     // Something for check and extract to report: a face of four corners, and
     // a level whose second layer is drawn without a texture.
     test::writeFile(dir.file("wave_000002.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/1 1/1\n"));
@@ -370,7 +347,7 @@ TEST(CliPipeline, ExtractWarnsAndRefuses)
 TEST(CliPipeline, MessagesEscapeQuotedBytes)
 {
     TempDir dir;
-    LevelProject project = writeAnimatedProject(dir);
+    LevelProject project = test::writeAnimatedProject(dir);
     test::writeFile(dir.file("mesh.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/\x1b]0;pwned\x07\n"));
     project.layers.at(1).objPath = "gone\x1b[2J\xE9.obj";
     ASSERT_TRUE(saveProject(project, dir.file("level.kgp")));
@@ -394,7 +371,7 @@ TEST(CliPipeline, AMeshThatIsNotTextGetsOneWarning)
 {
     for (const std::string& bytes : {std::string("\xFF\xFEv\0 \0001\0\n\0", 10), std::string("v 0 0 0\n\0\0\0", 11)}) {
         TempDir dir;
-        writeAnimatedProject(dir);
+        test::writeAnimatedProject(dir);
         test::writeFile(dir.file("mesh.obj"), bytes);
         for (const char* command : {"generate level.kgp", "check level.kgp"}) {
             SCOPED_TRACE(command);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/animated_project.h"
 #include "cli/cli_runner.h"
 #include "cli/watch_process.h"
 #include "support/level_fixtures.h"
@@ -22,34 +23,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::TempDir;
 
-// A textured static layer (mesh.obj, tex.bmp) and an animation of three
-// frames (wave_000001.obj ...), in `dir`.
-LevelProject writeProject(const TempDir& dir)
-{
-    test::writeObj(dir.file("mesh.obj"), test::fixtureTriangles(3));
-    for (int f = 1; f <= 3; ++f)
-        test::writeObj(dir.file("wave_00000" + std::to_string(f) + ".obj"), test::fixtureTriangles(f, 10 * f));
-    test::writeBmp(dir.file("tex.bmp"), 4, 2, test::fixturePixels(4, 2));
-    LevelProject project;
-    LayerEntry still;
-    still.objPath = "mesh.obj";
-    still.bmpPath = "tex.bmp";
-    still.draw = 1;
-    project.layers.append(still);
-    LayerEntry wave;
-    wave.objPath = "wave.obj";
-    wave.kind = 4;
-    wave.frames = 3;
-    project.layers.append(wave);
-    project.targets.append(TargetEntry{1, 2, 3, 0});
-    EXPECT_TRUE(saveProject(project, dir.file("level.kgp")));
-    return project;
-}
-
 TEST(CliWatch, OneGenerationPerBurstOfChangesAndNothingLeftAfterCtrlC)
 {
     TempDir dir;
-    LevelProject project = writeProject(dir);
+    LevelProject project = test::writeAnimatedProject(dir);
     fs::create_directory(dir.file("out"));
     test::CliProcess watch({"watch", "level.kgp", "-o", "out/level.kes"}, dir.path().string(),
                            dir.file("watch-errors.txt"));
