@@ -161,6 +161,31 @@ TEST(ProjectCheck, GathersEveryProblemAndEscapesQuotedBytes)
     EXPECT_EQ(problemLine(check.problems[1]).rfind("layer 1: cannot read texture file", 0), 0u);
 }
 
+// The inputs are read on several threads at once; the problems, in their
+// order, are those of one thread.
+TEST(ProjectCheck, TheSameProblemsOnAnyNumberOfThreads)
+{
+    TempDir dir;
+    LevelProject project = goodProject(dir);
+    for (int i = 0; i < 6; ++i) {
+        LayerEntry layer = project.layers.at(i % 2);
+        if (i % 3 == 0)
+            layer.bmpPath = "gone" + std::to_string(i) + ".bmp";
+        project.layers.append(layer);
+    }
+    test::writeFile(dir.file("mesh.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/1 1/1\nf 1/1 2/1 1/1\n"));
+    std::filesystem::remove(dir.file("wave_000002.obj"));
+    const std::vector<ProjectProblem> one = checkProject(project, dir.path().string(), 1).problems;
+    ASSERT_GT(one.size(), 10u);
+    for (const int threads : {0, 2, 3, 8}) {
+        SCOPED_TRACE(threads);
+        const std::vector<ProjectProblem> many = checkProject(project, dir.path().string(), threads).problems;
+        ASSERT_EQ(many.size(), one.size());
+        for (std::size_t i = 0; i < one.size(); ++i)
+            EXPECT_EQ(problemMessage(many[i]), problemMessage(one[i])) << i;
+    }
+}
+
 // Stored paths that name no file are relinked to the files of the same name
 // in the project's folder, as generation does it, with the warning
 // generation gives; those files are then read and checked.
