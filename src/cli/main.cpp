@@ -1,5 +1,5 @@
-// kesgen-cli: generates, checks, inspects and extracts Kestrin level files
-// without the editor.
+// kesgen-cli: generates (also again on every change), checks, inspects and
+// extracts Kestrin level files without the editor.
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -137,7 +137,8 @@ int main(int argc, char** argv)
 
     // KESGEN_THREADS stands in for --threads, so that a build that runs many
     // generations at once can give each one thread.
-    const bool threadsGiven = generateThreads->count() + watchThreads->count() + checkThreads->count() + extractThreads->count() > 0;
+    const bool threadsGiven
+        = generateThreads->count() + watchThreads->count() + checkThreads->count() + extractThreads->count() > 0;
     const kes::cli::ThreadChoice threads = kes::cli::chooseThreads(
         threadsGiven ? std::optional<std::string>(threadsText) : std::nullopt, std::getenv("KESGEN_THREADS"));
     if (!threads.error.empty() && (generate->parsed() || watch->parsed() || check->parsed() || extract->parsed())) {

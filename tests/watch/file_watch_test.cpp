@@ -127,7 +127,8 @@ TEST(FileWatch, OneBurstPerRunOfChanges)
                                        }}};
          },
          {{1300ms, 1400ms}}},
-        {"another file of the folder", [&](const TempDir& d) { return std::vector<Step>{{1000ms, write(d, "other.obj", 4)}}; },
+        {"another file of the folder",
+         [&](const TempDir& d) { return std::vector<Step>{{1000ms, write(d, "other.obj", 4)}}; },
          {}},
         {"a folder made later, whose files no notification names",
          [&](const TempDir& d) {
