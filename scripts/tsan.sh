@@ -3,7 +3,9 @@
 # and runs them: parallel generation with 2, 3, 8 and more worker threads,
 # generation in turn, the readers (a mesh file parsed in chunks, handed on
 # from the parsing threads), the level file flushed to the disk on a thread
-# of its own, and the editor's generation in the background while its event
+# of its own, a project's inputs checked and a level's layers extracted on
+# several threads, a watch woken by the system's notifier from another
+# thread, and the editor's generation in the background while its event
 # loop runs. Any report of a data race, a lock-order inversion or
 # another thread error fails the run.
 #
@@ -13,7 +15,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${KESGEN_TSAN_BUILD:-build-tsan}
-tests=(parallel_generation_tests generate_tests assets_tests model_tests editor_generation_progress_tests)
+tests=(parallel_generation_tests generate_tests assets_tests model_tests check_tests extract_tests watch_tests
+       editor_generation_progress_tests)
 
 mkdir -p "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESGEN_BUILD_TESTS=ON \

@@ -3,6 +3,7 @@
 #   model <- assets <- levelfile <- generate <- scene <- cli, app
 #                                      generate <- check <- cli, app
 #                        levelfile <- extract <- cli, app
+#   model <- watch <- cli
 # and when the level document (src/document: the core, Qt Core and Qt Gui)
 # includes the editor or Qt Widgets. Its library links no Qt Widgets, so a
 # plain <QWidget> does not compile there either.
@@ -14,11 +15,12 @@ set(allowed_generate model assets levelfile generate)
 set(allowed_scene model assets levelfile generate scene)
 set(allowed_check model assets levelfile generate check)
 set(allowed_extract model assets levelfile extract)
+set(allowed_watch model watch)
 
 set(allowed_document model assets levelfile generate scene check extract document)
 
 set(problems "")
-foreach(layer model assets levelfile generate scene check extract)
+foreach(layer model assets levelfile generate scene check extract watch)
   file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "levelfile/layer_descriptor.h"
+#include "model/counted_text.h"
 #include "model/stored_path.h"
 
 namespace kes::editor {
@@ -38,7 +39,7 @@ int countFrameFiles(const std::string& basePath, int limit)
 
 std::string frameFilesFoundText(int count)
 {
-    return std::to_string(count) + " frame files found";
+    return countedText(static_cast<std::uint64_t>(count), "frame file") + " found";
 }
 
 } // namespace kes::editor

@@ -5,6 +5,7 @@
 #include "assets/asset_file.h"
 #include "assets/large_buffer.h"
 #include "model/byte_order.h"
+#include "model/counted_text.h"
 
 namespace kes {
 namespace {
@@ -71,7 +72,7 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
                     + " image (compression " + text(compression)
                     + "); save it as an uncompressed 24-bit bitmap");
     if (bitCount != 24)
-        return fail("it has " + text(bitCount) + " bits per pixel; save it as a 24-bit bitmap");
+        return fail("it has " + countedText(bitCount, "bit") + " per pixel; save it as a 24-bit bitmap");
     if (compression != kUncompressed)
         return fail("it is compressed (method " + text(compression) + "); save it as an uncompressed 24-bit bitmap");
     if (width < 0)

@@ -6,10 +6,13 @@
 
 #include "assets/asset_file.h"
 #include "assets/obj_reader.h"
+#include "assets/parallel_for.h"
 #include "check/mesh_text.h"
+#include "generate/generate_level.h"
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
@@ -21,7 +24,7 @@ namespace {
 
 class Gatherer {
 public:
-    explicit Gatherer(ProjectCheck& check) : check_(check) {}
+    explicit Gatherer(std::vector<ProjectProblem>& problems) : problems_(problems) {}
 
     void error(int layer, const std::string& file, const std::string& what)
     {
@@ -35,9 +38,9 @@ public:
 private:
     void add(ProblemSeverity severity, int layer, const std::string& file, int line, const std::string& what)
     {
-        check_.problems.push_back({severity, layer, file, line, printableText(what)});
+        problems_.push_back({severity, layer, file, line, printableText(what)});
     }
-    ProjectCheck& check_;
+    std::vector<ProjectProblem>& problems_;
 };
 
 void checkText(Gatherer& gather, const char* name, const std::string& text)
@@ -156,8 +159,7 @@ void checkLayer(Gatherer& gather, int index, const LayerEntry& entry, const std:
         else if (entry.frames < 0 || entry.frames > 0xFFFF)
             gather.warning(index, "", 0, "the animation's frame count " + std::to_string(entry.frames)
                                              + " is outside 1 to 65535; the level gets "
-                                             + std::to_string(static_cast<std::uint32_t>(entry.frames) & 0xFFFF)
-                                             + " frames");
+                                             + countedText(static_cast<std::uint32_t>(entry.frames) & 0xFFFF, "frame"));
     }
 }
 
@@ -175,28 +177,38 @@ bool ProjectCheck::hasWarnings() const
                        [](const ProjectProblem& p) { return p.severity == ProblemSeverity::Warning; });
 }
 
-ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder)
+ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder, int threads)
 {
     ProjectCheck check;
-    Gatherer gather(check);
+    Gatherer gather(check.problems);
     checkSettings(gather, project.settings);
     for (int i = 0; i < project.targets.count(); ++i)
         if (targetKindName(project.targets.at(i).kind).empty())
             gather.warning(-1, "", 0, "target " + std::to_string(i + 1) + " has the unknown kind "
                                           + std::to_string(project.targets.at(i).kind));
     check.inputs = levelInputs(project, baseFolder);
+
+    // The inputs are read on up to `threads` threads, each into its own
+    // list, and their problems are put in generation's order afterwards.
+    std::vector<std::vector<ProjectProblem>> inputProblems(check.inputs.size());
+    GenerationOptions generation;
+    generation.threads = threads;
+    parallelFor(check.inputs.size(), generationThreadCount(generation), [&](std::size_t k) {
+        const LevelInput& input = check.inputs[k];
+        if (!isReadableHere(input))
+            return;
+        Gatherer inputGather(inputProblems[k]);
+        if (input.kind == InputKind::Mesh)
+            checkMesh(inputGather, input);
+        else
+            checkTexture(inputGather, input);
+    });
+
     std::size_t next = 0;
     for (int i = 0; i < project.layers.count(); ++i) {
         checkLayer(gather, i, project.layers.at(i), baseFolder);
-        for (; next < check.inputs.size() && check.inputs[next].layer == i; ++next) {
-            const LevelInput& input = check.inputs[next];
-            if (!isReadableHere(input))
-                continue;
-            if (input.kind == InputKind::Mesh)
-                checkMesh(gather, input);
-            else
-                checkTexture(gather, input);
-        }
+        for (; next < check.inputs.size() && check.inputs[next].layer == i; ++next)
+            check.problems.insert(check.problems.end(), inputProblems[next].begin(), inputProblems[next].end());
     }
     return check;
 }

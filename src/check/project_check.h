@@ -33,9 +33,11 @@ struct ProjectCheck {
 
 // Checks the settings and tables of `project` and reads every mesh and
 // texture that generating it reads (relative paths from `baseFolder`, the
-// project's folder), one at a time. An input that is a pipe or a device is
-// not read here (it could wait for data without end, or take what generation
-// needs).
+// project's folder), on up to `threads` threads at once: 1 reads them one at
+// a time on the calling thread, 0 uses as many threads as generation does by
+// default. The problems are the same, in the same order, for any number of
+// threads. An input that is a pipe or a device is not read here (it could
+// wait for data without end, or take what generation needs).
 //
 // Errors: a mesh or texture file that cannot be read or used, a layer
 // without a mesh path, a drawn layer without a texture path, and a start
@@ -51,7 +53,7 @@ struct ProjectCheck {
 // title or author longer than the 249 bytes a project holds, unknown layer
 // and target kinds, and an animated layer whose frame count is 0 or above
 // 65535.
-ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder);
+ProjectCheck checkProject(const LevelProject& project, const std::string& baseFolder, int threads = 1);
 
 // Reads the project file at `projectPath` and checks it as checkProject does,
 // with its folder as the base folder. A project file that cannot be read is

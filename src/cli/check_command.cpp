@@ -3,6 +3,7 @@
 #include "check/project_check.h"
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
@@ -29,7 +30,7 @@ Json problemJson(const ProjectProblem& problem)
 
 } // namespace
 
-int runCheck(const std::string& projectPath, bool asJson)
+int runCheck(const std::string& projectPath, bool asJson, int threads)
 {
     LevelProject project;
     if (Status loaded = loadProject(projectPath, project); !loaded) {
@@ -37,7 +38,7 @@ int runCheck(const std::string& projectPath, bool asJson)
         return fail(reason.find(projectPath) == std::string::npos ? "'" + projectPath + "': " + reason : reason,
                     asJson);
     }
-    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath));
+    const ProjectCheck check = checkProject(project, projectFolderOf(projectPath), threads);
     std::size_t errors = 0;
     for (const ProjectProblem& problem : check.problems)
         errors += problem.severity == ProblemSeverity::Error;
@@ -55,9 +56,8 @@ int runCheck(const std::string& projectPath, bool asJson)
     }
     for (const ProjectProblem& problem : check.problems)
         std::cerr << problemMessage(problem) << '\n';
-    std::cout << "checked '" << printableText(projectPath) << "': " << errors << (errors == 1 ? " error, " : " errors, ")
-              << warnings << (warnings == 1 ? " warning, " : " warnings, ") << check.inputs.size()
-              << (check.inputs.size() == 1 ? " input file\n" : " input files\n");
+    std::cout << "checked '" << printableText(projectPath) << "': " << countedText(errors, "error") << ", "
+              << countedText(warnings, "warning") << ", " << countedText(check.inputs.size(), "input file") << '\n';
     return errors > 0 ? 1 : 0;
 }
 

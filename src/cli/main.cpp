@@ -1,5 +1,6 @@
-// kesgen-cli: generates, checks, inspects and extracts Kestrin level files
-// without the editor.
+// kesgen-cli: generates (also again on every change), checks, inspects and
+// extracts Kestrin level files without the editor.
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -10,11 +11,12 @@
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "cli/thread_option.h"
 #include "cli/utf8_arguments.h"
 
 namespace {
 
-constexpr const char* kSubcommands[] = {"generate", "check", "inputs", "extract", "inspect"};
+constexpr const char* kSubcommands[] = {"generate", "watch", "check", "inputs", "extract", "inspect"};
 
 bool isSubcommand(std::string_view word)
 {
@@ -32,6 +34,15 @@ std::string subcommandList()
     return list;
 }
 
+// Adds -j/--threads to a subcommand; the texts of all of them go to `text`.
+CLI::Option* addThreadsOption(CLI::App* command, std::string& text)
+{
+    return command->add_option("-j,--threads", text,
+                               "Threads to use, 1 to " + std::to_string(kes::cli::kMostThreads)
+                                   + "; 1: no worker threads (default: KESGEN_THREADS, else one per core, at most 8)")
+        ->type_name("N");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,6 +51,10 @@ int main(int argc, char** argv)
     CLI::App app{"kesgen-cli - generate, check, inspect and extract Kestrin level files", "kesgen-cli"};
     app.set_version_flag("--version", std::string("kesgen-cli ") + KESGEN_VERSION);
     app.require_subcommand(1);
+    app.footer("Environment:\n"
+               "  KESGEN_THREADS  threads for generate, watch, check and extract when -j/--threads is not given:\n"
+               "                  1 to 64, 1 for no worker threads (default: one per core, at most 8)\n\n"
+               "See 'kesgen-cli SUBCOMMAND --help' for the options of each subcommand.");
 
     bool asJson = false;
     for (int i = 1; i < argc; ++i)
@@ -62,10 +77,24 @@ int main(int argc, char** argv)
     generate->add_option("--depfile", request.depfilePath,
                          "Also write a Make dependency file: the level depends on the project and every file read");
 
+    std::string threadsText;
+    CLI::Option* generateThreads = addThreadsOption(generate, threadsText);
+
+    kes::cli::GenerateRequest watchRequest;
+    std::string watchOutput;
+    CLI::App* watch = app.add_subcommand(
+        "watch", "Generate a project's level, then again whenever the project or a file it reads changes");
+    watch->add_option("PROJECT", watchRequest.projectPath, "Project file (.kgp)")->required();
+    watch->add_option("-o,--output", watchOutput, "Level file to write (replaced whole each time)")->required();
+    watch->add_flag("--strict", watchRequest.strict,
+                    "Check the project and every input first; write nothing if there is any error or warning");
+    CLI::Option* watchThreads = addThreadsOption(watch, threadsText);
+
     std::string checkPath;
     CLI::App* check = app.add_subcommand("check", "Read a project and every input, and print every problem");
     check->add_option("PROJECT", checkPath, "Project file (.kgp)")->required();
     check->add_flag("--json", asJson, "Print the problems as JSON");
+    CLI::Option* checkThreads = addThreadsOption(check, threadsText);
 
     std::string inputsPath;
     CLI::App* inputs = app.add_subcommand("inputs", "List the files that generating a project reads");
@@ -79,6 +108,7 @@ int main(int argc, char** argv)
     extract->add_option("LEVEL", levelPath, "Level file (.kes)")->required();
     extract->add_option("-o,--output", folder, "Folder to write the project into (created if missing)")->required();
     extract->add_flag("--force", force, "Replace files of the same names in the folder");
+    CLI::Option* extractThreads = addThreadsOption(extract, threadsText);
 
     std::string inspectPath;
     bool noPath = false;
@@ -105,17 +135,33 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // KESGEN_THREADS stands in for --threads, so that a build that runs many
+    // generations at once can give each one thread.
+    const bool threadsGiven
+        = generateThreads->count() + watchThreads->count() + checkThreads->count() + extractThreads->count() > 0;
+    const kes::cli::ThreadChoice threads = kes::cli::chooseThreads(
+        threadsGiven ? std::optional<std::string>(threadsText) : std::nullopt, std::getenv("KESGEN_THREADS"));
+    if (!threads.error.empty() && (generate->parsed() || watch->parsed() || check->parsed() || extract->parsed())) {
+        kes::cli::fail(threads.error, asJson);
+        return 2;
+    }
+
     int exitCode = 1;
     if (generate->parsed()) {
+        request.threads = threads.threads;
         if (output->count() > 0)
             request.outputPath = outputPath;
         exitCode = kes::cli::runGenerate(request);
+    } else if (watch->parsed()) {
+        watchRequest.outputPath = watchOutput;
+        watchRequest.threads = threads.threads;
+        exitCode = kes::cli::runWatch(watchRequest);
     } else if (check->parsed()) {
-        exitCode = kes::cli::runCheck(checkPath, asJson);
+        exitCode = kes::cli::runCheck(checkPath, asJson, threads.threads);
     } else if (inputs->parsed()) {
         exitCode = kes::cli::runInputs(inputsPath, asJson);
     } else if (extract->parsed()) {
-        exitCode = kes::cli::runExtract(levelPath, folder, force);
+        exitCode = kes::cli::runExtract(levelPath, folder, force, threads.threads);
     } else {
         exitCode = kes::cli::runInspect(inspectPath, asJson, !noPath);
     }

@@ -1,12 +1,15 @@
 #include "extract/level_extraction.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <iterator>
 #include <tuple>
 
 #include "assets/obj_reader.h"
+#include "assets/parallel_for.h"
 #include "extract/bitmap_encoding.h"
 #include "extract/obj_text.h"
 #include "levelfile/layer_descriptor.h"
@@ -14,6 +17,7 @@
 #include "levelfile/level_format.h"
 #include "levelfile/level_reader.h"
 #include "levelfile/texture_compression.h"
+#include "model/counted_text.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
@@ -91,10 +95,21 @@ std::vector<ExpectedChunk> generatedKeyedChunks(int targets)
     return chunks;
 }
 
+// What one layer gives: its row of the project, its files and its warnings.
+// Layers are extracted each on its own, on any thread, and put together in
+// layer order.
+struct ExtractedLayer {
+    LayerEntry entry;
+    std::vector<ExtractedFile> files;
+    std::vector<std::string> warnings;
+
+    void warn(const std::string& what) { warnings.push_back(printableText(what)); }
+};
+
 class Extractor {
 public:
-    Extractor(std::span<const std::uint8_t> bytes, const LevelFile& level, LevelExtraction& out)
-        : bytes_(bytes), level_(level), out_(out), keyed_(level)
+    Extractor(std::span<const std::uint8_t> bytes, const LevelFile& level, LevelExtraction& out, int threads)
+        : bytes_(bytes), level_(level), out_(out), keyed_(level), threads_(threads)
     {
     }
 
@@ -106,9 +121,9 @@ private:
     void settings();
     int targets();
     void keyedOrder(int targetCount);
-    void layer(int index, const LevelLayer& layer);
-    void frames(int index, const LevelLayer& layer, LayerEntry& entry);
-    void texture(int index, const LevelLayer& layer, LayerEntry& entry);
+    ExtractedLayer layer(int index, const LevelLayer& layer) const;
+    void frames(int index, const LevelLayer& layer, ExtractedLayer& out) const;
+    void texture(int index, const LevelLayer& layer, ExtractedLayer& out) const;
     void roundTripSettings(const LevelProject& readBack);
 
     std::span<const std::uint8_t> bytes_;
@@ -118,6 +133,7 @@ private:
     std::array<float, 6> start_{};
     std::array<float, 3> background_{};
     float framesLR_ = 0;
+    int threads_;
 };
 
 void Extractor::header()
@@ -205,11 +221,12 @@ void Extractor::keyedOrder(int targetCount)
         warn("value chunks stand between the layer chunks; generation writes them all before the layers");
 }
 
-void Extractor::frames(int index, const LevelLayer& layer, LayerEntry& entry)
+void Extractor::frames(int index, const LevelLayer& layer, ExtractedLayer& out) const
 {
+    const LayerEntry& entry = out.entry;
     const std::string label = "layer " + std::to_string(index + 1);
     if (layer.hasNormals())
-        warn(label + ": its triangles carry normals, which generation never writes (the OBJ files keep them)");
+        out.warn(label + ": its triangles carry normals, which generation never writes (the OBJ files keep them)");
     const auto frameCount = static_cast<std::uint16_t>(layer.meshFrames.size());
     for (std::size_t f = 0; f < layer.meshFrames.size(); ++f) {
         const LevelFrame& frame = layer.meshFrames[f];
@@ -236,19 +253,21 @@ void Extractor::frames(int index, const LevelLayer& layer, LayerEntry& entry)
             std::size_t differing = 0;
             for (std::size_t i = 0; i + 4 <= std::min(encoded.size(), stored.size()); i += 4)
                 differing += !std::equal(encoded.begin() + i, encoded.begin() + i + 4, stored.begin() + i);
-            warn(label + ", " + file + ": " + std::to_string(differing)
-                 + " numbers have no OBJ text that reads back to them (NaN); generation writes 0 for them");
+            out.warn(label + ", " + file + ": " + countedText(differing, "number")
+                 + (differing == 1 ? " has no OBJ text that reads back to it (NaN); generation writes 0 for it"
+                                   : " have no OBJ text that reads back to them (NaN); generation writes 0 for them"));
         }
-        out_.files.push_back({file, std::vector<std::uint8_t>(text.begin(), text.end())});
+        out.files.push_back({file, std::vector<std::uint8_t>(text.begin(), text.end())});
     }
 }
 
-void Extractor::texture(int index, const LevelLayer& layer, LayerEntry& entry)
+void Extractor::texture(int index, const LevelLayer& layer, ExtractedLayer& out) const
 {
+    LayerEntry& entry = out.entry;
     const std::string label = "layer " + std::to_string(index + 1);
     if (layer.textures.empty()) {
         if (layer.isDrawn()) {
-            warn(label + ": it is drawn but has no texture; a drawn layer of a project always has one, so the "
+            out.warn(label + ": it is drawn but has no texture; a drawn layer of a project always has one, so the "
                          "project's layer is not drawn");
             entry.draw = 0;
         }
@@ -257,10 +276,10 @@ void Extractor::texture(int index, const LevelLayer& layer, LayerEntry& entry)
     const LevelTexture& texture = layer.textures.front();
     entry.bmpPath = layerFileStem(index) + ".bmp";
     if (!layer.isDrawn())
-        warn(label + ": it is not drawn but has a texture; generation writes no texture for a layer that is not "
+        out.warn(label + ": it is not drawn but has a texture; generation writes no texture for a layer that is not "
                      "drawn (the project keeps the file)");
     if (layer.textures.size() > 1)
-        warn(label + ": it has " + std::to_string(layer.textures.size())
+        out.warn(label + ": it has " + std::to_string(layer.textures.size())
              + " textures; generation writes one, the first");
     if (layer.isDrawn()) {
         std::vector<std::uint8_t> again;
@@ -268,16 +287,17 @@ void Extractor::texture(int index, const LevelLayer& layer, LayerEntry& entry)
                                                                     texture.compressedSize);
         if (!compressTexture(texture.pixels, again) || !std::equal(again.begin(), again.end(), stream.begin(),
                                                                    stream.end()))
-            warn(label + ": its texture's zlib stream (" + std::to_string(texture.compressedSize)
+            out.warn(label + ": its texture's zlib stream (" + std::to_string(texture.compressedSize)
                  + " bytes) was not made by zlib at level 6 as generation makes it; generation writes the same "
                    "pixels compressed again (" + std::to_string(again.size()) + " bytes)");
     }
-    out_.files.push_back({entry.bmpPath, encodeBitmap(texture.width, texture.height, texture.pixels)});
+    out.files.push_back({entry.bmpPath, encodeBitmap(texture.width, texture.height, texture.pixels)});
 }
 
-void Extractor::layer(int index, const LevelLayer& layer)
+ExtractedLayer Extractor::layer(int index, const LevelLayer& layer) const
 {
-    LayerEntry entry;
+    ExtractedLayer out;
+    LayerEntry& entry = out.entry;
     const std::string label = "layer " + std::to_string(index + 1);
     entry.objPath = layerFileStem(index) + ".obj";
     entry.kind = layer.kind;
@@ -296,13 +316,13 @@ void Extractor::layer(int index, const LevelLayer& layer)
             && std::trunc(frames) == frames;
         entry.frames = whole ? static_cast<std::int32_t>(frames) : 0;
         if (!sameBits(static_cast<float>(entry.frames), frames))
-            warn(label + ": its frames till reset/stop " + shown(frames)
+            out.warn(label + ": its frames till reset/stop " + shown(frames)
                  + " is no integer of 32 bits, as a project holds it; generation writes "
                  + shown(static_cast<float>(entry.frames)));
     }
-    texture(index, layer, entry);
-    frames(index, layer, entry);
-    out_.project.layers.append(entry);
+    texture(index, layer, out);
+    frames(index, layer, out);
+    return out;
 }
 
 // The settings are texts that generation reads again; compare what it
@@ -328,14 +348,17 @@ void Extractor::run(const std::string& name)
     settings();
     const int targetCount = targets();
     keyedOrder(targetCount);
-    for (std::size_t i = 0; i < level_.layers.size(); ++i) {
-        if (i >= static_cast<std::size_t>(kTableCapacity)) {
-            warn("the level has " + std::to_string(level_.layers.size())
-                 + " layers; a project holds 32 and keeps the first 32");
-            break;
-        }
-        layer(static_cast<int>(i), level_.layers[i]);
+    const std::size_t kept = std::min(level_.layers.size(), static_cast<std::size_t>(kTableCapacity));
+    std::vector<ExtractedLayer> layers(kept);
+    parallelFor(kept, threads_, [&](std::size_t i) { layers[i] = layer(static_cast<int>(i), level_.layers[i]); });
+    for (ExtractedLayer& extracted : layers) {
+        out_.project.layers.append(extracted.entry);
+        std::move(extracted.files.begin(), extracted.files.end(), std::back_inserter(out_.files));
+        out_.warnings.insert(out_.warnings.end(), extracted.warnings.begin(), extracted.warnings.end());
     }
+    if (level_.layers.size() > kept)
+        warn("the level has " + std::to_string(level_.layers.size())
+             + " layers; a project holds 32 and keeps the first 32");
     const std::vector<std::uint8_t> projectBytes = encodeProject(out_.project);
     LevelProject readBack;
     if (decodeProject(projectBytes, readBack))
@@ -345,13 +368,14 @@ void Extractor::run(const std::string& name)
 
 } // namespace
 
-Status extractLevel(std::span<const std::uint8_t> bytes, const std::string& name, LevelExtraction& extraction)
+Status extractLevel(std::span<const std::uint8_t> bytes, const std::string& name, LevelExtraction& extraction,
+                    int threads)
 {
     extraction = LevelExtraction{};
     LevelFile level;
     if (Status decoded = decodeLevelFile(bytes, level); !decoded)
         return decoded;
-    Extractor(bytes, level, extraction).run(name);
+    Extractor(bytes, level, extraction, threads).run(name);
     return Status::success();
 }
 

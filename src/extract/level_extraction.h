@@ -36,8 +36,11 @@ struct LevelExtraction {
 // texts hold the shortest text of each float, meshes the shortest text of
 // each coordinate, textures their rows in the order the level holds them.
 // Fails only when `bytes` is not a valid level file (the reason has the byte
-// offset). Everything a project cannot express becomes a warning.
-Status extractLevel(std::span<const std::uint8_t> bytes, const std::string& name, LevelExtraction& extraction);
+// offset). Everything a project cannot express becomes a warning. The layers
+// are turned into files on up to `threads` threads at once; the files and
+// warnings are the same, in the same order, for any number of threads.
+Status extractLevel(std::span<const std::uint8_t> bytes, const std::string& name, LevelExtraction& extraction,
+                    int threads = 1);
 
 // The level file that generating the extracted project gives, made in memory
 // from the project file and the other files of `extraction` as generateLevel

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "model/byte_order.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 
 namespace kes {
@@ -18,11 +19,6 @@ constexpr std::uint64_t kMaxInflateRatio = 1032;
 // Kept pixels start with this much room and grow with what the stream really
 // yields, so a head that claims more than its stream holds costs no memory.
 constexpr std::uint64_t kFirstPixelBlock = 1 << 16;
-
-std::string plural(std::uint64_t count, const std::string& word)
-{
-    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-}
 
 // Walks the bytes front to back; every read is checked against the end.
 class Decoder {
@@ -47,7 +43,7 @@ private:
     {
         if (size <= left())
             return Status::success();
-        return problem(at_, "the file ends inside " + what + " (" + plural(size, "byte") + " needed, "
+        return problem(at_, "the file ends inside " + what + " (" + countedText(size, "byte") + " needed, "
                                 + std::to_string(left()) + " left)");
     }
 
@@ -105,7 +101,7 @@ Status Decoder::decode(LevelFile& level)
         std::size_t slot = chunkKindSlot(kind);
         if (seen[slot] < level.header.chunkCounts[slot])
             return problem(at_, "the file ends after " + std::to_string(seen[slot]) + " of the "
-                                    + plural(level.header.chunkCounts[slot], std::string(chunkKindName(kind)) + " chunk")
+                                    + countedText(level.header.chunkCounts[slot], std::string(chunkKindName(kind)) + " chunk")
                                     + " that the header declares");
     }
     return Status::success();
@@ -147,7 +143,7 @@ Status Decoder::decodeHeader(LevelFileHeader& header)
         std::uint64_t offset = at_;
         header.chunkCounts[i] = u16();
         if (i >= kChunkKindCount && header.chunkCounts[i] != 0)
-            return problem(offset, "the header declares " + plural(header.chunkCounts[i], "chunk")
+            return problem(offset, "the header declares " + countedText(header.chunkCounts[i], "chunk")
                                        + " of kind 5, which does not exist");
     }
     return Status::success();
@@ -244,7 +240,7 @@ Status Decoder::decodeFrame(const LevelLayer& layer, int frame, LevelFrame& out)
     out.triangleCount = u32();
     std::uint64_t recordSize = layer.hasNormals() ? kTriangleWithNormalsSize : kTriangleSize;
     std::uint64_t size = std::uint64_t(out.triangleCount) * recordSize;
-    if (Status status = need(size, "the " + plural(out.triangleCount, "triangle") + " of " + what); !status)
+    if (Status status = need(size, "the " + countedText(out.triangleCount, "triangle") + " of " + what); !status)
         return status;
     if (options_.keepGeometry) {
         out.triangles.resize(size / 4);
@@ -270,7 +266,7 @@ Status Decoder::decodeTexture(int texture, LevelTexture& out)
     std::uint64_t expected = std::uint64_t(out.width) * out.height * 3;
     if (expected > out.compressedSize * kMaxInflateRatio)
         return problem(out.offset, what + " claims " + std::to_string(out.width) + " x " + std::to_string(out.height)
-                                       + " pixels, more than " + plural(out.compressedSize, "compressed byte")
+                                       + " pixels, more than " + countedText(out.compressedSize, "compressed byte")
                                        + " can hold");
     std::span<const std::uint8_t> stream(here(), out.compressedSize);
     if (Status status = inflateTexture(texture, out, stream); !status)
@@ -309,17 +305,17 @@ Status Decoder::inflateTexture(int texture, LevelTexture& out, std::span<const s
         int code = inflate(&inflater, Z_NO_FLUSH);
         produced += room - inflater.avail_out;
         if (produced > expected) {
-            result = problem(offset, what + " inflates to more than the " + plural(expected, "byte") + " of "
+            result = problem(offset, what + " inflates to more than the " + countedText(expected, "byte") + " of "
                                          + std::to_string(out.width) + " x " + std::to_string(out.height) + " pixels");
             break;
         }
         if (code == Z_STREAM_END) {
             if (produced < expected)
-                result = problem(offset, what + " inflates to " + plural(produced, "byte") + ", but "
+                result = problem(offset, what + " inflates to " + countedText(produced, "byte") + ", but "
                                              + std::to_string(out.width) + " x " + std::to_string(out.height)
                                              + " pixels need " + std::to_string(expected));
             else if (inflater.avail_in != 0)
-                result = problem(offset, what + " ends " + plural(inflater.avail_in, "byte")
+                result = problem(offset, what + " ends " + countedText(inflater.avail_in, "byte")
                                              + " before its compressed size");
             break;
         }

@@ -178,6 +178,7 @@ TEST(BmpReader, RefusesWhatItCannotReadWithAReason)
          "its bitmap header of 64 bytes is of no known kind"},
         {"header size 0", with(good, [](auto& f) { patchU32(f, 14, 0); }),
          "its bitmap header of 0 bytes is of no known kind"},
+        {"1 bit per pixel", makeBmp(5, 4, {.bitCount = 1}), "it has 1 bit per pixel; save it as a 24-bit bitmap"},
         {"8 bits per pixel", makeBmp(5, 4, {.bitCount = 8}), "it has 8 bits per pixel; save it as a 24-bit bitmap"},
         {"32 bits per pixel", makeBmp(5, 4, {.bitCount = 32}),
          "it has 32 bits per pixel; save it as a 24-bit bitmap"},

@@ -106,6 +106,12 @@ TEST(ProjectCheck, FindsEachKindOfProblem)
         {"empty author", [](auto& p, auto&) { p.settings.author = ""; }, W, -1, "", 0, "the author is empty"},
         {"unknown layer kind", [](auto& p, auto&) { p.layers.at(0).kind = 9; }, W, 0, "", 0, "layer kind 9"},
         {"animation without frames", [](auto& p, auto&) { p.layers.at(1).frames = 0; }, W, 1, "", 0, "0 frames"},
+        {"animation of more frames than the level holds",
+         [](auto& p, auto& d) {
+             p.layers.at(1).frames = 65537;
+             test::writeObj(d.file("wave.obj"), test::fixtureTriangles(1));
+         },
+         W, 1, "", 0, "65537 is outside 1 to 65535; the level gets 1 frame"},
         {"unknown target kind", [](auto& p, auto&) { p.targets.at(0).kind = 7; }, W, -1, "", 0, "unknown kind 7"},
         {"start position number that is not finite",
          [](auto& p, auto&) { p.settings.startPosition = "0,0,1e39,0,0,0"; }, W, -1, "", 0,
@@ -156,6 +162,31 @@ TEST(ProjectCheck, GathersEveryProblemAndEscapesQuotedBytes)
     EXPECT_EQ(problemLine(check.problems[2]).rfind(dir.file("wave_000001.obj") + ":2: ", 0), 0u);
     EXPECT_NE(problemLine(check.problems[2]).find("(layer 2)"), std::string::npos);
     EXPECT_EQ(problemLine(check.problems[1]).rfind("layer 1: cannot read texture file", 0), 0u);
+}
+
+// The inputs are read on several threads at once; the problems, in their
+// order, are those of one thread.
+TEST(ProjectCheck, TheSameProblemsOnAnyNumberOfThreads)
+{
+    TempDir dir;
+    LevelProject project = goodProject(dir);
+    for (int i = 0; i < 6; ++i) {
+        LayerEntry layer = project.layers.at(i % 2);
+        if (i % 3 == 0)
+            layer.bmpPath = "gone" + std::to_string(i) + ".bmp";
+        project.layers.append(layer);
+    }
+    test::writeFile(dir.file("mesh.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/1 1/1\nf 1/1 2/1 1/1\n"));
+    std::filesystem::remove(dir.file("wave_000002.obj"));
+    const std::vector<ProjectProblem> one = checkProject(project, dir.path().string(), 1).problems;
+    ASSERT_GT(one.size(), 10u);
+    for (const int threads : {0, 2, 3, 8}) {
+        SCOPED_TRACE(threads);
+        const std::vector<ProjectProblem> many = checkProject(project, dir.path().string(), threads).problems;
+        ASSERT_EQ(many.size(), one.size());
+        for (std::size_t i = 0; i < one.size(); ++i)
+            EXPECT_EQ(problemMessage(many[i]), problemMessage(one[i])) << i;
+    }
 }
 
 // Stored paths that name no file are relinked to the files of the same name

@@ -1,6 +1,7 @@
 // kesgen-cli as a build pipeline uses it: outputs that never destroy inputs,
 // check and --strict, dependency lists, extraction, and the conventions of
 // its messages.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/animated_project.h"
 #include "cli/cli_runner.h"
 #include "extract/test_levels.h"
 #include "support/level_fixtures.h"
@@ -22,30 +24,6 @@ using test::CliRun;
 using test::quote;
 using test::runCli;
 using test::TempDir;
-
-// A project with a textured static layer (mesh.obj, tex.bmp) and an animated
-// layer of three frames (wave_000001.obj ...), in `dir`.
-LevelProject writeAnimatedProject(const TempDir& dir)
-{
-    test::writeObj(dir.file("mesh.obj"), test::fixtureTriangles(3));
-    for (int f = 1; f <= 3; ++f)
-        test::writeObj(dir.file("wave_00000" + std::to_string(f) + ".obj"), test::fixtureTriangles(f, 10 * f));
-    test::writeBmp(dir.file("tex.bmp"), 4, 2, test::fixturePixels(4, 2));
-    LevelProject project;
-    LayerEntry still;
-    still.objPath = "mesh.obj";
-    still.bmpPath = "tex.bmp";
-    still.draw = 1;
-    project.layers.append(still);
-    LayerEntry wave;
-    wave.objPath = "wave.obj";
-    wave.kind = 4;
-    wave.frames = 3;
-    project.layers.append(wave);
-    project.targets.append(TargetEntry{1, 2, 3, 0});
-    EXPECT_TRUE(saveProject(project, dir.file("level.kgp")));
-    return project;
-}
 
 // Every file in the folder with its bytes.
 std::map<std::string, test::Bytes> folderContents(const fs::path& folder)
@@ -78,7 +56,7 @@ TEST(CliPipeline, GenerateRefusesOutputsThatWouldDestroyInputs)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        writeAnimatedProject(dir);
+        test::writeAnimatedProject(dir);
         fs::create_directory(dir.path() / "sub");
         fs::create_symlink("mesh.obj", dir.file("link.kes"));
         test::writeFile(dir.file("locked.kes"), std::string("earlier"));
@@ -97,7 +75,7 @@ TEST(CliPipeline, GenerateRefusesOutputsThatWouldDestroyInputs)
 TEST(CliPipeline, CheckPrintsEveryProblemAndStrictFailsOnAnyWarning)
 {
     TempDir dir;
-    writeAnimatedProject(dir);
+    test::writeAnimatedProject(dir);
     CliRun run = runCli("check " + quote(dir.file("level.kgp")), dir);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -154,7 +132,7 @@ TEST(CliPipeline, DepfileAndInputsListEveryFileRead)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        LevelProject project = writeAnimatedProject(dir);
+        LevelProject project = test::writeAnimatedProject(dir);
         project.layers.at(0).objPath = c.mesh;
         project.layers.at(0).bmpPath = c.texture;
         project.layers.at(1).objPath = c.wave;
@@ -187,7 +165,7 @@ TEST(CliPipeline, TheMakefileRuleRebuildsWhenAFrameChanges)
     if (std::system("make --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "make is not installed";
     TempDir dir;
-    writeAnimatedProject(dir);
+    test::writeAnimatedProject(dir);
     test::writeFile(dir.file("Makefile"), "KESGEN_CLI = " + std::string(KESGEN_CLI)
                                               + "\n\n%.kes: %.kgp\n\t$(KESGEN_CLI) generate $< -o $@ --depfile $*.d\n\n"
                                                 "-include $(wildcard *.d)\n");
@@ -206,6 +184,99 @@ TEST(CliPipeline, TheMakefileRuleRebuildsWhenAFrameChanges)
     fs::last_write_time(dir.file("wave_000002.obj"), later);
     ASSERT_EQ(make(), 0);
     EXPECT_TRUE(made()) << "a frame file changed";
+}
+
+// Sets an environment variable of this process (and so of the programs it
+// runs) for one scope; nullptr unsets it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name)
+    {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment() { unsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+// The thread count comes from -j/--threads, else KESGEN_THREADS, else the
+// cores; any count gives the same level file, problems and extraction, and a
+// value that is no count is a usage error naming where it came from.
+TEST(CliPipeline, ThreadCountsGiveTheSameBytesAndBadOnesAreUsageErrors)
+{
+    TempDir dir;
+    test::writeAnimatedProject(dir);
+    // Something for check and extract to report: a face of four corners, and
+    // a level whose second layer is drawn without a texture.
+    test::writeFile(dir.file("wave_000002.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/1 1/1\n"));
+    const std::string project = quote(dir.file("level.kgp"));
+    const auto outputs = [&](const std::string& threads) {
+        std::string text;
+        for (const std::string& command :
+             {"generate " + project + " -o " + quote(dir.file("level.kes")), "check " + project,
+              "extract " + quote(dir.file("level.kes")) + " -o " + quote(dir.file("out")) + " --force"}) {
+            const CliRun run = runCli(command + " " + threads, dir);
+            text += std::to_string(run.exitCode) + "\n" + run.out + run.err;
+        }
+        return text;
+    };
+    ScopedEnvironment unset("KESGEN_THREADS", nullptr);
+    const std::string expected = outputs("-j 1");
+    const test::Bytes level = test::readFile(dir.file("level.kes"));
+    const auto extracted = folderContents(dir.file("out"));
+    ASSERT_NE(expected.find("warning: "), std::string::npos) << expected;
+
+    const struct {
+        const char* name;
+        std::string option;
+        const char* environment; // KESGEN_THREADS; nullptr: unset
+        std::string error;       // empty: none
+    } cases[] = {
+        {"one thread", "-j 1", nullptr, ""},
+        {"two threads", "--threads 2", nullptr, ""},
+        {"three, written together", "-j3", nullptr, ""},
+        {"eight, with =", "--threads=8", nullptr, ""},
+        {"the most", "-j 64", nullptr, ""},
+        {"the default", "", nullptr, ""},
+        {"from the environment", "", "2", ""},
+        {"the option before the environment", "-j 1", "many", ""},
+        {"an empty variable is no variable", "", "", ""},
+        {"zero", "-j 0", nullptr, "--threads '0' is not a thread count"},
+        {"negative", "--threads=-2", nullptr, "--threads '-2' is not a thread count"},
+        {"not a number", "-j many", nullptr, "--threads 'many' is not a thread count"},
+        {"a number and more", "-j 2x", nullptr, "--threads '2x' is not a thread count"},
+        {"above the most", "-j 65", nullptr, "--threads '65' is not a thread count"},
+        {"too large for any integer", "-j 99999999999999999999", nullptr, "--threads '99999999999999999999'"},
+        {"no value", "-j", nullptr, "--threads"},
+        {"zero from the environment", "", "0", "KESGEN_THREADS '0' is not a thread count"},
+        {"a word from the environment", "", "all", "KESGEN_THREADS 'all' is not a thread count"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedEnvironment environment("KESGEN_THREADS", c.environment);
+        fs::remove(dir.file("level.kes"));
+        if (c.error.empty()) {
+            EXPECT_EQ(outputs(c.option), expected);
+            EXPECT_TRUE(test::readFile(dir.file("level.kes")) == level);
+            EXPECT_TRUE(folderContents(dir.file("out")) == extracted);
+            continue;
+        }
+        for (const std::string command : {"generate " + project, "check " + project,
+                                          "extract " + quote(dir.file("missing.kes")) + " -o x"}) {
+            SCOPED_TRACE(command);
+            const CliRun run = runCli(command + " " + c.option, dir);
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        }
+        EXPECT_FALSE(fs::exists(dir.file("level.kes")));
+        const CliRun json = runCli("check --json " + project + " " + c.option, dir);
+        EXPECT_EQ(json.exitCode, 2);
+        EXPECT_TRUE(nlohmann::json::parse(json.out).contains("error")) << json.out;
+    }
 }
 
 // Extracting a level and generating the extracted project gives the level
@@ -276,7 +347,7 @@ TEST(CliPipeline, ExtractWarnsAndRefuses)
 TEST(CliPipeline, MessagesEscapeQuotedBytes)
 {
     TempDir dir;
-    LevelProject project = writeAnimatedProject(dir);
+    LevelProject project = test::writeAnimatedProject(dir);
     test::writeFile(dir.file("mesh.obj"), std::string("v 0 0 0\nvt 0 0\nf 1/1 1/1 1/\x1b]0;pwned\x07\n"));
     project.layers.at(1).objPath = "gone\x1b[2J\xE9.obj";
     ASSERT_TRUE(saveProject(project, dir.file("level.kgp")));
@@ -300,7 +371,7 @@ TEST(CliPipeline, AMeshThatIsNotTextGetsOneWarning)
 {
     for (const std::string& bytes : {std::string("\xFF\xFEv\0 \0001\0\n\0", 10), std::string("v 0 0 0\n\0\0\0", 11)}) {
         TempDir dir;
-        writeAnimatedProject(dir);
+        test::writeAnimatedProject(dir);
         test::writeFile(dir.file("mesh.obj"), bytes);
         for (const char* command : {"generate level.kgp", "check level.kgp"}) {
             SCOPED_TRACE(command);
@@ -319,7 +390,7 @@ TEST(CliPipeline, CommandLineConventions)
     TempDir dir;
     CliRun run = runCli("frobnicate", dir);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "error: unknown subcommand 'frobnicate'; the subcommands are generate, check, inputs, "
+    EXPECT_EQ(run.err, "error: unknown subcommand 'frobnicate'; the subcommands are generate, watch, check, inputs, "
                        "extract, inspect (see kesgen-cli --help)\n");
     run = runCli("frobnicate --json", dir);
     EXPECT_EQ(run.exitCode, 2);
@@ -332,7 +403,7 @@ TEST(CliPipeline, CommandLineConventions)
     run = runCli("--help", dir);
     EXPECT_NE(run.out.find("Usage: kesgen-cli [OPTIONS] SUBCOMMAND"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find(KESGEN_CLI), std::string::npos);
-    for (const char* name : {"generate", "check", "inputs", "extract", "inspect"})
+    for (const char* name : {"generate", "watch", "check", "inputs", "extract", "inspect"})
         EXPECT_NE(run.out.find(name), std::string::npos) << name;
 
     // With --json, errors are JSON on the standard output; the exit code is

@@ -38,7 +38,7 @@ TEST(Cli, GenerateWritesTheLevelBesideTheProject)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(std::filesystem::exists(dir.file("level.kes")));
     const auto size = std::filesystem::file_size(dir.file("level.kes"));
-    EXPECT_EQ(run.out, "generated '" + dir.file("level.kes") + "': 1 layers, 1 targets, 3 triangles, "
+    EXPECT_EQ(run.out, "generated '" + dir.file("level.kes") + "': 1 layer, 1 target, 3 triangles, "
                            + std::to_string(size) + " bytes\n");
     EXPECT_EQ(run.err, "") << "no progress when stderr is not a terminal";
 

@@ -39,6 +39,45 @@ TEST(LevelExtraction, LevelsAsGenerationWritesThemComeBackByteForByte)
     }
 }
 
+// Layers are made into files on several threads at once; the files, the
+// project and the warnings, in their order, are those of one thread.
+TEST(LevelExtraction, TheSameOnAnyNumberOfThreads)
+{
+    TestLevel level;
+    for (int i = 0; i < 34; ++i) {
+        switch (i % 5) {
+        case 0: level.layers.push_back(texturedLayer(4, 3)); break;
+        case 1: level.layers.push_back(layerOfKind(LayerKind::Animated, 3)); break;
+        case 2:
+            level.layers.push_back(layerOfKind(LayerKind::Static));
+            level.layers.back().flags |= kLayerFlagDraw; // drawn without a texture: a warning
+            break;
+        case 3:
+            level.layers.push_back(texturedLayer(2, 2));
+            level.layers.back().textures.push_back(testTexture(3, 1)); // two textures: a warning
+            break;
+        default:
+            level.layers.push_back(layerOfKind(LayerKind::Moving));
+            level.layers.back().frames = 2.5f; // not whole: a warning
+        }
+    }
+    const std::vector<std::uint8_t> bytes = test::encodeTestLevel(level);
+    LevelExtraction one;
+    ASSERT_TRUE(extractLevel(bytes, "level", one, 1));
+    ASSERT_GT(one.warnings.size(), 15u);
+    for (const int threads : {2, 3, 8}) {
+        SCOPED_TRACE(threads);
+        LevelExtraction many;
+        ASSERT_TRUE(extractLevel(bytes, "level", many, threads));
+        EXPECT_EQ(many.warnings, one.warnings);
+        ASSERT_EQ(many.files.size(), one.files.size());
+        for (std::size_t i = 0; i < one.files.size(); ++i) {
+            EXPECT_EQ(many.files[i].name, one.files[i].name);
+            EXPECT_TRUE(many.files[i].bytes == one.files[i].bytes) << one.files[i].name;
+        }
+    }
+}
+
 TEST(LevelExtraction, NamesFilesByLayerAndFrame)
 {
     TestLevel level;
@@ -113,7 +152,7 @@ TEST(LevelExtraction, WarnsForEachItemThatCannotComeBack)
              l.layers.push_back(layerOfKind(LayerKind::Static));
              l.layers.back().meshFrames[0][7] = std::numeric_limits<float>::quiet_NaN();
          },
-         "1 numbers have no OBJ text"},
+         "1 number has no OBJ text that reads back to it"},
         {"title with a NUL", [](TestLevel& l) { l.title = std::string("ab\0cd", 5); }, "title holds a NUL"},
         {"title longer than a project holds", [](TestLevel& l) { l.title = std::string(300, 'x'); },
          "300 bytes long"},
