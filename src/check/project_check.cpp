@@ -102,17 +102,6 @@ void checkSettings(Gatherer& gather, const LevelSettings& s)
         gather.warning(-1, "", 0, "the background colour '" + s.backgroundColor + "': " + reason);
 }
 
-// False for an input that exists but is no regular file nor folder (a pipe,
-// a device): reading it here could wait for data without end, or take what
-// generation needs. Generation reads it, and reports what fails then.
-bool isReadableHere(const LevelInput& input)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(pathFromUtf8(input.path), error);
-    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)
-        || std::filesystem::is_directory(status);
-}
-
 void checkMesh(Gatherer& gather, const LevelInput& input)
 {
     std::vector<std::uint8_t> bytes;
@@ -190,8 +179,6 @@ ProjectCheck checkProject(const LevelProject& project, const std::string& baseFo
         checkLayer(gather, i, project.layers.at(i), baseFolder);
         for (; next < check.inputs.size() && check.inputs[next].layer == i; ++next) {
             const LevelInput& input = check.inputs[next];
-            if (!isReadableHere(input))
-                continue;
             if (input.kind == InputKind::Mesh)
                 checkMesh(gather, input);
             else

@@ -1,19 +1,24 @@
 #include "model/file_io.h"
 
 #include "model/disk_flusher.h"
+#include "model/input_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <atomic>
 #include <random>
 #include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -95,7 +100,19 @@ std::string lastErrorText()
 
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind)
 {
-    return loadFileStart(path, SIZE_MAX, bytes, kind);
+    bytes.clear();
+    InputFile file;
+    if (Status opened = file.open(path, kind); !opened)
+        return opened;
+    if (file.size() > SIZE_MAX)
+        return Status::failure("cannot read '" + path + "': file too large");
+    bytes.resize(static_cast<std::size_t>(file.size()));
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    if (!file.status()) {
+        bytes.clear();
+        return file.status();
+    }
+    return Status::success();
 }
 
 Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,

@@ -26,8 +26,10 @@ std::string pathToUtf8(const std::filesystem::path& path);
 // "permission denied", ...).
 std::string lastErrorText();
 
-// Reads the whole file into `bytes`. On failure returns a reason naming the
-// file, such as "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
+// Reads the whole file into `bytes`, as InputFile (model/input_file.h) opens
+// and reads it: only a regular file, and no more than its size when it was
+// opened. On failure returns a reason naming the file, such as
+// "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
 // `kind`, when given, names the kind of file in that reason:
 // "cannot read texture file 'x.bmp': no such file".
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind = {});

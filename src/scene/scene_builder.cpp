@@ -63,16 +63,8 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
 // A large mesh file is parsed on up to `meshThreads` threads.
 void readFile(FileJob& job, int meshThreads)
 {
-    // A pipe or a device could keep the reading waiting for ever: only
-    // regular files are read (a missing one is reported by the reader).
-    std::error_code error;
-    const auto status = std::filesystem::status(pathFromUtf8(job.path), error);
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        job.status = Status::failure(std::string("cannot read ") + (job.mesh ? "mesh" : "texture") + " file '"
-                                     + job.path + "': not a regular file");
-        job.done = true;
-        return;
-    }
+    // The readers open only regular files, and never wait for a pipe or a
+    // device: such a file is refused as generation refuses it.
     try {
         if (job.mesh) {
             MeshTriangles mesh;

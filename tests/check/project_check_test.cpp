@@ -183,9 +183,9 @@ TEST(ProjectCheck, RelinksMissingPathsWithAWarning)
     EXPECT_EQ(check.inputs.size(), 4u);
 }
 
-// A pipe with no writer would keep the check waiting for ever; it is left
-// to generation, which reads it.
-TEST(ProjectCheck, DoesNotReadAPipe)
+// A pipe with no writer would keep a reader waiting for ever: it is refused
+// unread, as generation refuses it, and still listed among the inputs.
+TEST(ProjectCheck, RefusesAPipeWithoutReadingIt)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows keeps no pipes among the files of a folder";
@@ -195,7 +195,9 @@ TEST(ProjectCheck, DoesNotReadAPipe)
     ASSERT_EQ(mkfifo(dir.file("pipe.obj").c_str(), 0600), 0);
     project.layers.at(0).objPath = "pipe.obj";
     const ProjectCheck check = checkProject(project, dir.path().string());
-    EXPECT_TRUE(check.problems.empty()) << problemLine(check.problems.front());
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_EQ(check.problems[0].severity, ProblemSeverity::Error);
+    EXPECT_EQ(check.problems[0].what, "cannot read mesh file '" + dir.file("pipe.obj") + "': is not a regular file");
     EXPECT_EQ(check.inputs.at(1).path, dir.file("pipe.obj"));
 #endif
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "support/hostile_inputs.h"
 #include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "model/level_model.h"
@@ -196,6 +197,30 @@ TEST(SceneLayers, AnimatedLayersReadTheirNumberedFrameFiles)
     }
 }
 
+// The preview reads what generation reads, and refuses the same files the
+// same way: a pipe, an endless device or a folder is listed with its reason,
+// never waited for, and the rest of the level is shown.
+TEST(SceneLayers, HostileInputsAreListedWithoutWaiting)
+{
+    TempDir dir;
+    const std::vector<test::HostileCase> cases = test::hostileCases(dir);
+    ASSERT_FALSE(cases.empty());
+    for (const test::HostileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SceneRequest request;
+        for (int i = 0; i < c.project.layers.count(); ++i)
+            request.layers.push_back(c.project.layers.at(i));
+        request.baseFolder = c.folder;
+        const std::optional<Scene> scene = test::withinTimeLimit([request] { return buildScene(request); });
+        ASSERT_TRUE(scene) << "still reading after " << test::kHangLimit.count() << " s";
+        ASSERT_EQ(scene->problems.size(), 1u);
+        EXPECT_NE(scene->problems[0].reason.find("'" + c.file + "': " + c.reason), std::string::npos)
+            << scene->problems[0].reason;
+        ASSERT_EQ(scene->layers.size(), 2u);
+        EXPECT_FALSE(scene->layers[0].frames.empty() && scene->layers[1].frames.empty());
+    }
+}
+
 TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
 {
     TempDir dir;
@@ -224,8 +249,8 @@ TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
         {drawnWithoutPath, "cannot read texture file", true, false},
         {layerEntry(dir.path().string(), LayerKind::Static), "cannot read mesh file", false, false}, // a folder
 #ifndef _WIN32
-        // A pipe is never opened: reading it could wait for ever.
-        {layerEntry("good.obj", LayerKind::Static, "pipe.bmp"), "pipe.bmp': not a regular file", true, false},
+        // A pipe is refused unread: reading it could wait for ever.
+        {layerEntry("good.obj", LayerKind::Static, "pipe.bmp"), "pipe.bmp': is not a regular file", true, false},
         {layerEntry("pipe.bmp", LayerKind::Static), "not a regular file", false, false},
 #endif
     };
