@@ -1,5 +1,6 @@
 // kesgen-cli: generates, checks, inspects and extracts Kestrin level files
 // without the editor.
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "cli/cli_output.h"
 #include "cli/commands.h"
 #include "cli/utf8_arguments.h"
+#include "model/file_io.h"
 
 namespace {
 
@@ -32,10 +34,22 @@ std::string subcommandList()
     return list;
 }
 
+// Interrupted (Ctrl+C) or told to end: the file being written goes with the
+// program, which then ends as the signal would have ended it.
+extern "C" void endOnSignal(int signalNumber)
+{
+    kes::removeTemporaryFilesNow();
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (int signalNumber : {SIGINT, SIGTERM})
+        std::signal(signalNumber, endOnSignal);
+
     // The program's own name, not the path it was started by.
     CLI::App app{"kesgen-cli - generate, check, inspect and extract Kestrin level files", "kesgen-cli"};
     app.set_version_flag("--version", std::string("kesgen-cli ") + KESGEN_VERSION);
