@@ -290,6 +290,64 @@ TEST(SceneLayers, PathsResolveLikeGeneration)
     EXPECT_EQ(fromCurrentFolder.problems[0].layer, 0);
 }
 
+// Absurd but finite values (a vertex at 1e38, a speed of 1e30) are left out
+// of the scene's bounds, which frame the sane part of the level, and listed.
+TEST(SceneBounds, ValuesOutOfRangeAreListedAndNotFramed)
+{
+    TempDir dir;
+    test::writeFile(dir.file("near.obj"), std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    test::writeFile(dir.file("far.obj"), std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1e38 0 0\nf 1 2 3\nf 1 2 4\n"));
+    SceneRequest sane = requestWith({layerEntry("near.obj", LayerKind::Static)}, dir.path().string());
+    sane.settings.startPosition = "0.5,0.5,0,0,0,0";
+    sane.targets.push_back(TargetEntry{0.25f, 0.25f, 0, 0});
+    const Scene saneScene = buildScene(sane);
+    ASSERT_TRUE(saneScene.outOfRange.empty());
+
+    auto withLayer = [&](LayerEntry entry) {
+        SceneRequest request = sane;
+        request.layers.push_back(entry);
+        return request;
+    };
+    LayerEntry moving = layerEntry("near.obj", LayerKind::Moving);
+    moving.speed = {1e30f, 0, 0};
+    moving.frames = 10;
+    LayerEntry vibrating = layerEntry("near.obj", LayerKind::Vibrating);
+    vibrating.vibration = {0, 1e38f, 0};
+    LayerEntry trigger = layerEntry("near.obj", LayerKind::Trigger);
+    trigger.triggerArea.fill(-1e38f);
+    SceneRequest farTarget = sane;
+    farTarget.targets.push_back(TargetEntry{0, 0, 3e38f, 1});
+    SceneRequest farStart = sane;
+    farStart.settings.startPosition = "0,-1e7,0,0,0,0";
+    struct Case {
+        const char* name;
+        SceneRequest request;
+        int layer;
+        std::string listed;
+    };
+    const Case cases[] = {
+        {"a vertex at 1e38", withLayer(layerEntry("far.obj", LayerKind::Static)), 1,
+         "layer 2 ('far.obj'): 1 mesh corner out of range, not framed"},
+        {"a speed of 1e30", withLayer(moving), 1,
+         "layer 2 ('near.obj'): the end of its motion (speed x frames) out of range, not framed"},
+        {"a vibration width of 1e38", withLayer(vibrating), 1,
+         "layer 2 ('near.obj'): its vibration width out of range, not framed"},
+        {"a trigger area at -1e38", withLayer(trigger), 1,
+         "layer 2 ('near.obj'): its trigger area out of range, not framed"},
+        {"a target at 3e38", farTarget, -1, "target 2: out of range, not framed"},
+        {"the start 1e7 away", farStart, -1, "the start position: out of range, not framed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Scene scene = buildScene(c.request);
+        EXPECT_EQ(scene.bounds, saneScene.bounds);
+        ASSERT_EQ(scene.outOfRange.size(), 1u);
+        EXPECT_EQ(scene.outOfRange[0].layer, c.layer);
+        EXPECT_EQ(scene.outOfRange[0].reason, c.listed);
+        EXPECT_TRUE(scene.problems.empty());
+    }
+}
+
 TEST(SceneMarkers, StartDirectionTurnsPlusZ)
 {
     struct Case {
