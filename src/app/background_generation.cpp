@@ -1,6 +1,8 @@
 #include "app/background_generation.h"
 
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include <QEventLoop>
@@ -18,10 +20,30 @@ GenerationResult generateWhileEventsRun(const LevelProject& project, const std::
     // the worker (joined below), and queued calls still pending when they
     // are destroyed are dropped with them.
     QObject mailbox;
-    options.progress = [&mailbox, &showProgress](int layer, int layerCount) {
+    // The worker goes on with a layer only once its report has been shown
+    // (or the loop has ended), so that what the user sees is the layer being
+    // written, and a Cancel pressed while it shows stops the generation
+    // before the next part.
+    std::mutex shownMutex;
+    std::condition_variable shownChanged;
+    int reportsShown = 0;
+    bool loopEnded = false;
+    int reportsSent = 0; // on the worker only
+    options.progress = [&](int layer, int layerCount) {
         QMetaObject::invokeMethod(
-            &mailbox, [&showProgress, layer, layerCount] { showProgress(layer, layerCount); },
+            &mailbox,
+            [&, layer, layerCount] {
+                showProgress(layer, layerCount);
+                {
+                    std::lock_guard lock(shownMutex);
+                    ++reportsShown;
+                }
+                shownChanged.notify_all();
+            },
             Qt::QueuedConnection);
+        const int sent = ++reportsSent;
+        std::unique_lock lock(shownMutex);
+        shownChanged.wait(lock, [&] { return reportsShown >= sent || loopEnded; });
     };
 
     GenerationResult result;
@@ -37,6 +59,11 @@ GenerationResult generateWhileEventsRun(const LevelProject& project, const std::
         QMetaObject::invokeMethod(&mailbox, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec();
+    {
+        std::lock_guard lock(shownMutex);
+        loopEnded = true;
+    }
+    shownChanged.notify_all();
     // The loop also ends when the whole application is told to quit; the
     // generation still uses the data of this frame, so wait for it.
     worker.join();

@@ -16,7 +16,8 @@ namespace kes::editor {
 // thread until it has finished. `showProgress` is called on the calling
 // thread, from that event loop, with each layer's 0-based index and the number
 // of layers, in layer order; every call has been made before this function
-// returns. The project and the path are copied before the worker starts.
+// returns, and the worker goes on with a layer only once its call has
+// returned. A generation is cancelled through options.cancel. The project and the path are copied before the worker starts.
 // Returns the generation's result; an exception that leaves the generation is
 // thrown again here, on the calling thread.
 //

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "generate/layer_files.h"
 #include "levelfile/layer_descriptor.h"
 #include "model/file_io.h"
+#include "model/input_file.h"
 #include "model/level_model.h"
 #include "model/number_text.h"
 
@@ -47,12 +47,15 @@ std::string describe(const std::string& stored, const std::string& path)
 // Why the file at `path` can't be opened for reading; empty when it can.
 std::string unreadableReason(const std::string& path, std::vector<char>& head)
 {
-    std::ifstream in(pathFromUtf8(path), std::ios::binary);
-    if (!in)
-        return lastErrorText();
+    InputFile in;
+    if (Status opened = in.open(path); !opened) {
+        // The cause alone: the field names the file already.
+        const std::string& reason = opened.reason();
+        const std::size_t cause = reason.find("': ");
+        return cause == std::string::npos ? reason : reason.substr(cause + 3);
+    }
     head.assign(4096, 0);
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    head.resize(in.read(head.data(), head.size()));
     return {};
 }
 

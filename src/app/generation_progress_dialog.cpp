@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace kes::editor {
@@ -11,6 +13,7 @@ namespace {
 
 constexpr char kCaption[] = "Generating Level";
 constexpr char kStartText[] = "Writing the level file...";
+constexpr char kCancellingText[] = "Cancelling...";
 
 bool isUserInput(QEvent::Type type)
 {
@@ -45,6 +48,7 @@ GenerationProgressDialog::GenerationProgressDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , label_(new QLabel(QString::fromUtf8(kStartText), this))
     , bar_(new QProgressBar(this))
+    , cancelButton_(nullptr)
 {
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowModality(Qt::ApplicationModal);
@@ -54,6 +58,10 @@ GenerationProgressDialog::GenerationProgressDialog(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(bar_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
+    connect(cancelButton_, &QPushButton::clicked, this, &GenerationProgressDialog::requestCancel);
+    layout->addWidget(buttons);
     setMinimumWidth(label_->fontMetrics().horizontalAdvance(QStringLiteral("Writing layer 00000 of 00000")) * 3 / 2);
 
     showTimer_.setSingleShot(true);
@@ -75,6 +83,8 @@ void GenerationProgressDialog::begin()
     label_->setText(QString::fromUtf8(kStartText));
     bar_->setRange(0, 1);
     bar_->setValue(0);
+    cancelled_ = false;
+    cancelButton_->setEnabled(true);
     if (!running_)
         qApp->installEventFilter(this);
     running_ = true;
@@ -92,7 +102,8 @@ void GenerationProgressDialog::end()
 
 void GenerationProgressDialog::showLayer(int layer, int layerCount)
 {
-    label_->setText(QStringLiteral("Writing layer %1 of %2").arg(layer + 1).arg(layerCount));
+    if (!cancelled_)
+        label_->setText(QStringLiteral("Writing layer %1 of %2").arg(layer + 1).arg(layerCount));
     bar_->setRange(0, layerCount);
     bar_->setValue(layer);
     emit progressShown();
@@ -113,8 +124,17 @@ int GenerationProgressDialog::maximum() const
     return bar_->maximum();
 }
 
+void GenerationProgressDialog::requestCancel()
+{
+    if (!running_ || cancelled_.exchange(true))
+        return;
+    label_->setText(QString::fromUtf8(kCancellingText));
+    cancelButton_->setEnabled(false);
+}
+
 void GenerationProgressDialog::reject()
 {
+    requestCancel();
 }
 
 void GenerationProgressDialog::closeEvent(QCloseEvent* event)

@@ -1,8 +1,11 @@
 #include "assets/bmp_reader.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
-#include "assets/asset_file.h"
+#include "model/input_file.h"
 #include "assets/large_buffer.h"
 #include "model/byte_order.h"
 #include "model/counted_text.h"
@@ -26,6 +29,37 @@ bool isKnownInfoHeader(std::uint32_t size)
 std::string text(std::int64_t value)
 {
     return std::to_string(value);
+}
+
+// The largest file header and bitmap header there are.
+constexpr std::size_t kLargestHeaders = kFileHeaderSize + 124;
+
+// How many bytes from its start a bitmap whose headers begin `head` (at
+// least its first kLargestHeaders bytes, or the whole file) needs: its pixel
+// data offset and its pixel rows. Headers that decodeBitmap refuses need no
+// more than `head`.
+std::uint64_t bytesTheHeadersNeed(std::span<const std::uint8_t> head)
+{
+    const std::uint8_t* const b = head.data();
+    if (head.size() < kFileHeaderSize + 12)
+        return head.size();
+    const std::uint32_t headerSize = getU32(b + 14);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    if (headerSize == 12) {
+        width = getI16(b + 18);
+        height = getI16(b + 20);
+    } else if (isKnownInfoHeader(headerSize)) {
+        width = getI32(b + 18);
+        height = getI32(b + 22);
+    } else {
+        return head.size();
+    }
+    const std::int64_t rows = height < 0 ? -height : height;
+    if (width < 0 || width > kMaxSide || rows > kMaxSide)
+        return head.size();
+    const std::uint64_t stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
+    return std::max<std::uint64_t>(head.size(), std::uint64_t(getU32(b + 10)) + stride * std::uint64_t(rows));
 }
 
 } // namespace
@@ -120,10 +154,21 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
 Status loadBitmap(const std::string& path, BitmapImage& image)
 {
     image = BitmapImage{};
-    std::vector<std::uint8_t> bytes;
-    Status read = loadAssetFile(path, "texture file", bytes);
-    if (!read)
-        return read;
+    // The headers first, then no more than they say the file holds: a file
+    // that goes on past its pixels is not read to its end.
+    InputFile file;
+    if (Status opened = file.open(path, "texture file"); !opened)
+        return opened;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kLargestHeaders)));
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    const std::uint64_t needed = std::min(bytesTheHeadersNeed(bytes), file.size());
+    if (file.status() && needed > bytes.size() && needed <= SIZE_MAX) {
+        const std::size_t head = bytes.size();
+        bytes.resize(static_cast<std::size_t>(needed));
+        bytes.resize(head + file.read(bytes.data() + head, bytes.size() - head));
+    }
+    if (!file.status())
+        return file.status();
     return decodeBitmap(bytes, path, image);
 }
 

@@ -1,10 +1,9 @@
 #include "check/mesh_text.h"
 
 #include <cstring>
-#include <fstream>
 #include <vector>
 
-#include "model/file_io.h"
+#include "model/input_file.h"
 
 namespace kes {
 
@@ -26,15 +25,14 @@ bool looksLikeBinaryText(std::span<const std::uint8_t> bytes)
 
 bool meshFileIsNotText(const std::string& path)
 {
-    std::ifstream in(pathFromUtf8(path), std::ios::binary);
-    if (!in)
+    InputFile in;
+    if (!in.open(path))
         return false;
     // Read in large pieces: the file may be a mesh of many megabytes.
     std::vector<std::uint8_t> piece(1 << 20);
     bool first = true;
-    while (in) {
-        in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
+    for (;;) {
+        const std::size_t got = in.read(piece.data(), piece.size());
         if (got == 0)
             break;
         // The byte order mark counts only at the very start.

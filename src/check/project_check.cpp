@@ -13,6 +13,7 @@
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
 #include "model/counted_text.h"
+#include "model/coordinate_limit.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
@@ -84,6 +85,17 @@ void checkVersion(Gatherer& gather, const char* name, const std::string& text)
                                       + std::to_string(static_cast<std::uint32_t>(value) & 0xFFFF));
 }
 
+// " '1e+30,0,0' is out of range (beyond ±1000000); the preview does not frame
+// it", or empty when every value is within the coordinate limit.
+std::string outOfRange(const float* values, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!withinCoordinateLimit(values[i]))
+            return " '" + formatShortestList(values, count) + "' is out of range (beyond "
+                + kCoordinateLimitText + "); the preview does not frame it";
+    return {};
+}
+
 void checkSettings(Gatherer& gather, const LevelSettings& s)
 {
     checkText(gather, "title", s.title);
@@ -99,21 +111,13 @@ void checkSettings(Gatherer& gather, const LevelSettings& s)
                                  + "' does not hold six numbers (x,y,z,rx,ry,rz)");
     else if (std::string reason = numberListProblem(s.startPosition, 6); !reason.empty())
         gather.warning(-1, "", 0, "the start position '" + s.startPosition + "': " + reason);
+    else if (const std::array<float, 6> start = parseNumbers6(s.startPosition);
+             !outOfRange(start.data(), 3).empty())
+        gather.warning(-1, "", 0, "the start position" + outOfRange(start.data(), 3));
     if (!holdsNumbers(s.backgroundColor, 3))
         gather.error(-1, "", "the background colour '" + s.backgroundColor + "' does not hold three numbers (r,g,b)");
     else if (std::string reason = numberListProblem(s.backgroundColor, 3); !reason.empty())
         gather.warning(-1, "", 0, "the background colour '" + s.backgroundColor + "': " + reason);
-}
-
-// False for an input that exists but is no regular file nor folder (a pipe,
-// a device): reading it here could wait for data without end, or take what
-// generation needs. Generation reads it, and reports what fails then.
-bool isReadableHere(const LevelInput& input)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(pathFromUtf8(input.path), error);
-    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)
-        || std::filesystem::is_directory(status);
 }
 
 void checkMesh(Gatherer& gather, const LevelInput& input)
@@ -126,10 +130,18 @@ void checkMesh(Gatherer& gather, const LevelInput& input)
     if (looksLikeBinaryText(bytes))
         gather.warning(input.layer, input.path, 0, kMeshNotTextWarning);
     std::vector<ReaderWarning> warnings;
-    decodeObjMesh(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), input.path,
-                  &warnings);
+    const MeshTriangles mesh = decodeObjMesh(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), input.path, &warnings);
     for (const ReaderWarning& warning : warnings)
         gather.warning(input.layer, input.path, warning.line, warning.what);
+    std::size_t beyond = 0;
+    for (const MeshFace& face : mesh.faces)
+        for (const Vec3& p : face.position)
+            beyond += withinCoordinateLimit(p.x) && withinCoordinateLimit(p.y) && withinCoordinateLimit(p.z) ? 0 : 1;
+    if (beyond > 0)
+        gather.warning(input.layer, input.path, 0,
+                       std::to_string(beyond) + (beyond == 1 ? " corner of a face is" : " corners of faces are")
+                           + " out of range (beyond " + kCoordinateLimitText + "); the preview does not frame them");
 }
 
 void checkTexture(Gatherer& gather, const LevelInput& input)
@@ -153,7 +165,27 @@ void checkLayer(Gatherer& gather, int index, const LayerEntry& entry, const std:
         gather.warning(index, "", 0, "layer kind " + std::to_string(entry.kind)
                                          + " is unknown; the level stores no motion for it");
     // Generation takes the low 16 bits of the kind, as the level stores it.
-    if (isAnimatedLayerKind(layerKindOf(static_cast<std::uint16_t>(entry.kind & 0xFFFF)))) {
+    // The values the layer's kind uses, where the preview frames them.
+    const LayerKind kind = layerKindOf(static_cast<std::uint16_t>(entry.kind & 0xFFFF));
+    auto range = [&](const char* name, const float* values, int count) {
+        if (std::string problem = outOfRange(values, count); !problem.empty())
+            gather.warning(index, "", 0, std::string("the ") + name + problem);
+    };
+    if (kind == LayerKind::Moving || kind == LayerKind::Trigger) {
+        const float frames = static_cast<float>(entry.frames);
+        const float end[3] = {entry.speed[0] * frames, entry.speed[1] * frames, entry.speed[2] * frames};
+        if (outOfRange(entry.speed.data(), 3).empty())
+            range("motion's end (speed x frames)", end, 3);
+        else
+            range("speed", entry.speed.data(), 3);
+    }
+    if (kind == LayerKind::Vibrating)
+        range("vibration width", entry.vibration.data(), 3);
+    if (kind == LayerKind::Trigger || kind == LayerKind::AnimatedTrigger) {
+        const std::array<float, 6> area = triggerAreaToTypedOrder(entry.triggerArea);
+        range("trigger area", area.data(), 6);
+    }
+    if (isAnimatedLayerKind(kind)) {
         if (entry.frames == 0)
             gather.warning(index, "", 0, "the animation has 0 frames; the layer gets no mesh");
         else if (entry.frames < 0 || entry.frames > 0xFFFF)
@@ -186,6 +218,12 @@ ProjectCheck checkProject(const LevelProject& project, const std::string& baseFo
         if (targetKindName(project.targets.at(i).kind).empty())
             gather.warning(-1, "", 0, "target " + std::to_string(i + 1) + " has the unknown kind "
                                           + std::to_string(project.targets.at(i).kind));
+    for (int i = 0; i < project.targets.count(); ++i) {
+        const TargetEntry& target = project.targets.at(i);
+        const float position[3] = {target.x, target.y, target.z};
+        if (std::string problem = outOfRange(position, 3); !problem.empty())
+            gather.warning(-1, "", 0, "target " + std::to_string(i + 1) + "'s position" + problem);
+    }
     check.inputs = levelInputs(project, baseFolder);
 
     // The inputs are read on up to `threads` threads, each into its own
@@ -195,8 +233,6 @@ ProjectCheck checkProject(const LevelProject& project, const std::string& baseFo
     generation.threads = threads;
     parallelFor(check.inputs.size(), generationThreadCount(generation), [&](std::size_t k) {
         const LevelInput& input = check.inputs[k];
-        if (!isReadableHere(input))
-            return;
         Gatherer inputGather(inputProblems[k]);
         if (input.kind == InputKind::Mesh)
             checkMesh(inputGather, input);

@@ -1,6 +1,7 @@
 // kesgen-cli: generates (also again on every change), checks, inspects and
 // extracts Kestrin level files without the editor.
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/thread_option.h"
 #include "cli/utf8_arguments.h"
+#include "model/file_io.h"
 
 namespace {
 
@@ -43,10 +45,22 @@ CLI::Option* addThreadsOption(CLI::App* command, std::string& text)
         ->type_name("N");
 }
 
+// Interrupted (Ctrl+C) or told to end: the file being written goes with the
+// program, which then ends as the signal would have ended it.
+extern "C" void endOnSignal(int signalNumber)
+{
+    kes::removeTemporaryFilesNow();
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (int signalNumber : {SIGINT, SIGTERM})
+        std::signal(signalNumber, endOnSignal);
+
     // The program's own name, not the path it was started by.
     CLI::App app{"kesgen-cli - generate, check, inspect and extract Kestrin level files", "kesgen-cli"};
     app.set_version_flag("--version", std::string("kesgen-cli ") + KESGEN_VERSION);

@@ -90,9 +90,11 @@ GenerationResult generateLevel(const LevelProject& project, const std::string& o
         result.warnings.insert(result.warnings.end(), layers.back().relinks.begin(), layers.back().relinks.end());
     }
     const int threads = generationThreadCount(options);
-    result.status = writeLayers(writer, layers, threads, options.progress, result.warnings);
-    if (!result.status)
+    result.status = writeLayers(writer, layers, threads, options.progress, result.warnings, options.cancel);
+    if (!result.status) {
+        result.cancelled = result.status.reason() == kGenerationCancelled;
         return result;
+    }
 
     result.triangles = writer.trianglesWritten();
     result.bytes = writer.bytesWritten();

@@ -1,6 +1,7 @@
 // Level generation: one level description in, one complete level file out.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,7 +27,14 @@ struct GenerationOptions {
     // core, at most kMaxGenerationThreads. The level file's bytes, the
     // result and the order of the progress calls do not depend on it.
     int threads = 0;
+    // When given and set (from any thread), generation stops before the next
+    // part of a layer it would make or write, and fails with
+    // kGenerationCancelled; the file at the output path stays as it was.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+// The reason of a generation that was cancelled.
+inline constexpr char kGenerationCancelled[] = "generation cancelled";
 
 // The most worker threads that threads = 0 chooses.
 inline constexpr int kMaxGenerationThreads = 8;
@@ -40,6 +48,7 @@ struct GenerationResult {
     std::vector<ReaderWarning> warnings; // what the readers worked around
     std::uint64_t triangles = 0;         // triangles written, all frames
     std::uint64_t bytes = 0;             // size of the level file
+    bool cancelled = false;              // stopped through GenerationOptions::cancel
 };
 
 // Writes the level described by `project` to `outputPath`. On failure the

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "assets/obj_reader.h"
+#include "generate/generate_level.h"
 #include "generate/ordered_jobs.h"
 #include "levelfile/layer_parts.h"
 #include "model/file_io.h"
@@ -71,8 +72,10 @@ private:
 } // namespace
 
 Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
-                   const LayerProgress& progress, std::vector<ReaderWarning>& warnings)
+                   const LayerProgress& progress, std::vector<ReaderWarning>& warnings,
+                   const std::atomic<bool>* cancel)
 {
+    auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     const LevelParts parts(layers, threads);
     // Two parts per worker: one being made, one done and waiting, so that a
     // worker rarely waits for the writer.
@@ -80,17 +83,27 @@ Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers
     const std::size_t window = 2 * static_cast<std::size_t>(std::max(workers, 1));
     OrderedJobs<LayerPart> made(parts.count(), workers, window,
                                 [&parts](std::size_t number) { return parts.make(number); });
-    auto nextPart = [&made]() { return made.take(); };
+    auto nextPart = [&made, &cancelled]() {
+        if (cancelled()) {
+            LayerPart stop;
+            stop.status = Status::failure(kGenerationCancelled);
+            return stop;
+        }
+        return made.take();
+    };
 
     const int layerCount = static_cast<int>(layers.size());
     for (int i = 0; i < layerCount; ++i) {
         const LayerPlan& plan = layers[static_cast<std::size_t>(i)];
+        if (cancelled())
+            return Status::failure(kGenerationCancelled);
         if (progress)
             progress(i, layerCount);
         LayerDescriptor descriptor = plan.descriptor;
         descriptor.textureCount = LevelParts::textureCount(plan);
         if (Status written = writeLayerParts(writer, descriptor, nextPart, warnings); !written)
-            return Status::failure(plan.name + ": " + written.reason());
+            return cancelled() ? Status::failure(kGenerationCancelled)
+                               : Status::failure(plan.name + ": " + written.reason());
     }
     return Status::success();
 }

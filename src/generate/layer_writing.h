@@ -3,6 +3,7 @@
 // the calling thread when there are none, and written in table order.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -24,7 +25,10 @@ using LayerProgress = std::function<void(int layer, int layerCount)>;
 // the progress calls and the warnings are the same either way. Stops at the
 // first failure and returns its reason, prefixed with the layer's name. What
 // the OBJ reader worked around is appended to `warnings`, up to the failure.
+// When `cancel` is given and set, stops before the next part and fails with
+// kGenerationCancelled (generate/generate_level.h), without a layer's name.
 [[nodiscard]] Status writeLayers(LevelFileWriter& writer, const std::vector<LayerPlan>& layers, int threads,
-                                 const LayerProgress& progress, std::vector<ReaderWarning>& warnings);
+                                 const LayerProgress& progress, std::vector<ReaderWarning>& warnings,
+                                 const std::atomic<bool>* cancel = nullptr);
 
 } // namespace kes

@@ -1,19 +1,24 @@
 #include "model/file_io.h"
 
 #include "model/disk_flusher.h"
+#include "model/input_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <atomic>
 #include <random>
 #include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -65,15 +70,141 @@ std::FILE* createNewFile(const std::filesystem::path& path)
 #endif
 }
 
+constexpr char kTempMark[] = ".kesgen-";
+constexpr char kTempEnd[] = ".tmp";
+
+long processId()
+{
+#ifdef _WIN32
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+std::string hostName()
+{
+#ifdef _WIN32
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size))
+        return "host";
+    return std::string(name, size);
+#else
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "host";
+    std::string text(name);
+    // Only what a file name can hold on every system.
+    for (char& c : text)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_'))
+            c = '_';
+    return text;
+#endif
+}
+
+// ".kesgen-<host>-<process id>-<8 random letters>.tmp": the host and the
+// process tell a later save whether the process that made it still runs.
 std::string uniqueSuffix()
 {
     static std::mt19937_64 generator{std::random_device{}()};
     const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string suffix = ".kesgen-";
+    std::string suffix = std::string(kTempMark) + hostName() + "-" + std::to_string(processId()) + "-";
     for (int i = 0; i < 8; ++i)
         suffix += digits[generator() % 36];
-    return suffix + ".tmp";
+    return suffix + kTempEnd;
 }
+
+// True when no process with the id `pid` runs on this host.
+bool processIsGone(long pid)
+{
+    if (pid <= 0 || pid == processId())
+        return false;
+#ifdef _WIN32
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (process) {
+        DWORD code = 0;
+        const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+        CloseHandle(process);
+        return !running;
+    }
+    return GetLastError() == ERROR_INVALID_PARAMETER;
+#else
+    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+#endif
+}
+
+// Removes the temporary files beside `target` that a process of this host
+// left when it was ended before it could (killed, or the power went).
+void removeStaleTemporaryFiles(const std::filesystem::path& target)
+{
+    const std::string prefix = pathToUtf8(target.filename()) + kTempMark + hostName() + "-";
+    // "<target>.kesgen-<host>-<process id>-<random>.tmp"
+    std::error_code ec;
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = pathToUtf8(it->path().filename());
+        if (name.size() <= prefix.size() + std::strlen(kTempEnd) || name.compare(0, prefix.size(), prefix) != 0
+            || !name.ends_with(kTempEnd))
+            continue;
+        const std::size_t dash = name.find('-', prefix.size());
+        if (dash == std::string::npos || dash == prefix.size())
+            continue;
+        long pid = 0;
+        bool digits = true;
+        for (std::size_t i = prefix.size(); i < dash; ++i) {
+            if (name[i] < '0' || name[i] > '9' || pid > 1000000000L) {
+                digits = false;
+                break;
+            }
+            pid = pid * 10 + (name[i] - '0');
+        }
+        std::error_code ignored;
+        if (digits && processIsGone(pid) && std::filesystem::is_regular_file(it->symlink_status(ignored)))
+            std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+// The temporary files of this process that have a name, for a signal
+// handler to remove (see removeTemporaryFilesNow). Plain slots that a
+// handler can read at any moment.
+constexpr int kTempSlots = 16;
+using PathChar = std::filesystem::path::value_type;
+std::atomic<const PathChar*> liveTempFiles[kTempSlots];
+
+int claimTempSlot(const PathChar* path)
+{
+    for (int i = 0; i < kTempSlots; ++i) {
+        const PathChar* none = nullptr;
+        if (liveTempFiles[i].compare_exchange_strong(none, path))
+            return i;
+    }
+    return -1;
+}
+
+void releaseTempSlot(int& slot)
+{
+    if (slot >= 0)
+        liveTempFiles[slot].store(nullptr);
+    slot = -1;
+}
+
+#ifdef __linux__
+// Opens an unnamed file in `folder` for writing (O_TMPFILE); -1 where the
+// file system or the system can't, or where a file descriptor can't be given
+// a name afterwards (/proc is not there).
+int openUnnamedFile(const std::filesystem::path& folder)
+{
+#ifdef O_TMPFILE
+    if (access("/proc/self/fd", X_OK) != 0)
+        return -1;
+    return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#else
+    (void)folder;
+    return -1;
+#endif
+}
+#endif
 
 } // namespace
 
@@ -88,6 +219,11 @@ std::string pathToUtf8(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+std::string temporaryNameStart(const std::string& target, long processId)
+{
+    return target + kTempMark + hostName() + "-" + std::to_string(processId) + "-";
+}
+
 std::string lastErrorText()
 {
     return errorText(errno);
@@ -95,7 +231,19 @@ std::string lastErrorText()
 
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind)
 {
-    return loadFileStart(path, SIZE_MAX, bytes, kind);
+    bytes.clear();
+    InputFile file;
+    if (Status opened = file.open(path, kind); !opened)
+        return opened;
+    if (file.size() > SIZE_MAX)
+        return Status::failure("cannot read '" + path + "': file too large");
+    bytes.resize(static_cast<std::size_t>(file.size()));
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    if (!file.status()) {
+        bytes.clear();
+        return file.status();
+    }
+    return Status::success();
 }
 
 Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
@@ -188,7 +336,18 @@ Status AtomicFile::open(const std::string& targetPath)
     if (std::filesystem::exists(existing) && !std::filesystem::is_regular_file(existing))
         return Status::failure("cannot write '" + targetPath + "': is not a regular file");
     target_ = target;
-    for (int attempt = 0; attempt < 16; ++attempt) {
+    removeStaleTemporaryFiles(target);
+#ifdef __linux__
+    // An unnamed file in the target's folder, named only once it is whole: a
+    // process that dies before leaves nothing behind.
+    if (const int fd = openUnnamedFile(target.parent_path()); fd >= 0) {
+        file_ = fdopen(fd, "wb");
+        if (!file_)
+            ::close(fd);
+    }
+    unnamed_ = file_ != nullptr;
+#endif
+    for (int attempt = 0; !file_ && attempt < 16; ++attempt) {
         tempPath_ = target;
         tempPath_ += pathFromUtf8(uniqueSuffix());
         file_ = createNewFile(tempPath_);
@@ -199,6 +358,8 @@ Status AtomicFile::open(const std::string& targetPath)
     }
     if (!file_)
         return Status::failure("cannot write '" + targetPath + "': " + lastErrorText());
+    if (!unnamed_)
+        nameTemporaryFile();
     // A large buffer: level files run to hundreds of megabytes. (glibc ignores
     // the size when it is asked to allocate the buffer itself.)
     constexpr std::size_t kBufferSize = 1 << 20;
@@ -269,6 +430,10 @@ Status AtomicFile::commit()
         failed_ = true;
         errorNumber_ = errno;
     }
+#ifdef __linux__
+    if (!failed_ && unnamed_)
+        nameUnnamedFile();
+#endif
     if (std::fclose(file_) != 0 && !failed_) {
         failed_ = true;
         errorNumber_ = errno;
@@ -276,7 +441,7 @@ Status AtomicFile::commit()
     file_ = nullptr;
     std::error_code ec;
     if (failed_) {
-        std::filesystem::remove(tempPath_, ec);
+        removeTemporaryFile();
         return writeError();
     }
     // The new file keeps the permissions of the one it replaces.
@@ -284,6 +449,7 @@ Status AtomicFile::commit()
     if (!ec && std::filesystem::is_regular_file(replaced))
         std::filesystem::permissions(tempPath_, replaced.permissions(), ec);
     std::filesystem::rename(tempPath_, target_, ec);
+    releaseTempSlot(tempSlot_);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(tempPath_, ignored);
@@ -308,8 +474,58 @@ void AtomicFile::discard()
     stopFlusher(); // before the descriptor it flushes is closed
     std::fclose(file_);
     file_ = nullptr;
+    removeTemporaryFile();
+}
+
+#ifdef __linux__
+void AtomicFile::nameUnnamedFile()
+{
+    // A link can't replace a name: the file gets a temporary name beside the
+    // target first and is renamed over it as a named one is.
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(file_));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        tempPath_ = target_;
+        tempPath_ += pathFromUtf8(uniqueSuffix());
+        if (linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, tempPath_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            unnamed_ = false;
+            nameTemporaryFile();
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    failed_ = true;
+    errorNumber_ = errno;
+}
+#endif
+
+void AtomicFile::nameTemporaryFile()
+{
+    tempSlot_ = claimTempSlot(tempPath_.c_str());
+}
+
+void AtomicFile::removeTemporaryFile()
+{
+    releaseTempSlot(tempSlot_);
+    if (unnamed_) {
+        unnamed_ = false; // the system drops an unnamed file with its last descriptor
+        return;
+    }
     std::error_code ec;
     std::filesystem::remove(tempPath_, ec);
+}
+
+void removeTemporaryFilesNow()
+{
+    for (std::atomic<const PathChar*>& slot : liveTempFiles) {
+        if (const PathChar* path = slot.load()) {
+#ifdef _WIN32
+            _wunlink(path);
+#else
+            unlink(path);
+#endif
+        }
+    }
 }
 
 } // namespace kes

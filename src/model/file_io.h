@@ -26,8 +26,10 @@ std::string pathToUtf8(const std::filesystem::path& path);
 // "permission denied", ...).
 std::string lastErrorText();
 
-// Reads the whole file into `bytes`. On failure returns a reason naming the
-// file, such as "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
+// Reads the whole file into `bytes`, as InputFile (model/input_file.h) opens
+// and reads it: only a regular file, and no more than its size when it was
+// opened. On failure returns a reason naming the file, such as
+// "cannot read 'x.bmp': no such file", and leaves `bytes` empty.
 // `kind`, when given, names the kind of file in that reason:
 // "cannot read texture file 'x.bmp': no such file".
 Status loadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string_view kind = {});
@@ -38,7 +40,12 @@ Status loadFileStart(const std::string& path, std::size_t maxBytes, std::vector<
                      std::string_view kind = {});
 
 // A file written beside its target under a temporary name and renamed over the
-// target only when commit() succeeds. Until then the target is untouched; a
+// target only when commit() succeeds. On Linux the file is written unnamed
+// (O_TMPFILE) and gets its temporary name only in commit(), so a process that
+// dies meanwhile leaves nothing; elsewhere, and on file systems without
+// unnamed files, the temporary name holds the host and the process id, and
+// opening a file removes what processes of this host that no longer run left
+// beside the same target. Until then the target is untouched; a
 // file that is destroyed or discarded without a commit removes its temporary
 // file. Write errors are remembered: after the first one every write fails and
 // commit() reports it.
@@ -78,6 +85,12 @@ public:
 private:
     // Ends the background flushing; the error number of a flush that failed.
     int stopFlusher();
+    // Lists the named temporary file for removeTemporaryFilesNow.
+    void nameTemporaryFile();
+    // Gives the unnamed file its temporary name beside the target.
+    void nameUnnamedFile();
+    // Removes the temporary file, or forgets the unnamed one.
+    void removeTemporaryFile();
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
@@ -88,7 +101,19 @@ private:
     std::uint64_t size_ = 0;
     std::uint64_t writebackStart_ = 0; // bytes handed to the system's writeback so far
     bool failed_ = false;
+    bool unnamed_ = false; // written into an unnamed file, named at commit()
+    int tempSlot_ = -1;    // where removeTemporaryFilesNow finds tempPath_
     int errorNumber_ = 0;
 };
+
+// How the temporary files that process `processId` of this host writes
+// beside `target` are named: "<target>.kesgen-<host>-<process id>-", then a
+// few random letters and ".tmp".
+std::string temporaryNameStart(const std::string& target, long processId);
+
+// Removes the temporary files of every AtomicFile of this process that is
+// not committed yet. Safe in a signal handler: the CLI calls it when it is
+// interrupted or told to end, so that no temporary file outlives it.
+void removeTemporaryFilesNow();
 
 } // namespace kes

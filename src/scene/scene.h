@@ -40,7 +40,10 @@ struct SceneBox {
 // not kept: the preview lights each face by its own slope).
 struct SceneMeshFrame {
     std::vector<MeshFace> faces;
+    // The corners within the coordinate limit (model/coordinate_limit.h);
+    // the corners beyond it are only counted.
     SceneBox bounds;
+    std::size_t cornersOutOfRange = 0;
     std::vector<ReaderWarning> warnings;
     std::size_t triangleCount() const { return faces.size(); }
 };
@@ -75,6 +78,8 @@ struct SceneLayer {
     bool loading = false;
     // Every frame's bounds together; empty without frames.
     SceneBox bounds;
+    // Corners of its frames beyond the coordinate limit, left out of bounds.
+    std::size_t cornersOutOfRange = 0;
 
     // Moving and Trigger layers: how far the layer goes, speed x frames.
     bool hasDisplacement = false;
@@ -122,7 +127,14 @@ struct Scene {
     std::vector<SceneProblem> problems;
     // Everything above together, the displaced layers at their end
     // positions included; never empty (a unit box round the origin at least).
+    // What lies beyond the coordinate limit (model/coordinate_limit.h) is
+    // left out, so that "Frame all" shows the sane part of the level.
     SceneBox bounds;
+    // What the bounds leave out, one line each, for the user to see: the
+    // layer (-1 for a target or the start) and a text ending in "out of
+    // range, not framed", such as "layer 2 ('rock.obj'): 3 mesh corners
+    // out of range, not framed" or "target 4: out of range, not framed".
+    std::vector<SceneProblem> outOfRange;
 
     // The longest animation, in frames (at least 1).
     int frameCount() const;

@@ -19,6 +19,7 @@
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
 #include "model/file_io.h"
+#include "model/coordinate_limit.h"
 #include "model/number_text.h"
 
 namespace kes {
@@ -42,22 +43,30 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
     // The faces as the reader made them, not copied (the normals are not
     // drawn, so they were not kept).
     frame->faces = std::move(mesh.faces);
-    if (!frame->faces.empty()) {
-        const Vec3& first = frame->faces.front().position[0];
-        float lo[3] = {first.x, first.y, first.z}, hi[3] = {first.x, first.y, first.z};
-        for (const MeshFace& face : frame->faces) {
-            for (const Vec3& p : face.position) {
-                lo[0] = std::min(lo[0], p.x);
-                lo[1] = std::min(lo[1], p.y);
-                lo[2] = std::min(lo[2], p.z);
-                hi[0] = std::max(hi[0], p.x);
-                hi[1] = std::max(hi[1], p.y);
-                hi[2] = std::max(hi[2], p.z);
+    // The bounds of the corners within the coordinate limit; a value beyond
+    // it (1e38 in a file) would leave the view nowhere near the rest.
+    float lo[3] = {kCoordinateLimit, kCoordinateLimit, kCoordinateLimit};
+    float hi[3] = {-kCoordinateLimit, -kCoordinateLimit, -kCoordinateLimit};
+    std::size_t beyond = 0;
+    for (const MeshFace& face : frame->faces) {
+        for (const Vec3& p : face.position) {
+            if (!(withinCoordinateLimit(p.x) && withinCoordinateLimit(p.y) && withinCoordinateLimit(p.z))) [[unlikely]] {
+                ++beyond;
+                continue;
             }
+            lo[0] = std::min(lo[0], p.x);
+            lo[1] = std::min(lo[1], p.y);
+            lo[2] = std::min(lo[2], p.z);
+            hi[0] = std::max(hi[0], p.x);
+            hi[1] = std::max(hi[1], p.y);
+            hi[2] = std::max(hi[2], p.z);
         }
+    }
+    if (beyond < frame->faces.size() * 3) {
         frame->bounds.add(ScenePoint{lo[0], lo[1], lo[2]});
         frame->bounds.add(ScenePoint{hi[0], hi[1], hi[2]});
     }
+    frame->cornersOutOfRange = beyond;
     frame->warnings = std::move(warnings);
     return frame;
 }
@@ -65,16 +74,8 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
 // A large mesh file is parsed on up to `meshThreads` threads.
 void readFile(FileJob& job, int meshThreads)
 {
-    // A pipe or a device could keep the reading waiting for ever: only
-    // regular files are read (a missing one is reported by the reader).
-    std::error_code error;
-    const auto status = std::filesystem::status(pathFromUtf8(job.path), error);
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        job.status = Status::failure(std::string("cannot read ") + (job.mesh ? "mesh" : "texture") + " file '"
-                                     + job.path + "': not a regular file");
-        job.done = true;
-        return;
-    }
+    // The readers open only regular files, and never wait for a pipe or a
+    // device: such a file is refused as generation refuses it.
     try {
         if (job.mesh) {
             MeshTriangles mesh;
@@ -147,6 +148,14 @@ void readFiles(std::vector<FileJob*>& jobs, const SceneBuildOptions& options)
         workers.emplace_back(work);
     for (std::thread& worker : workers)
         worker.join();
+}
+
+bool withinLimit(const SceneBox& box)
+{
+    for (const ScenePoint& p : {box.min, box.max})
+        if (!(withinCoordinateLimit(p.x) && withinCoordinateLimit(p.y) && withinCoordinateLimit(p.z)))
+            return false;
+    return true;
 }
 
 SceneBox boxSpanning(const std::array<float, 6>& typed)
@@ -227,19 +236,41 @@ void describeMotion(SceneLayer& layer, const LayerEntry& entry)
 void describeBounds(Scene& scene)
 {
     scene.bounds = {};
-    for (const SceneLayer& layer : scene.layers) {
+    scene.outOfRange.clear();
+    // What lies beyond the coordinate limit is listed instead of framed.
+    auto frameOrList = [&scene](const SceneBox& box, int layer, const std::string& what) {
+        if (box.empty)
+            return;
+        if (withinLimit(box))
+            scene.bounds.addBox(box);
+        else
+            scene.outOfRange.push_back({layer, what + " out of range, not framed"});
+    };
+    for (std::size_t i = 0; i < scene.layers.size(); ++i) {
+        const SceneLayer& layer = scene.layers[i];
+        const int index = static_cast<int>(i);
         scene.bounds.addBox(layer.bounds);
+        if (layer.cornersOutOfRange > 0)
+            scene.outOfRange.push_back({index, layer.name + ": " + std::to_string(layer.cornersOutOfRange)
+                                                   + (layer.cornersOutOfRange == 1 ? " mesh corner" : " mesh corners")
+                                                   + " out of range, not framed"});
         if (layer.hasDisplacement)
-            scene.bounds.addBox(layer.bounds.moved(layer.displacement));
+            frameOrList(layer.bounds.moved(layer.displacement), index, layer.name + ": the end of its motion (speed x frames)");
         if (layer.hasVibration)
-            scene.bounds.addBox(layer.vibrationBox);
+            frameOrList(layer.vibrationBox, index, layer.name + ": its vibration width");
         if (layer.hasTriggerArea)
-            scene.bounds.addBox(layer.triggerArea);
+            frameOrList(layer.triggerArea, index, layer.name + ": its trigger area");
     }
-    for (const SceneTarget& target : scene.targets)
-        scene.bounds.add(target.position);
-    if (scene.hasStart)
-        scene.bounds.add(scene.start);
+    for (std::size_t i = 0; i < scene.targets.size(); ++i) {
+        SceneBox at;
+        at.add(scene.targets[i].position);
+        frameOrList(at, -1, "target " + std::to_string(i + 1) + ":");
+    }
+    if (scene.hasStart) {
+        SceneBox at;
+        at.add(scene.start);
+        frameOrList(at, -1, "the start position:");
+    }
     if (scene.bounds.empty || scene.bounds.diagonal() == 0 || !std::isfinite(scene.bounds.diagonal())) {
         const ScenePoint c = scene.bounds.empty || !std::isfinite(scene.bounds.diagonal())
                                  ? ScenePoint{} : scene.bounds.centre();
@@ -386,6 +417,7 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
             } else {
                 layer.frames.push_back(job.meshFrame);
                 layer.bounds.addBox(job.meshFrame->bounds);
+                layer.cornersOutOfRange += job.meshFrame->cornersOutOfRange;
             }
         }
         if (layer.loading)

@@ -1,25 +1,20 @@
 // "Generate Level..." while the level is written on a worker thread: the
-// progress dialog names each layer in order, the event loop goes on, and
-// until the generation has finished neither the progress dialog nor the
-// editor can be closed or edited. A named pipe stands in for a texture whose
-// reading lasts until the test feeds it, so nothing depends on timing.
+// progress dialog names each layer in order, the event loop goes on, until
+// the generation has finished the editor can't be closed or edited, and
+// "Cancel" or Escape stops it. The worker goes on with a layer only once its
+// report has been shown, so a test that holds the report (in an event loop
+// of its own) holds the writing, and nothing depends on timing.
 #include <QApplication>
+#include <QEventLoop>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
-#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include "app/generation_progress_dialog.h"
 #include "editor_driver.h"
@@ -103,61 +98,44 @@ QStringList layerTexts(int count)
     return texts;
 }
 
-#ifdef Q_OS_UNIX
-// A named pipe standing in for a texture file: whoever reads it waits until
-// feed() has written the texture. Should the test never feed it (the event loop
-// stopped), a watchdog ends the reading after a minute with an empty file,
-// so that the test fails instead of hanging.
-class SlowFile {
+// While alive, holds the generation at the progress report of layer
+// `layer` (0-based): the report runs `whileHeld` in an event loop of its own
+// until it returns true, and only then does the writing go on. A watchdog
+// lets go after a minute, so that the test fails instead of hanging.
+class HeldReport {
 public:
-    explicit SlowFile(std::string path) : path_(std::move(path))
+    HeldReport(GenerationProgressDialog* progress, int layer, std::function<bool()> whileHeld)
     {
-        created_ = ::mkfifo(path_.c_str(), 0600) == 0;
-        watchdog_ = std::thread([this] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-            while (!stop_) {
-                if (std::chrono::steady_clock::now() > deadline && writeOnce({}))
-                    return;
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
+        connection_ = QObject::connect(progress, &GenerationProgressDialog::progressShown, progress,
+                                       [this, progress, layer, whileHeld = std::move(whileHeld)] {
+            if (progress->value() != layer || held_)
+                return;
+            held_ = true;
+            QEventLoop hold;
+            QTimer poll;
+            poll.setInterval(1);
+            QObject::connect(&poll, &QTimer::timeout, &hold, [&] {
+                if (whileHeld())
+                    hold.quit();
+            });
+            QTimer::singleShot(60 * 1000, &hold, [&] {
+                timedOut_ = true;
+                hold.quit();
+            });
+            poll.start();
+            hold.exec();
         });
     }
-    ~SlowFile()
-    {
-        stop_ = true;
-        watchdog_.join();
-    }
+    ~HeldReport() { QObject::disconnect(connection_); }
 
-    bool created() const { return created_; }
-    const std::string& path() const { return path_; }
-
-    // Writes the bytes and closes the pipe when a reader has opened it;
-    // false (and nothing written) while nobody reads it yet.
-    bool feed(const std::vector<std::uint8_t>& bytes) { return writeOnce(bytes); }
+    bool held() const { return held_; }
+    bool timedOut() const { return timedOut_; }
 
 private:
-    bool writeOnce(const std::vector<std::uint8_t>& bytes)
-    {
-        if (fed_.exchange(true))
-            return true;
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd < 0) {
-            fed_ = false;
-            return false;
-        }
-        // Far less than the pipe holds, so it goes in at once.
-        const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-        ::close(fd);
-        return written;
-    }
-
-    std::string path_;
-    bool created_ = false;
-    std::atomic<bool> fed_{false};
-    std::atomic<bool> stop_{false};
-    std::thread watchdog_;
+    QMetaObject::Connection connection_;
+    bool held_ = false;
+    bool timedOut_ = false;
 };
-#endif
 
 } // namespace
 
@@ -172,6 +150,8 @@ private slots:
     void progressNamesEveryLayerInOrder();
     void staysResponsiveAndRefusesInputWhileWriting_data();
     void staysResponsiveAndRefusesInputWhileWriting();
+    void cancelKeepsTheEarlierLevelAndSaysNothing_data();
+    void cancelKeepsTheEarlierLevelAndSaysNothing();
     void failureShowsTheErrorAfterTheProgressIsGone();
 };
 
@@ -220,16 +200,13 @@ void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting_da
 
 void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting()
 {
-#ifndef Q_OS_UNIX
-    QSKIP("needs a named pipe");
-#else
     QFETCH(int, showDelay);
     QFETCH(bool, shownWhileWriting);
     kes::test::TempDir folder;
-    SlowFile texture(folder.file("slow.bmp"));
-    QVERIFY(texture.created());
+    const std::string texture = folder.file("small.bmp");
+    kes::test::writeFile(texture, smallBmp());
     std::vector<LayerEntry> layers = triangleLayers(folder, 2);
-    layers[0].bmpPath = texture.path();
+    layers[0].bmpPath = texture;
     layers[0].draw = 1;
 
     auto& [services, dialog] = *dialogUnderTest;
@@ -239,52 +216,39 @@ void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting()
     progress->setShowDelay(showDelay);
     const ProgressLog log(progress);
 
-    // While the generation waits for the texture, a timer keeps ticking; on
-    // its third tick after the writing began (the check before it can take
-    // a few ticks of its own on a slow machine) the user tries everything,
-    // and only then is the texture fed.
-    int ticks = 0;
-    int ticksWriting = 0;
-    int ticksWhenFed = 0;
+    // While the generation is held at its first layer, a timer keeps
+    // ticking; on its third tick the user tries everything, and only then
+    // does the writing go on.
+    int ticksHeld = 0;
     bool progressVisible = false;
     bool progressModal = false;
     bool progressStillVisible = false;
     bool dialogStillVisible = false;
     QString titleWhileWriting;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, &dialog, [&] {
-        ++ticks;
-        if (!log.texts.isEmpty())
-            ++ticksWriting;
-        if (ticksWriting == 3) {
-            progressVisible = progress->isVisible();
-            progressModal = QApplication::activeModalWidget() == progress;
-            QTest::keyClick(progress, Qt::Key_Escape);
-            progress->close();
-            progressStillVisible = progress->isVisible();
-            QTest::keyClick(edit(dialog, kTitle), Qt::Key_Escape);
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            dialog.close();
-            static_cast<QDialog&>(dialog).reject();
-            dialogStillVisible = dialog.isVisible();
-            click(dialog, kGenerate);
-            click(dialog, kOpen);
-            typeInto(dialog, kTitle, "Changed", false);
-            titleWhileWriting = textOf(dialog, kTitle);
-        }
-        if (ticksWriting >= 3 && ticksWhenFed == 0 && texture.feed(smallBmp()))
-            ticksWhenFed = ticks;
+    const HeldReport hold(progress, 0, [&] {
+        if (++ticksHeld < 3)
+            return false;
+        progressVisible = progress->isVisible();
+        progressModal = QApplication::activeModalWidget() == progress;
+        progress->close();
+        progressStillVisible = progress->isVisible();
+        QTest::keyClick(edit(dialog, kTitle), Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        dialog.close();
+        static_cast<QDialog&>(dialog).reject();
+        dialogStillVisible = dialog.isVisible();
+        click(dialog, kGenerate);
+        click(dialog, kOpen);
+        typeInto(dialog, kTitle, "Changed", false);
+        titleWhileWriting = textOf(dialog, kTitle);
+        return true;
     });
-    ticker.start();
     const std::string path = folder.file("slow.kes");
     services.fileAnswers = {path};
     click(dialog, kGenerate);
-    ticker.stop();
 
-    // The generation could not finish before the texture was fed, which took
-    // three ticks of the event loop.
-    QVERIFY(ticksWhenFed >= 3);
+    QVERIFY(hold.held());
+    QVERIFY(!hold.timedOut());
     QCOMPARE(progressVisible, shownWhileWriting);
     QCOMPARE(progressModal, shownWhileWriting);
     QCOMPARE(progressStillVisible, shownWhileWriting);
@@ -312,7 +276,67 @@ void EditorGenerationProgressTest::staysResponsiveAndRefusesInputWhileWriting()
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QCOMPARE(services.questions.size(), std::size_t(1));
     QVERIFY(!dialog.isVisible());
-#endif
+}
+
+void EditorGenerationProgressTest::cancelKeepsTheEarlierLevelAndSaysNothing_data()
+{
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("the Cancel button") << false;
+    QTest::newRow("Escape") << true;
+}
+
+// Cancelled while the second of three layers is written: the generation
+// stops before its next part, the earlier level file stays, nothing is left
+// beside it, no message follows, and the editor takes input again.
+void EditorGenerationProgressTest::cancelKeepsTheEarlierLevelAndSaysNothing()
+{
+    QFETCH(bool, byEscape);
+    kes::test::TempDir folder;
+    auto& [services, dialog] = *dialogUnderTest;
+    QVERIFY(showAndActivate(dialog));
+    openProjectWithLayers(dialog, services, folder, triangleLayers(folder, 3));
+    GenerationProgressDialog* progress = dialog.generationProgress();
+    progress->setShowDelay(0);
+    const ProgressLog log(progress);
+    const std::string path = folder.file("level.kes");
+    kes::test::writeFile(path, std::string("the earlier level"));
+
+    QString textAfterCancel;
+    bool buttonEnabledAfterCancel = true;
+    const HeldReport hold(progress, 1, [&] {
+        if (!progress->isVisible())
+            return false;
+        if (byEscape)
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            QTest::mouseClick(progress->cancelButton(), Qt::LeftButton);
+        textAfterCancel = progress->labelText();
+        buttonEnabledAfterCancel = progress->cancelButton()->isEnabled();
+        return true;
+    });
+    services.fileAnswers = {path};
+    click(dialog, kGenerate);
+
+    QVERIFY(hold.held());
+    QVERIFY(!hold.timedOut());
+    QCOMPARE(textAfterCancel, QString("Cancelling..."));
+    QVERIFY(!buttonEnabledAfterCancel);
+    QCOMPARE(log.texts, layerTexts(3).mid(0, 2));
+    QVERIFY(services.messages.empty());
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(kes::test::readFile(path).size(), std::string("the earlier level").size());
+    for (const std::string& entry : folder.entries())
+        QVERIFY2(entry.find(".kesgen-") == std::string::npos, entry.c_str());
+    typeInto(dialog, kTitle, "After");
+    QCOMPARE(textOf(dialog, kTitle), QString("After"));
+
+    // The next generation is not cancelled.
+    services.fileAnswers = {path};
+    click(dialog, kGenerate);
+    QCOMPARE(services.messages.size(), std::size_t(1));
+    QCOMPARE(services.messages[0].text, std::string(kSuccessText));
+    QVERIFY(kes::test::readFile(path).size() > std::string("the earlier level").size());
 }
 
 void EditorGenerationProgressTest::failureShowsTheErrorAfterTheProgressIsGone()

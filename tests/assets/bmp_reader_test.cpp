@@ -1,5 +1,7 @@
 #include "assets/bmp_reader.h"
 
+#include <filesystem>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -250,6 +252,51 @@ TEST(BmpReader, AHugeClaimInASmallFileFailsWithoutAllocatingIt)
     ASSERT_FALSE(status);
     EXPECT_THAT(status.reason(), HasSubstr("the file ends inside its pixel data: 60000 x 60000 pixels need"));
     EXPECT_LT(largest, 4096u);
+}
+
+// A file is read only as far as its headers say: the result is the one of
+// the whole file in memory, and bytes past the pixels are never read.
+TEST(BmpReader, LoadingReadsNoMoreThanTheHeadersSay)
+{
+    test::TempDir dir;
+    const std::vector<std::pair<const char*, std::vector<std::uint8_t>>> files = {
+        {"good", makeBmp(5, 4)},
+        {"top-down", makeBmp(5, 4, {.topDown = true})},
+        {"core header", makeBmp(5, 4, {.headerSize = 12})},
+        {"extra bytes after the pixels", cut(makeBmp(3, 2), makeBmp(3, 2).size() + 5000)},
+        {"pixels far after the headers", makeBmp(3, 2, {.gapBeforePixels = 4000})},
+        {"ends inside the pixels", cut(makeBmp(5, 4), 70)},
+        {"ends inside a v5 header", cut(makeBmp(1, 1, {.headerSize = 124}), 100)},
+        {"too short", cut(makeBmp(1, 1), 10)},
+        {"empty", {}},
+        {"8 bits per pixel", makeBmp(5, 4, {.bitCount = 8})},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        test::writeFile(dir.file("t.bmp"), bytes);
+        BitmapImage loaded;
+        BitmapImage decoded;
+        const Status fromFile = loadBitmap(dir.file("t.bmp"), loaded);
+        const Status inMemory = decodeBitmap(bytes, dir.file("t.bmp"), decoded);
+        EXPECT_EQ(bool(fromFile), bool(inMemory));
+        EXPECT_EQ(fromFile.reason(), inMemory.reason());
+        EXPECT_EQ(loaded.pixels, decoded.pixels);
+        EXPECT_EQ(loaded.width, decoded.width);
+    }
+
+    // 256 MiB after a small picture are not read.
+    std::vector<std::uint8_t> small = makeBmp(2, 2);
+    test::writeFile(dir.file("long.bmp"), small);
+    std::filesystem::resize_file(dir.file("long.bmp"), small.size() + (std::size_t(256) << 20));
+    BitmapImage image;
+    std::size_t largest = 0;
+    {
+        test::LargestAllocation watch;
+        ASSERT_TRUE(loadBitmap(dir.file("long.bmp"), image));
+        largest = watch.bytes();
+    }
+    EXPECT_EQ(image.pixels, expectedPixels(2, 2));
+    EXPECT_LT(largest, std::size_t(1) << 16);
 }
 
 TEST(BmpReader, ReadsTheLargestSidesTheLevelFileCanHold)

@@ -217,9 +217,9 @@ TEST(ProjectCheck, RelinksMissingPathsWithAWarning)
     EXPECT_EQ(check.inputs.size(), 4u);
 }
 
-// A pipe with no writer would keep the check waiting for ever; it is left
-// to generation, which reads it.
-TEST(ProjectCheck, DoesNotReadAPipe)
+// A pipe with no writer would keep a reader waiting for ever: it is refused
+// unread, as generation refuses it, and still listed among the inputs.
+TEST(ProjectCheck, RefusesAPipeWithoutReadingIt)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows keeps no pipes among the files of a folder";
@@ -229,9 +229,76 @@ TEST(ProjectCheck, DoesNotReadAPipe)
     ASSERT_EQ(mkfifo(dir.file("pipe.obj").c_str(), 0600), 0);
     project.layers.at(0).objPath = "pipe.obj";
     const ProjectCheck check = checkProject(project, dir.path().string());
-    EXPECT_TRUE(check.problems.empty()) << problemLine(check.problems.front());
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_EQ(check.problems[0].severity, ProblemSeverity::Error);
+    EXPECT_EQ(check.problems[0].what, "cannot read mesh file '" + dir.file("pipe.obj") + "': is not a regular file");
     EXPECT_EQ(check.inputs.at(1).path, dir.file("pipe.obj"));
 #endif
+}
+
+// Absurd but finite values get a warning each, naming what holds them.
+TEST(ProjectCheck, WarnsAboutValuesOutOfRange)
+{
+    TempDir dir;
+    test::writeFile(dir.file("far.obj"), std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1e38 0 0\nf 1 2 3\nf 1 2 4\n"));
+    using Change = std::function<void(LevelProject&)>;
+    struct Case {
+        const char* name;
+        Change change;
+        int layer;
+        std::string file;
+        std::string what;
+    };
+    const Case cases[] = {
+        {"a vertex at 1e38", [](LevelProject& p) { p.layers.at(0).objPath = "far.obj"; }, 0, dir.file("far.obj"),
+         "1 corner of a face is out of range (beyond \u00b11000000); the preview does not frame them"},
+        {"a speed of 1e30",
+         [](LevelProject& p) {
+             p.layers.at(0).kind = static_cast<std::int32_t>(LayerKind::Moving);
+             p.layers.at(0).speed = {0, 1e30f, 0};
+         },
+         0, "", "the speed '0,1e+30,0' is out of range"},
+        {"a speed that goes too far in its frames",
+         [](LevelProject& p) {
+             p.layers.at(0).kind = static_cast<std::int32_t>(LayerKind::Trigger);
+             p.layers.at(0).speed = {0, 0, 2e5f};
+             p.layers.at(0).frames = 10;
+         },
+         0, "", "the motion's end (speed x frames) '0,0,2e+06' is out of range"},
+        {"a vibration width of 1e38",
+         [](LevelProject& p) {
+             p.layers.at(0).kind = static_cast<std::int32_t>(LayerKind::Vibrating);
+             p.layers.at(0).vibration = {1e38f, 0, 0};
+         },
+         0, "", "the vibration width '1e+38,0,0' is out of range"},
+        {"a trigger area of 1e38",
+         [](LevelProject& p) {
+             p.layers.at(0).kind = static_cast<std::int32_t>(LayerKind::Trigger);
+             p.layers.at(0).triggerArea[3] = 1e38f;
+         },
+         0, "", "the trigger area"},
+        {"a target at -1e38", [](LevelProject& p) { p.targets.at(0).y = -1e38f; }, -1, "",
+         "target 1's position '1,-1e+38,3' is out of range"},
+        {"the start at 2e6", [](LevelProject& p) { p.settings.startPosition = "2e6,0,0,0,0,0"; }, -1, "",
+         "the start position '2e+06,0,0' is out of range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LevelProject project = goodProject(dir);
+        c.change(project);
+        const ProjectCheck check = checkProject(project, dir.path().string());
+        ASSERT_EQ(check.problems.size(), 1u) << problemLine(check.problems.front());
+        const ProjectProblem& problem = check.problems[0];
+        EXPECT_EQ(problem.severity, ProblemSeverity::Warning);
+        EXPECT_EQ(problem.layer, c.layer);
+        EXPECT_EQ(problem.file, c.file);
+        EXPECT_NE(problem.what.find(c.what), std::string::npos) << problem.what;
+    }
+    // At the limit: no warning.
+    LevelProject project = goodProject(dir);
+    project.targets.at(0).x = 1e6f;
+    project.settings.startPosition = "-1e6,0,0,0,0,0";
+    EXPECT_TRUE(checkProject(project, dir.path().string()).problems.empty());
 }
 
 TEST(ProjectCheck, AProjectFileThatCannotBeReadIsOneError)

@@ -27,12 +27,15 @@ inline std::string quote(const std::string& text)
     return quoted + "'";
 }
 
-// Runs kesgen-cli with `args` (already quoted) in `folder`.
-inline CliRun runCli(const std::string& args, const TempDir& dir, const std::string& folder = "")
+// Runs kesgen-cli with `args` (already quoted) in `folder`. With
+// `killAfterSeconds`, a run that takes longer is killed (exit code 137).
+inline CliRun runCli(const std::string& args, const TempDir& dir, const std::string& folder = "",
+                     int killAfterSeconds = 0)
 {
     const std::string errPath = dir.file("stderr.txt");
-    std::string command = (folder.empty() ? "" : "cd " + quote(folder) + " && ") + quote(KESGEN_CLI) + " " + args
-        + " 2>" + quote(errPath);
+    const std::string guard = killAfterSeconds > 0 ? "timeout -s KILL " + std::to_string(killAfterSeconds) + " " : "";
+    std::string command = (folder.empty() ? "" : "cd " + quote(folder) + " && ") + guard + quote(KESGEN_CLI) + " "
+        + args + " 2>" + quote(errPath);
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     std::array<char, 4096> buffer;

@@ -1,3 +1,5 @@
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 #include "generate/generate_level.h"
@@ -273,6 +275,56 @@ TEST(GenerateLevel, FailureNamesTheLayerAndKeepsTheEarlierLevel)
         std::sort(entries.begin(), entries.end());
         EXPECT_EQ(entries, (std::vector<std::string>{"broken.bmp", "level.kes", "one.obj"}));
     }
+}
+
+// Cancelled before the first layer, or while a later one is being made, on
+// one thread and on several: the earlier level stays and nothing is left.
+TEST(GenerateLevel, ACancelledGenerationStopsAndKeepsTheEarlierLevel)
+{
+    TempDir dir;
+    for (int frame = 1; frame <= 3; ++frame)
+        test::writeObj(dir.file("wave_00000" + std::to_string(frame) + ".obj"), test::fixtureTriangles(40, frame));
+    test::writeBmp(dir.file("tex.bmp"), 8, 4, test::fixturePixels(8, 4));
+    LevelProject project;
+    for (int i = 0; i < 4; ++i) {
+        LayerEntry wave = layer("wave.obj", LayerKind::Animated, 3);
+        wave.draw = 1;
+        wave.bmpPath = "tex.bmp";
+        project.layers.append(wave);
+    }
+    const std::string target = dir.file("level.kes");
+    test::writeFile(target, std::string("the earlier level"));
+    for (int threads : {1, 3}) {
+        for (int cancelAt : {0, 1, 3}) {
+            SCOPED_TRACE("threads " + std::to_string(threads) + ", cancelled at layer " + std::to_string(cancelAt));
+            std::atomic<bool> cancel = cancelAt == 0;
+            int lastShown = -1;
+            GenerationOptions options;
+            options.baseFolder = dir.path().string();
+            options.threads = threads;
+            options.cancel = &cancel;
+            options.progress = [&](int shown, int) {
+                lastShown = shown;
+                if (shown == cancelAt)
+                    cancel = true;
+            };
+            const GenerationResult result = generateLevel(project, target, options);
+            EXPECT_FALSE(result.status);
+            EXPECT_TRUE(result.cancelled);
+            EXPECT_EQ(result.status.reason(), kGenerationCancelled);
+            EXPECT_EQ(lastShown, cancelAt == 0 ? -1 : cancelAt) << "went on after the cancel";
+            EXPECT_EQ(test::readFile(target).size(), std::string("the earlier level").size());
+            EXPECT_EQ(dir.entries().size(), 5u) << "a temporary file was left";
+        }
+    }
+    // Not cancelled: the flag changes nothing.
+    std::atomic<bool> cancel = false;
+    GenerationOptions options;
+    options.baseFolder = dir.path().string();
+    options.cancel = &cancel;
+    const GenerationResult result = generateLevel(project, target, options);
+    EXPECT_TRUE(result.status) << result.status.reason();
+    EXPECT_FALSE(result.cancelled);
 }
 
 TEST(GenerateLevel, AnOutputFolderThatDoesNotExistFails)

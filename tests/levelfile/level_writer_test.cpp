@@ -249,8 +249,13 @@ TEST(LevelWriter, DestroyedIncompleteWriterLeavesNothing)
         ASSERT_TRUE(writer.open(path, headerWithCounts({0, 2, 0, 0, 0})));
         ASSERT_TRUE(writer.writeVector(1, 1, 0, 0, 0));
         std::vector<std::string> names = dir.entries();
+#ifdef __linux__
+        // Written into an unnamed file, named only once it is whole.
+        EXPECT_EQ(names.size(), 0u);
+#else
         ASSERT_EQ(names.size(), 1u);
         EXPECT_NE(names[0], "a.kes") << "only a temporary file beside the target";
+#endif
     }
     expectOnlyEntries(dir, {});
 }

@@ -3,6 +3,7 @@
 // not be lost.
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "model/file_io.h"
 
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -84,6 +86,61 @@ TEST(DiskFlusher, TellsOfAFlushThatFailed)
     std::fclose(file);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
+}
+#endif
+
+// While it is written, the new file has no name beside the target on Linux,
+// so a process killed meanwhile leaves nothing; it gets one only when it is
+// whole, and replaces the target keeping every byte.
+TEST(AtomicFile, NoTemporaryNameWhileWriting)
+{
+    test::TempDir dir;
+    const std::string target = dir.file("level.kes");
+    test::writeFile(target, std::string("the earlier level"));
+    AtomicFile file;
+    ASSERT_TRUE(file.open(target));
+    ASSERT_TRUE(file.write("new bytes", 9));
+#ifdef __linux__
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"level.kes"});
+#endif
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(test::readFile(target), (std::vector<std::uint8_t>{'n', 'e', 'w', ' ', 'b', 'y', 't', 'e', 's'}));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"level.kes"});
+}
+
+#ifndef _WIN32
+// Opening a file removes the temporary files that ended processes of this
+// host left beside the same target, and nothing else.
+TEST(AtomicFile, OpeningRemovesTheTemporaryFilesOfEndedProcesses)
+{
+    test::TempDir dir;
+    const std::string target = dir.file("level.kes");
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const long ended = child;
+    struct Case {
+        std::string name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {temporaryNameStart(target, ended) + "a1b2c3d4.tmp", true},
+        {temporaryNameStart(target, getpid()) + "a1b2c3d4.tmp", false},     // this process
+        {temporaryNameStart(target, getppid()) + "a1b2c3d4.tmp", false},    // one that runs
+        {target + ".kesgen-another_host-" + std::to_string(ended) + "-a1b2c3d4.tmp", false},
+        {temporaryNameStart(dir.file("other.kes"), ended) + "a1b2c3d4.tmp", false}, // another target
+        {temporaryNameStart(target, ended) + "a1b2c3d4.txt", false},
+    };
+    for (const Case& c : cases)
+        test::writeFile(c.name, std::string("left behind"));
+    AtomicFile file;
+    ASSERT_TRUE(file.open(target));
+    ASSERT_TRUE(file.commit());
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(c.name), !c.removed) << c.name;
 }
 #endif
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "support/hostile_inputs.h"
 #include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "model/level_model.h"
@@ -295,6 +296,30 @@ TEST(SceneLayers, AnimatedLayersReadTheirNumberedFrameFiles)
     }
 }
 
+// The preview reads what generation reads, and refuses the same files the
+// same way: a pipe, an endless device or a folder is listed with its reason,
+// never waited for, and the rest of the level is shown.
+TEST(SceneLayers, HostileInputsAreListedWithoutWaiting)
+{
+    TempDir dir;
+    const std::vector<test::HostileCase> cases = test::hostileCases(dir);
+    ASSERT_FALSE(cases.empty());
+    for (const test::HostileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SceneRequest request;
+        for (int i = 0; i < c.project.layers.count(); ++i)
+            request.layers.push_back(c.project.layers.at(i));
+        request.baseFolder = c.folder;
+        const std::optional<Scene> scene = test::withinTimeLimit([request] { return buildScene(request); });
+        ASSERT_TRUE(scene) << "still reading after " << test::kHangLimit.count() << " s";
+        ASSERT_EQ(scene->problems.size(), 1u);
+        EXPECT_NE(scene->problems[0].reason.find("'" + c.file + "': " + c.reason), std::string::npos)
+            << scene->problems[0].reason;
+        ASSERT_EQ(scene->layers.size(), 2u);
+        EXPECT_FALSE(scene->layers[0].frames.empty() && scene->layers[1].frames.empty());
+    }
+}
+
 TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
 {
     TempDir dir;
@@ -323,8 +348,8 @@ TEST(SceneLayers, UnreadableFilesAreListedAndTheRestIsShown)
         {drawnWithoutPath, "cannot read texture file", true, false},
         {layerEntry(dir.path().string(), LayerKind::Static), "cannot read mesh file", false, false}, // a folder
 #ifndef _WIN32
-        // A pipe is never opened: reading it could wait for ever.
-        {layerEntry("good.obj", LayerKind::Static, "pipe.bmp"), "pipe.bmp': not a regular file", true, false},
+        // A pipe is refused unread: reading it could wait for ever.
+        {layerEntry("good.obj", LayerKind::Static, "pipe.bmp"), "pipe.bmp': is not a regular file", true, false},
         {layerEntry("pipe.bmp", LayerKind::Static), "not a regular file", false, false},
 #endif
     };
@@ -362,6 +387,64 @@ TEST(SceneLayers, PathsResolveLikeGeneration)
     const Scene fromCurrentFolder = buildScene(requestWith({relative, absolute}, ""));
     ASSERT_EQ(fromCurrentFolder.problems.size(), 1u);
     EXPECT_EQ(fromCurrentFolder.problems[0].layer, 0);
+}
+
+// Absurd but finite values (a vertex at 1e38, a speed of 1e30) are left out
+// of the scene's bounds, which frame the sane part of the level, and listed.
+TEST(SceneBounds, ValuesOutOfRangeAreListedAndNotFramed)
+{
+    TempDir dir;
+    test::writeFile(dir.file("near.obj"), std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    test::writeFile(dir.file("far.obj"), std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1e38 0 0\nf 1 2 3\nf 1 2 4\n"));
+    SceneRequest sane = requestWith({layerEntry("near.obj", LayerKind::Static)}, dir.path().string());
+    sane.settings.startPosition = "0.5,0.5,0,0,0,0";
+    sane.targets.push_back(TargetEntry{0.25f, 0.25f, 0, 0});
+    const Scene saneScene = buildScene(sane);
+    ASSERT_TRUE(saneScene.outOfRange.empty());
+
+    auto withLayer = [&](LayerEntry entry) {
+        SceneRequest request = sane;
+        request.layers.push_back(entry);
+        return request;
+    };
+    LayerEntry moving = layerEntry("near.obj", LayerKind::Moving);
+    moving.speed = {1e30f, 0, 0};
+    moving.frames = 10;
+    LayerEntry vibrating = layerEntry("near.obj", LayerKind::Vibrating);
+    vibrating.vibration = {0, 1e38f, 0};
+    LayerEntry trigger = layerEntry("near.obj", LayerKind::Trigger);
+    trigger.triggerArea.fill(-1e38f);
+    SceneRequest farTarget = sane;
+    farTarget.targets.push_back(TargetEntry{0, 0, 3e38f, 1});
+    SceneRequest farStart = sane;
+    farStart.settings.startPosition = "0,-1e7,0,0,0,0";
+    struct Case {
+        const char* name;
+        SceneRequest request;
+        int layer;
+        std::string listed;
+    };
+    const Case cases[] = {
+        {"a vertex at 1e38", withLayer(layerEntry("far.obj", LayerKind::Static)), 1,
+         "layer 2 ('far.obj'): 1 mesh corner out of range, not framed"},
+        {"a speed of 1e30", withLayer(moving), 1,
+         "layer 2 ('near.obj'): the end of its motion (speed x frames) out of range, not framed"},
+        {"a vibration width of 1e38", withLayer(vibrating), 1,
+         "layer 2 ('near.obj'): its vibration width out of range, not framed"},
+        {"a trigger area at -1e38", withLayer(trigger), 1,
+         "layer 2 ('near.obj'): its trigger area out of range, not framed"},
+        {"a target at 3e38", farTarget, -1, "target 2: out of range, not framed"},
+        {"the start 1e7 away", farStart, -1, "the start position: out of range, not framed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Scene scene = buildScene(c.request);
+        EXPECT_EQ(scene.bounds, saneScene.bounds);
+        ASSERT_EQ(scene.outOfRange.size(), 1u);
+        EXPECT_EQ(scene.outOfRange[0].layer, c.layer);
+        EXPECT_EQ(scene.outOfRange[0].reason, c.listed);
+        EXPECT_TRUE(scene.problems.empty());
+    }
 }
 
 TEST(SceneMarkers, StartDirectionTurnsPlusZ)

@@ -173,10 +173,12 @@ void ProjectActions::generate()
         services_.showMessage(&window_, kGenerateFailedText, kGenerateFailedCaption, MessageIcon::Error, safe.reason());
         return;
     }
-    if (!mayGenerateDespiteProblems())
+    // Cancelled while the files were checked: nothing more to do.
+    if (!mayGenerateDespiteProblems() || progress_.cancelRequested())
         return;
     GenerationOptions options;
     options.baseFolder = document_.folder();
+    options.cancel = progress_.cancelFlag();
     // The level is written on a worker thread while the dialog repaints; a
     // long generation shows its progress. Meanwhile no command runs and no
     // input reaches this dialog.
@@ -190,6 +192,10 @@ void ProjectActions::generate()
         throw;
     }
     finished();
+    // The user asked for it: the earlier level file is as it was, and there
+    // is nothing to tell.
+    if (result.cancelled)
+        return;
     if (result.status.ok()) {
         services_.showMessage(&window_, kGeneratedText, kGeneratedCaption, MessageIcon::Information,
                               warningsText(result.warnings));
