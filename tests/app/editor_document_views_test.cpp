@@ -4,6 +4,7 @@
 // and never as part of the level; Escape asks before dropping it.
 #include <QApplication>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/preview/preview_pane.h"
@@ -322,6 +323,12 @@ void EditorDocumentViewsTest::changesThatNameNoFileLookAtNoFile()
     QVERIFY(loader);
     QTRY_VERIFY(!loader->busy());
     const int lookups = loader->fileLookups();
+
+    // The title is not drawn: typing it asks the view for nothing.
+    QSignalSpy shown(pane, &PreviewPane::sceneShown);
+    typeInto(dialog, kTitle, "Canyon Run");
+    QTest::qWait(50);
+    QCOMPARE(shown.count(), 0);
 
     // A setting, a target, a layer's motion: shown, no file looked at.
     typeInto(dialog, kBackgroundColor, "0,0,1");

@@ -30,6 +30,13 @@ SceneRequest previewRequestFor(const LevelProject& project, const std::string& b
                                const std::optional<TargetEntry>& draftTarget)
 {
     SceneRequest request = sceneRequestFor(project, baseFolder);
+    // Only the background and the start are drawn of the settings: a change
+    // of the title, the author, the version or the frames to use L/R asks
+    // the view for nothing.
+    const LevelSettings& settings = project.settings;
+    request.settings = {};
+    request.settings.backgroundColor = settings.backgroundColor;
+    request.settings.startPosition = settings.startPosition;
     if (draftLayer) {
         request.layers.push_back(*draftLayer);
         request.draftLayer = true;

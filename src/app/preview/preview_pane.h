@@ -29,6 +29,7 @@ class SceneLoader;
 // What the pane draws of a level and the entries typed into its forms: the
 // level's layers and targets, then each form's entry (a draft), marked as
 // such so that it is drawn ghosted and never taken for a row of the level.
+// Of the settings it holds only those the view draws (background, start).
 SceneRequest previewRequestFor(const LevelProject& project, const std::string& baseFolder,
                                const std::optional<LayerEntry>& draftLayer,
                                const std::optional<TargetEntry>& draftTarget);
