@@ -1,6 +1,7 @@
 #include "document/level_document.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include <QUndoStack>
@@ -44,6 +45,15 @@ std::pair<int, int> changedRows(const FixedTable<Entry>& before, const FixedTabl
         while (last > first && before.at(last) == after.at(last))
             --last;
     return {first, last};
+}
+
+template <typename Entry, typename Project>
+auto& tableIn(Project& project)
+{
+    if constexpr (std::is_same_v<Entry, LayerEntry>)
+        return project.layers;
+    else
+        return project.targets;
 }
 
 int& rowOf(TableSelection& selection, LevelTable table)
@@ -145,42 +155,45 @@ void LevelDocument::setSetting(Setting setting, const std::string& text)
     change(after, QStringLiteral("Edit setting"));
 }
 
-bool LevelDocument::addRow(const LayerEntry& entry, const QString& text)
+template <typename Entry>
+bool LevelDocument::addEntry(const Entry& entry, const QString& text)
 {
-    if (project_.layers.count() >= kTableCapacity)
-        return false;
     LevelProject after = project_;
-    after.layers.append(entry);
+    if (!tableIn<Entry>(after).append(entry))
+        return false;
     change(after, text, selection_);
     return true;
+}
+
+template <typename Entry>
+void LevelDocument::replaceEntry(int row, const Entry& entry, const QString& text)
+{
+    const FixedTable<Entry>& table = tableIn<Entry>(project_);
+    if (row < 0 || row >= table.count() || table.at(row) == entry)
+        return;
+    LevelProject after = project_;
+    tableIn<Entry>(after).at(row) = entry;
+    change(after, text);
+}
+
+bool LevelDocument::addRow(const LayerEntry& entry, const QString& text)
+{
+    return addEntry(entry, text);
 }
 
 bool LevelDocument::addRow(const TargetEntry& entry, const QString& text)
 {
-    if (project_.targets.count() >= kTableCapacity)
-        return false;
-    LevelProject after = project_;
-    after.targets.append(entry);
-    change(after, text, selection_);
-    return true;
+    return addEntry(entry, text);
 }
 
 void LevelDocument::replaceRow(int row, const LayerEntry& entry, const QString& text)
 {
-    if (row < 0 || row >= project_.layers.count() || project_.layers.at(row) == entry)
-        return;
-    LevelProject after = project_;
-    after.layers.at(row) = entry;
-    change(after, text);
+    replaceEntry(row, entry, text);
 }
 
 void LevelDocument::replaceRow(int row, const TargetEntry& entry, const QString& text)
 {
-    if (row < 0 || row >= project_.targets.count() || project_.targets.at(row) == entry)
-        return;
-    LevelProject after = project_;
-    after.targets.at(row) = entry;
-    change(after, text);
+    replaceEntry(row, entry, text);
 }
 
 void LevelDocument::removeRow(LevelTable table, int row, const QString& text)

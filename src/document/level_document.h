@@ -130,6 +130,10 @@ private:
     void change(const LevelProject& after, const QString& text,
                 const std::optional<TableSelection>& selectionAfter = std::nullopt);
     void setSelection(const TableSelection& selection);
+    template <typename Entry>
+    bool addEntry(const Entry& entry, const QString& text);
+    template <typename Entry>
+    void replaceEntry(int row, const Entry& entry, const QString& text);
     void updateModified();
 
     LevelProject project_;
