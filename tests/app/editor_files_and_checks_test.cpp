@@ -12,7 +12,7 @@
 
 #include <filesystem>
 
-#include "app/field_checks.h"
+#include "check/field_checks.h"
 #include "editor_driver.h"
 #include "editor_test_assets.h"
 #include "fake_platform_services.h"

@@ -4,7 +4,7 @@
 // mark goes.
 #pragma once
 
-#include "app/field_checks.h"
+#include "check/field_checks.h"
 
 class QWidget;
 

@@ -9,7 +9,7 @@
 
 #include <QObject>
 
-#include "app/field_checks.h"
+#include "check/field_checks.h"
 #include "app/layer_form.h"
 #include "app/main_dialog_controls.h"
 #include "app/panels/row_form.h"

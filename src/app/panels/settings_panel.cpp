@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QScopedValueRollback>
 
-#include "app/field_checks.h"
+#include "check/field_checks.h"
 #include "app/panels/field_marks.h"
 #include "app/panels/line_edit_text.h"
 #include "model/number_text.h"

@@ -1,12 +1,12 @@
 // The checks the editor makes as the designer types: whether a field's text
-// gives what was typed, and why not. They never change what enables a
-// button. Free of any user-interface code.
+// gives what was typed, and why not, with the same readers and path rules
+// as generation. They never change what enables a button.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace kes::editor {
+namespace kes {
 
 struct FieldCheck {
     enum class Mark {
@@ -46,4 +46,4 @@ FieldCheck checkMeshFile(const std::string& stored, const std::string& projectFo
 // The texture of a layer: missing, unreadable, or not a 24-bit BMP.
 FieldCheck checkTextureFile(const std::string& stored, const std::string& projectFolder);
 
-} // namespace kes::editor
+} // namespace kes

@@ -1,4 +1,4 @@
-#include "app/field_checks.h"
+#include "check/field_checks.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -13,7 +13,7 @@
 #include "model/level_model.h"
 #include "model/number_text.h"
 
-namespace kes::editor {
+namespace kes {
 namespace {
 
 bool isBlank(char c)
@@ -185,4 +185,4 @@ FieldCheck checkTextureFile(const std::string& stored, const std::string& projec
     return {};
 }
 
-} // namespace kes::editor
+} // namespace kes
