@@ -70,6 +70,14 @@ std::vector<ReaderWarning> Scene::warnings() const
     return all;
 }
 
+SceneBox targetMarker(const ScenePoint& position, float size)
+{
+    SceneBox cube;
+    cube.add(ScenePoint{position.x - size, position.y - size, position.z - size});
+    cube.add(ScenePoint{position.x + size, position.y + size, position.z + size});
+    return cube;
+}
+
 float markerSize(const SceneBox& bounds)
 {
     return std::max(bounds.diagonal() * 0.015f, 0.05f);

@@ -145,6 +145,9 @@ struct Scene {
 
 // The size of the start and target markers for a scene of these bounds.
 float markerSize(const SceneBox& bounds);
+// A target's marker: a cube of half-size `size` round its position, as it is
+// drawn and as a click finds it.
+SceneBox targetMarker(const ScenePoint& position, float size);
 
 // `v` turned by the start rotation: about x, then y, then z, by the angles in
 // degrees.

@@ -81,11 +81,8 @@ ScenePick pickScene(const Scene& scene, const ScenePoint& origin, const ScenePoi
     for (std::size_t i = 0; i < scene.targets.size(); ++i) {
         if (scene.targets[i].draft)
             continue;
-        const ScenePoint& p = scene.targets[i].position;
-        SceneBox cube;
-        cube.add(ScenePoint{p.x - half, p.y - half, p.z - half});
-        cube.add(ScenePoint{p.x + half, p.y + half, p.z + half});
-        consider(ScenePick::What::Target, static_cast<int>(i), hitBox(origin, direction, cube));
+        consider(ScenePick::What::Target, static_cast<int>(i),
+                 hitBox(origin, direction, targetMarker(scene.targets[i].position, half)));
     }
     for (std::size_t i = 0; i < scene.layers.size(); ++i) {
         const SceneLayer& layer = scene.layers[i];

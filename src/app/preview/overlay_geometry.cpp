@@ -56,14 +56,6 @@ void boxFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float*
             put(out, c[static_cast<std::size_t>(f[k])], colour);
 }
 
-SceneBox cubeAround(const P& centre, float half)
-{
-    SceneBox box;
-    box.add(P{centre.x - half, centre.y - half, centre.z - half});
-    box.add(P{centre.x + half, centre.y + half, centre.z + half});
-    return box;
-}
-
 void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float head, const float* colour)
 {
     put(out, from, colour);
@@ -130,13 +122,13 @@ OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selecti
         if (target.draft) {
             // Not in the level yet: seen through, with its outline.
             const float ghost[4] = {colour[0], colour[1], colour[2], overlay_colour::kDraftAlpha};
-            boxFaces(out.translucent, cubeAround(target.position, size), ghost);
-            boxEdges(out.lines, cubeAround(target.position, size), colour);
+            boxFaces(out.translucent, targetMarker(target.position, size), ghost);
+            boxEdges(out.lines, targetMarker(target.position, size), colour);
             continue;
         }
-        boxFaces(out.solids, cubeAround(target.position, size), colour);
+        boxFaces(out.solids, targetMarker(target.position, size), colour);
         if (static_cast<int>(i) == selection.target)
-            boxEdges(out.lines, cubeAround(target.position, size * 1.6f), overlay_colour::kSelection);
+            boxEdges(out.lines, targetMarker(target.position, size * 1.6f), overlay_colour::kSelection);
     }
     for (std::size_t i = 0; i < scene.layers.size(); ++i) {
         const SceneLayer& layer = scene.layers[i];
