@@ -12,12 +12,13 @@
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
 #include "levelfile/level_format.h"
-#include "model/counted_text.h"
 #include "model/coordinate_limit.h"
+#include "model/counted_text.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/printable_text.h"
 #include "model/project_file.h"
+#include "model/start_placement.h"
 #include "model/stored_path.h"
 
 namespace kes {
@@ -111,9 +112,8 @@ void checkSettings(Gatherer& gather, const LevelSettings& s)
                                  + "' does not hold six numbers (x,y,z,rx,ry,rz)");
     else if (std::string reason = numberListProblem(s.startPosition, 6); !reason.empty())
         gather.warning(-1, "", 0, "the start position '" + s.startPosition + "': " + reason);
-    else if (const std::array<float, 6> start = parseNumbers6(s.startPosition);
-             !outOfRange(start.data(), 3).empty())
-        gather.warning(-1, "", 0, "the start position" + outOfRange(start.data(), 3));
+    else if (const StartPlacement start = startPlacementOf(s); !outOfRange(start.position.data(), 3).empty())
+        gather.warning(-1, "", 0, "the start position" + outOfRange(start.position.data(), 3));
     if (!holdsNumbers(s.backgroundColor, 3))
         gather.error(-1, "", "the background colour '" + s.backgroundColor + "' does not hold three numbers (r,g,b)");
     else if (std::string reason = numberListProblem(s.backgroundColor, 3); !reason.empty())

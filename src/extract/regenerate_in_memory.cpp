@@ -14,6 +14,7 @@
 #include "levelfile/texture_compression.h"
 #include "model/number_text.h"
 #include "model/project_file.h"
+#include "model/start_placement.h"
 
 namespace kes {
 namespace {
@@ -107,12 +108,14 @@ Status regenerateInMemory(const LevelExtraction& extraction, std::vector<std::ui
                           static_cast<std::uint16_t>(targets + 1), 1, 0};
     encodeHeader(header, level);
 
-    const std::array<float, 6> start = parseNumbers6(s.startPosition);
+    const StartPlacement start = startPlacementOf(s);
     const std::array<float, 3> background = parseNumbers3(s.backgroundColor);
     encodeFloatChunk(static_cast<float>(leadingNumber(s.framesLR)), level);
     encodeIntegerChunk(kTargetCountKey.index, project.targets.count(), level);
-    encodeVectorChunk(kStartPositionKey.group, kStartPositionKey.index, start[0], start[1], start[2], level);
-    encodeVectorChunk(kStartRotationKey.group, kStartRotationKey.index, start[3], start[4], start[5], level);
+    encodeVectorChunk(kStartPositionKey.group, kStartPositionKey.index, start.position[0], start.position[1],
+                      start.position[2], level);
+    encodeVectorChunk(kStartRotationKey.group, kStartRotationKey.index, start.rotation[0], start.rotation[1],
+                      start.rotation[2], level);
     encodeVectorChunk(kBackgroundColorKey.group, kBackgroundColorKey.index, background[0], background[1],
                       background[2], level);
     for (int i = 0; i < project.targets.count(); ++i) {

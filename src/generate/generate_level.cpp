@@ -8,6 +8,7 @@
 #include "levelfile/level_format.h"
 #include "levelfile/level_writer.h"
 #include "model/number_text.h"
+#include "model/start_placement.h"
 
 namespace kes {
 namespace {
@@ -41,15 +42,17 @@ LevelFileHeader headerFor(const LevelProject& project)
 Status writeSettingsAndTargets(LevelFileWriter& writer, const LevelProject& project)
 {
     const LevelSettings& s = project.settings;
-    const std::array<float, 6> start = parseNumbers6(s.startPosition);
+    const StartPlacement start = startPlacementOf(s);
     const std::array<float, 3> background = parseNumbers3(s.backgroundColor);
     Status status = writer.writeFloat(static_cast<float>(leadingNumber(s.framesLR)));
     if (status)
         status = writer.writeInteger(kTargetCountKey.index, project.targets.count());
     if (status)
-        status = writer.writeVector(kStartPositionKey.group, kStartPositionKey.index, start[0], start[1], start[2]);
+        status = writer.writeVector(kStartPositionKey.group, kStartPositionKey.index, start.position[0], start.position[1],
+                                    start.position[2]);
     if (status)
-        status = writer.writeVector(kStartRotationKey.group, kStartRotationKey.index, start[3], start[4], start[5]);
+        status = writer.writeVector(kStartRotationKey.group, kStartRotationKey.index, start.rotation[0], start.rotation[1],
+                                    start.rotation[2]);
     if (status)
         status = writer.writeVector(kBackgroundColorKey.group, kBackgroundColorKey.index, background[0],
                                     background[1], background[2]);

@@ -1,7 +1,5 @@
 #include "scene/scene_builder.h"
 
-#include "model/layer_kinds.h"
-
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -18,9 +16,11 @@
 #include "generate/generate_level.h"
 #include "generate/layer_plan.h"
 #include "levelfile/layer_descriptor.h"
-#include "model/file_io.h"
 #include "model/coordinate_limit.h"
+#include "model/file_io.h"
+#include "model/layer_kinds.h"
 #include "model/number_text.h"
+#include "model/start_placement.h"
 
 namespace kes {
 namespace {
@@ -187,10 +187,10 @@ void describeSettingsAndTargets(Scene& scene, const SceneRequest& request)
     if (holdsNumbers(settings.backgroundColor, 3))
         scene.background = parseNumbers3(settings.backgroundColor);
     if (holdsNumbers(settings.startPosition, 6)) {
-        const std::array<float, 6> start = parseNumbers6(settings.startPosition);
+        const StartPlacement start = startPlacementOf(settings);
         scene.hasStart = true;
-        scene.start = {start[0], start[1], start[2]};
-        scene.startRotation = {start[3], start[4], start[5]};
+        scene.start = {start.position[0], start.position[1], start.position[2]};
+        scene.startRotation = {start.rotation[0], start.rotation[1], start.rotation[2]};
     }
     scene.targets.clear();
     for (const TargetEntry& target : request.targets)
