@@ -14,6 +14,7 @@
 #include "app/dialog_description.h"
 #include "app/dialog_units.h"
 #include "app/field_help.h"
+#include "app/actions/guide_action.h"
 #include "app/actions/project_actions.h"
 #include "app/actions/row_actions.h"
 #include "app/drop_handling.h"
@@ -243,7 +244,7 @@ void MainDialog::command(int id)
         rowActions_->moveRow(LevelTable::Targets, id == kMoveTargetUp ? -1 : 1);
         break;
     case kHelp:
-        showGuide();
+        showGuide(services_, *this);
         break;
     default:
         return; // edits, check boxes and kind lists: the rules only

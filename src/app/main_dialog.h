@@ -104,7 +104,6 @@ private:
     void quit();
     void endSession(QSessionManager& manager);
     void browseForFile(QLineEdit* field, const FileFilter& filter);
-    void showGuide(); // F1 and "?": opens the designer's guide
 
     PlatformServices& services_;
     std::map<int, QWidget*> controls_;

@@ -1,9 +1,8 @@
-// The help command of the main dialog: F1 and the "?" button open the
-// designer's guide.
+#include "app/actions/guide_action.h"
+
 #include <QCoreApplication>
 
 #include "app/guide_location.h"
-#include "app/main_dialog.h"
 
 namespace kes::editor {
 namespace {
@@ -14,7 +13,7 @@ constexpr char kGuideNotOpenedText[] = "The designer's guide could not be opened
 
 } // namespace
 
-void MainDialog::showGuide()
+void showGuide(PlatformServices& services, QWidget& window)
 {
     const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::string guide = findGuide(programFolder);
@@ -22,11 +21,11 @@ void MainDialog::showGuide()
         std::string looked = "Looked for:";
         for (const std::string& candidate : guideCandidates(programFolder))
             looked += "\n" + candidate;
-        services_.showMessage(this, kGuideMissingText, kHelpCaption, MessageIcon::Error, looked);
+        services.showMessage(&window, kGuideMissingText, kHelpCaption, MessageIcon::Error, looked);
         return;
     }
-    if (!services_.openDocument(guide))
-        services_.showMessage(this, kGuideNotOpenedText, kHelpCaption, MessageIcon::Error,
+    if (!services.openDocument(guide))
+        services.showMessage(&window, kGuideNotOpenedText, kHelpCaption, MessageIcon::Error,
                               "No application opened " + guide);
 }
 
