@@ -541,6 +541,17 @@ void PreviewPaneTest::aFileThatBecomesUnreadableIsListedWithItsReason()
         {"texture replaced by garbage", [&] { test::writeFile(texture, "BM not a bitmap"); },
          [&] { test::writeBmp(texture, 2, 2, test::Bytes(12, 0)); },
          "layer 1 ('plane.obj'): cannot read texture file"},
+        // Spoilt with its size and time kept, as when its permissions are
+        // taken away: what the watcher reports is read again all the same.
+        {"texture spoilt, size and time kept",
+         [&] {
+             const auto size = std::filesystem::file_size(texture);
+             const auto time = std::filesystem::last_write_time(texture);
+             test::writeFile(texture, std::string(size, 'x'));
+             std::filesystem::last_write_time(texture, time);
+         },
+         [&] { test::writeBmp(texture, 2, 2, test::Bytes(12, 0)); },
+         "layer 1 ('plane.obj'): cannot read texture file"},
     };
     for (const Case& c : cases) {
         c.spoil();
