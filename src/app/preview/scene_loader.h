@@ -39,7 +39,6 @@ public:
     // The largest side a texture is shown with (SceneBuildOptions); a
     // change reads the textures again.
     void setLargestTexture(std::int32_t side);
-    std::int32_t largestTexture() const { return largestTexture_; }
 
     // True while files are being read.
     bool busy() const { return running_ > 0; }
