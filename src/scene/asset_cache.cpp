@@ -69,6 +69,13 @@ void SceneAssetCache::keepTexture(const std::string& path, const FileStamp& stam
     textures_[path] = {stamp, std::move(texture)};
 }
 
+void SceneAssetCache::forget(const std::string& path)
+{
+    std::lock_guard lock(mutex_);
+    meshes_.erase(path);
+    textures_.erase(path);
+}
+
 void SceneAssetCache::keepOnly(const std::set<std::string>& paths)
 {
     std::lock_guard lock(mutex_);

@@ -36,6 +36,8 @@ public:
     void keepMesh(const std::string& path, const FileStamp& stamp, std::shared_ptr<const SceneMeshFrame> mesh);
     void keepTexture(const std::string& path, const FileStamp& stamp, std::shared_ptr<const SceneTexture> texture);
 
+    // Forgets the file at `path`: it is read again, whatever its stamp.
+    void forget(const std::string& path);
     // Forgets every file not named in `paths`.
     void keepOnly(const std::set<std::string>& paths);
 

@@ -51,10 +51,16 @@ struct SceneMeshFrame {
 // One texture as the BMP reader delivers it: width x height pixels of red,
 // green, blue bytes, rows in the file's order (the bottom row first for an
 // ordinary bitmap), which is the row order texture coordinates count from.
+// A texture larger than the view can hold is shrunk for the view
+// (texture_shrink.h); the file's size is kept beside it.
 struct SceneTexture {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::vector<std::uint8_t> pixels;
+    // The size in the file; the same as width x height unless shrunk.
+    std::int32_t fileWidth = 0;
+    std::int32_t fileHeight = 0;
+    bool shrunk() const { return width != fileWidth || height != fileHeight; }
 };
 
 struct SceneLayer {
@@ -135,6 +141,10 @@ struct Scene {
     // range, not framed", such as "layer 2 ('rock.obj'): 3 mesh corners
     // out of range, not framed" or "target 4: out of range, not framed".
     std::vector<SceneProblem> outOfRange;
+    // The textures shown smaller than their files, one line each: "layer 2
+    // ('rock.obj'): texture 'big.bmp' is 16384 x 16384; the preview shows it
+    // at 4096 x 4096". The level file keeps them whole.
+    std::vector<SceneProblem> shrunkTextures;
 
     // The longest animation, in frames (at least 1).
     int frameCount() const;

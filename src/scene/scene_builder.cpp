@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "assets/bmp_reader.h"
 #include "assets/obj_reader.h"
@@ -21,6 +22,7 @@
 #include "model/layer_kinds.h"
 #include "model/number_text.h"
 #include "model/start_placement.h"
+#include "scene/texture_shrink.h"
 
 namespace kes {
 namespace {
@@ -71,8 +73,17 @@ std::shared_ptr<const SceneMeshFrame> meshFrameFrom(MeshTriangles&& mesh, std::v
     return frame;
 }
 
-// A large mesh file is parsed on up to `meshThreads` threads.
-void readFile(FileJob& job, int meshThreads)
+// Whether `texture` is what reading its file with this largest side gives.
+bool shownAtLargest(const SceneTexture& texture, std::int32_t largest)
+{
+    const int factor = shrinkFactor(texture.fileWidth, texture.fileHeight, largest);
+    return shrunkSize(texture.fileWidth, texture.fileHeight, factor)
+        == std::pair<std::int32_t, std::int32_t>{texture.width, texture.height};
+}
+
+// A large mesh file is parsed on up to `meshThreads` threads; a texture
+// larger than `largestTexture` is shrunk.
+void readFile(FileJob& job, int meshThreads, std::int32_t largestTexture)
 {
     // The readers open only regular files, and never wait for a pipe or a
     // device: such a file is refused as generation refuses it.
@@ -91,9 +102,14 @@ void readFile(FileJob& job, int meshThreads)
             job.status = loadBitmap(job.path, image);
             if (job.status) {
                 auto texture = std::make_shared<SceneTexture>();
-                texture->width = image.width;
-                texture->height = image.height;
-                texture->pixels = std::move(image.pixels);
+                texture->fileWidth = image.width;
+                texture->fileHeight = image.height;
+                const int factor = shrinkFactor(image.width, image.height, largestTexture);
+                std::tie(texture->width, texture->height) = shrunkSize(image.width, image.height, factor);
+                if (factor > 1)
+                    texture->pixels = shrinkPixels(image.pixels, image.width, image.height, factor);
+                else
+                    texture->pixels = std::move(image.pixels);
                 job.texture = std::move(texture);
             }
         }
@@ -125,7 +141,7 @@ void readFiles(std::vector<FileJob*>& jobs, const SceneBuildOptions& options)
             if (index >= jobs.size())
                 return;
             FileJob& job = *jobs[index];
-            readFile(job, meshThreads);
+            readFile(job, meshThreads, options.largestTexture);
             if (job.status && job.stamp && options.cache) {
                 options.cache->countRead();
                 if (job.mesh)
@@ -371,8 +387,9 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
             if (job.stamp) {
                 if (job.mesh)
                     job.meshFrame = options.cache->mesh(job.path, *job.stamp);
-                else
-                    job.texture = options.cache->texture(job.path, *job.stamp);
+                else if (auto kept = options.cache->texture(job.path, *job.stamp);
+                         kept && shownAtLargest(*kept, options.largestTexture))
+                    job.texture = std::move(kept);
                 job.done = job.meshFrame || job.texture;
             }
         }
@@ -405,6 +422,13 @@ Scene buildScene(const SceneRequest& request, const SceneBuildOptions& options)
                 problem(job.status);
             else
                 layer.texture = job.texture;
+            if (layer.texture && layer.texture->shrunk())
+                scene.shrunkTextures.push_back(
+                    {static_cast<int>(i), layer.name + ": texture '" + entry.bmpPath + "' is "
+                                              + std::to_string(layer.texture->fileWidth) + " x "
+                                              + std::to_string(layer.texture->fileHeight) + "; the preview shows it at "
+                                              + std::to_string(layer.texture->width) + " x "
+                                              + std::to_string(layer.texture->height)});
         }
         for (int f = 1; f <= plan.descriptor.frameCount; ++f) {
             const FileJob& job = files.at({frameMeshPath(plan.objPath, plan.descriptor.frameCount, f), true});

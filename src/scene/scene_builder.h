@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ struct SceneBuildOptions {
     // Called after each file is read with the number read and the number
     // to read; from the worker threads, one call at a time.
     std::function<void(int done, int total)> progress;
+    // The largest side a texture is shown with: a larger texture is shrunk
+    // by a whole factor on the worker threads (texture_shrink.h) and listed
+    // in Scene::shrunkTextures. 0: no limit.
+    std::int32_t largestTexture = 0;
 };
 
 // The scene of `request`. Never fails: a file that can't be read becomes a

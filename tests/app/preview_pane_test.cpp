@@ -2,6 +2,8 @@
 // renderer): pixels read back where the answer is certain, clicks that
 // select rows, animation, file watching and the pane in the editor's window.
 #include <cmath>
+#include <filesystem>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -125,6 +127,9 @@ private slots:
     void keyFFramesTheSelectionOrTheWholeLevel();
     void unreadableLayersAreListedWithTheirReason();
     void readerWarningsNameTheirLayersAndFiles();
+    void valuesOutOfRangeAreListed();
+    void aTextureAboveTheLimitIsShownSmallerAndListed();
+    void aFileThatBecomesUnreadableIsListedWithItsReason();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
     void aFileChangedOnDiskIsShownAgain();
@@ -135,6 +140,7 @@ private slots:
 private:
     // A pane of 400 x 300 pixels showing `content`, once its files are read.
     void showPane(const PreviewContent& content);
+    QStringList listed() const;
     QImage draw();
 
     std::unique_ptr<test::TempDir> dir_;
@@ -180,6 +186,15 @@ void PreviewPaneTest::showPane(const PreviewContent& content)
     QTRY_VERIFY(pane_->scene() && pane_->scene()->loadingLayers() == 0
                 && pane_->scene()->layers.size() == content.request.layers.size()
                 && pane_->scene()->targets.size() == content.request.targets.size());
+}
+
+QStringList PreviewPaneTest::listed() const
+{
+    QStringList lines;
+    if (auto* problems = pane_->findChild<QListWidget*>())
+        for (int i = 0; i < problems->count(); ++i)
+            lines.append(problems->item(i)->text());
+    return lines;
 }
 
 QImage PreviewPaneTest::draw()
@@ -449,6 +464,110 @@ void PreviewPaneTest::unreadableLayersAreListedWithTheirReason()
     const QImage image = draw();
     const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
     QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20, qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::valuesOutOfRangeAreListed()
+{
+    PreviewContent content = content_;
+    test::writeFile(dir_->file("far.obj"), "v 0 0 0\nv 1 0 0\nv 5000000 1 0\nf 1 2 3\n");
+    LayerEntry far = planeLayer(folder_, true);
+    far.objPath = "far.obj";
+    content.request.layers = {planeLayer(folder_, true), far};
+    content.request.targets = {{2000000, 0, 0, 0}};
+    content.request.baseFolder = folder_;
+    showPane(content);
+    QCOMPARE(listed(), QStringList({"layer 2 ('far.obj'): 1 mesh corner out of range, not framed",
+                                    "target 1: out of range, not framed"}));
+    // Framed without them: the plane fills the middle.
+    const QImage image = draw();
+    const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20, qPrintable(describe(centre)));
+}
+
+void PreviewPaneTest::aTextureAboveTheLimitIsShownSmallerAndListed()
+{
+    // 16384 x 2 red pixels: four times the largest side the pane uploads.
+    const int width = 16384;
+    test::Bytes red;
+    for (int i = 0; i < width * 2; ++i)
+        red.insert(red.end(), {255, 0, 0});
+    test::writeBmp(dir_->file("big.bmp"), width, 2, red);
+    PreviewContent content = content_;
+    LayerEntry layer = planeLayer(folder_, true);
+    layer.objPath = "plane.obj";
+    layer.bmpPath = "big.bmp";
+    content.request.layers = {layer};
+    content.request.baseFolder = folder_;
+    showPane(content);
+    QCOMPARE(listed(), QStringList({"layer 1 ('plane.obj'): texture 'big.bmp' is 16384 x 2; "
+                                    "the preview shows it at 4096 x 1"}));
+    const auto& texture = pane_->scene()->layers[0].texture;
+    QVERIFY(texture);
+    QCOMPARE(texture->pixels.size(), std::size_t(4096 * 3));
+    // Drawn textured (red, not the grey of an untextured layer), from the
+    // shrunk pixels only.
+    const QImage image = draw();
+    const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20 && qBlue(centre) < 20, qPrintable(describe(centre)));
+    QVERIFY2(pane_->view()->renderer().uploadedBytes() < std::size_t(width) * 3,
+             qPrintable(QString::number(pane_->view()->renderer().uploadedBytes())));
+}
+
+void PreviewPaneTest::aFileThatBecomesUnreadableIsListedWithItsReason()
+{
+    PreviewContent content = content_;
+    LayerEntry layer = planeLayer(folder_, true);
+    layer.objPath = "plane.obj";
+    layer.bmpPath = "red.bmp";
+    content.request.layers = {layer};
+    content.request.baseFolder = folder_;
+    showPane(content);
+    QVERIFY(listed().isEmpty());
+    const std::string mesh = dir_->file("plane.obj");
+    const std::string texture = dir_->file("red.bmp");
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        std::function<void()> mend;
+        QString line;
+    };
+    const Case cases[] = {
+        {"mesh removed", [&] { std::filesystem::remove(mesh); }, [&] { writeBigTriangle(mesh); },
+         "layer 1 ('plane.obj'): cannot read mesh file"},
+        {"mesh replaced by a folder",
+         [&] { std::filesystem::remove(mesh); std::filesystem::create_directory(mesh); },
+         [&] { std::filesystem::remove(mesh); writeBigTriangle(mesh); },
+         "layer 1 ('plane.obj'): cannot read mesh file"},
+        {"texture replaced by garbage", [&] { test::writeFile(texture, "BM not a bitmap"); },
+         [&] { test::writeBmp(texture, 2, 2, test::Bytes(12, 0)); },
+         "layer 1 ('plane.obj'): cannot read texture file"},
+        // Spoilt with its size and time kept, as when its permissions are
+        // taken away: what the watcher reports is read again all the same.
+        {"texture spoilt, size and time kept",
+         [&] {
+             const auto size = std::filesystem::file_size(texture);
+             const auto time = std::filesystem::last_write_time(texture);
+             test::writeFile(texture, std::string(size, 'x'));
+             std::filesystem::last_write_time(texture, time);
+         },
+         [&] { test::writeBmp(texture, 2, 2, test::Bytes(12, 0)); },
+         "layer 1 ('plane.obj'): cannot read texture file"},
+    };
+    for (const Case& c : cases) {
+        c.spoil();
+        QTRY_VERIFY2_WITH_TIMEOUT(listed().size() == 1 && listed()[0].startsWith(c.line),
+                                  qPrintable(QString(c.what) + ": " + listed().join(" | ")), 5000);
+        // Not drawn from the copy read before: what generation would meet.
+        const SceneLayer& shown = pane_->scene()->layers[0];
+        if (c.line.contains("mesh"))
+            QVERIFY2(shown.frames.empty(), c.what);
+        else
+            QVERIFY2(!shown.texture, c.what);
+        c.mend();
+        QTRY_VERIFY2_WITH_TIMEOUT(listed().isEmpty() && !pane_->scene()->layers[0].frames.empty()
+                                      && pane_->scene()->layers[0].texture,
+                                  qPrintable(QString(c.what) + " mended: " + listed().join(" | ")), 5000);
+    }
 }
 
 void PreviewPaneTest::readerWarningsNameTheirLayersAndFiles()

@@ -22,6 +22,9 @@ namespace {
 
 // The game runs at 25 frames per second.
 constexpr int kFrameMilliseconds = 40;
+// The largest texture side the view is given, whatever the graphics card
+// takes: a larger texture would cost seconds and gigabytes to upload.
+constexpr int kLargestPreviewTexture = 4096;
 
 } // namespace
 
@@ -97,11 +100,15 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
     playback->addWidget(frameSlider_, 1);
     playback->addWidget(frameCounter_);
 
+    loader_->setLargestTexture(kLargestPreviewTexture);
     const QString reason = unavailable ? *unavailable : openGLUnavailableReason();
     if (reason.isEmpty()) {
         view_ = new PreviewView(this);
         layout->addWidget(view_, 1);
         connect(view_, &PreviewView::failed, this, &PreviewPane::cannotDraw);
+        connect(view_, &PreviewView::largestTextureFound, this, [this](int side) {
+            loader_->setLargestTexture(std::min(side, kLargestPreviewTexture));
+        });
         connect(view_, &PreviewView::layerClicked, this, [this](int index) {
             if (index < document_.layers().count())
                 emit layerClicked(index);
@@ -275,8 +282,9 @@ void PreviewPane::showProblems()
                                        .arg(target.position.x)
                                        .arg(target.position.y)
                                        .arg(target.position.z));
-        for (const SceneProblem& problem : scene_->problems)
-            problems_->addItem(QString::fromStdString(problem.reason));
+        for (const auto* lines : {&scene_->problems, &scene_->outOfRange, &scene_->shrunkTextures})
+            for (const SceneProblem& problem : *lines)
+                problems_->addItem(QString::fromStdString(problem.reason));
         for (const WarningLine& line : warningLines(warningsByFile(*scene_))) {
             auto* item = new QListWidgetItem(line.text, problems_);
             item->setToolTip(line.toolTip);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
@@ -55,6 +56,10 @@ void PreviewView::initializeGL()
     } else if (renderer_.initialize(reason)) {
         ready_ = true;
         sceneChanged_ = true;
+        GLint largest = 0;
+        context()->functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        if (largest > 0)
+            emit largestTextureFound(largest);
         return;
     }
     failure_ = reason;

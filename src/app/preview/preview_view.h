@@ -52,6 +52,8 @@ signals:
     void targetClicked(int index);
     // Drawing can't start (the reason); emitted once.
     void failed(const QString& reason);
+    // The largest texture side this display's OpenGL takes, once it is known.
+    void largestTextureFound(int side);
 
 protected:
     void initializeGL() override;

@@ -15,13 +15,20 @@ SceneLoader::SceneLoader(QObject* parent) : QObject(parent)
     changedFiles_.setSingleShot(true);
     changedFiles_.setInterval(150);
     connect(&changedFiles_, &QTimer::timeout, this, [this] {
+        for (const std::string& path : sceneFiles(last_))
+            if (touched_.contains(QFileInfo(QString::fromStdString(path)).absoluteFilePath()))
+                cache_.forget(path);
+        touched_.clear();
         filesChanged_ = true;
         request(last_);
     });
     connect(this, &SceneLoader::sceneReady, this, [this](std::shared_ptr<const Scene> scene) {
         lastScene_ = std::move(scene);
     });
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, &changedFiles_, qOverload<>(&QTimer::start));
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        touched_.insert(path);
+        changedFiles_.start();
+    });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, &changedFiles_, qOverload<>(&QTimer::start));
 }
 
@@ -30,6 +37,17 @@ SceneLoader::~SceneLoader()
     if (cancelPrevious_)
         cancelPrevious_->store(true);
     pool_.waitForDone();
+}
+
+void SceneLoader::setLargestTexture(std::int32_t side)
+{
+    if (side == largestTexture_)
+        return;
+    largestTexture_ = side;
+    if (!lastScene_)
+        return;
+    filesChanged_ = true;
+    request(last_);
 }
 
 void SceneLoader::request(const SceneRequest& request)
@@ -49,6 +67,7 @@ void SceneLoader::request(const SceneRequest& request)
     SceneBuildOptions cachedOnly;
     cachedOnly.cache = &cache_;
     cachedOnly.cachedOnly = true;
+    cachedOnly.largestTexture = largestTexture_;
     auto scene = std::make_shared<const Scene>(buildScene(request, cachedOnly));
     const bool complete = scene->loadingLayers() == 0;
     emit sceneReady(scene);
@@ -64,8 +83,9 @@ void SceneLoader::start(const SceneRequest& request)
     const int generation = generation_;
     ++running_;
     emit progress(0, 0);
-    pool_.start([this, request, cancelled, generation] {
+    pool_.start([this, request, cancelled, generation, largest = largestTexture_] {
         SceneBuildOptions options;
+        options.largestTexture = largest;
         options.cache = &cache_;
         options.cancelled = cancelled.get();
         options.progress = [this, cancelled, generation](int done, int total) {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <QSet>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -34,6 +36,10 @@ public:
     // setting, a target or a motion field looks at none).
     int fileLookups() const { return fileLookups_; }
 
+    // The largest side a texture is shown with (SceneBuildOptions); a
+    // change reads the textures again.
+    void setLargestTexture(std::int32_t side);
+
     // True while files are being read.
     bool busy() const { return running_ > 0; }
 
@@ -50,6 +56,11 @@ private:
     QThreadPool pool_;
     QFileSystemWatcher watcher_;
     QTimer changedFiles_;
+    // The files the watcher reported since the scene was last made: read
+    // again even if their size and time are the same (a file made
+    // unreadable keeps both).
+    QSet<QString> touched_;
+    std::int32_t largestTexture_ = 0;
     SceneRequest last_;
     std::shared_ptr<const Scene> lastScene_;
     bool filesChanged_ = true; // on the disk, since the last scene was made
