@@ -75,7 +75,10 @@ MainDialog::MainDialog(PlatformServices& services, const std::string& startupPro
     for (QLineEdit* field : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
         field->installEventFilter(this); // Ctrl+Z is the level's undo in every edit
     connectDocument();
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainDialog::endSession);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (!destroying_ && !quitting_)
+            projectActions_->endSession(manager);
+    });
     addShortcuts();
 
     projectActions_->newLevel();

@@ -102,7 +102,6 @@ private:
     void updateControlStates();
     void updateWindowTitle();
     void quit();
-    void endSession(QSessionManager& manager);
     void browseForFile(QLineEdit* field, const FileFilter& filter);
 
     PlatformServices& services_;

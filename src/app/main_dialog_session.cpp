@@ -1,10 +1,8 @@
-// The window's keys and its end: the title with its mark, the keyboard
-// shortcuts, the level's undo keys in every edit, and the end of the
-// desktop session.
+// The window's title with its mark, the keyboard shortcuts and the level's
+// undo keys in every edit.
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QSessionManager>
 #include <QShortcut>
 
 #include "app/actions/project_actions.h"
@@ -52,21 +50,6 @@ void MainDialog::updateWindowTitle()
     // The asterisk is part of the title text itself, which is what the tests
     // and every platform show; Qt's own modified flag would want a "[*]"
     // placeholder in it and warns on every change without one.
-}
-
-void MainDialog::endSession(QSessionManager& manager)
-{
-    if (destroying_ || quitting_ || !document_->isModified())
-        return;
-    if (!manager.allowsInteraction()) {
-        // No question can be asked: keep the work for the next start.
-        recovery_->writeNow();
-        return;
-    }
-    const bool goOn = projectActions_->mayDiscardChanges(ProjectActions::Discarding::Closing);
-    manager.release();
-    if (!goOn)
-        manager.cancel();
 }
 
 void MainDialog::addShortcuts()

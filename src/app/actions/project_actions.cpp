@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QSessionManager>
 
 #include "app/background_generation.h"
 #include "app/file_filters.h"
@@ -227,6 +228,21 @@ bool ProjectActions::mayDiscardChanges(Discarding what)
     default:
         return false;
     }
+}
+
+void ProjectActions::endSession(QSessionManager& manager)
+{
+    if (!document_.isModified())
+        return;
+    if (!manager.allowsInteraction()) {
+        // No question can be asked: keep the work for the next start.
+        recovery_.writeNow();
+        return;
+    }
+    const bool goOn = mayDiscardChanges(Discarding::Closing);
+    manager.release();
+    if (!goOn)
+        manager.cancel();
 }
 
 void ProjectActions::offerRecoveryCopy(const std::string& startupProjectPath)

@@ -12,6 +12,7 @@
 #include "app/platform_services.h"
 
 class QMenu;
+class QSessionManager;
 class QWidget;
 
 namespace kes::editor {
@@ -44,6 +45,9 @@ public:
     // True when the command may go on: the level is unmodified, or the user
     // saved it or chose to discard it.
     bool mayDiscardChanges(Discarding what);
+    // The desktop session ends: asks about unsaved changes when it may,
+    // keeps them in the recovery copy when it may not.
+    void endSession(QSessionManager& manager);
     // At start: offers to restore the recovery copy of the level opened (or,
     // without one, of any level).
     void offerRecoveryCopy(const std::string& startupProjectPath);
