@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "scene/scene_motion.h"
@@ -28,7 +29,15 @@ TriangleHierarchy::TriangleHierarchy(const SceneMeshFrame& frame)
         const auto& p = frame.faces[i].position;
         const Triangle t{pointOf(p[0]), pointOf(p[1]), pointOf(p[2]), static_cast<std::uint32_t>(i)};
         triangles_.push_back(t);
-        centres.push_back((t.a + t.b + t.c) * (1.0f / 3));
+        // The centres only order the triangles; one that is not a number
+        // (a corner at infinity) would break the order's rules, so it sorts
+        // as 0.
+        ScenePoint centre = (t.a + t.b + t.c) * (1.0f / 3);
+        for (int axis = 0; axis < 3; ++axis) {
+            if (!std::isfinite(axisOf(centre, axis)))
+                setAxis(centre, axis, 0);
+        }
+        centres.push_back(centre);
     }
     if (!triangles_.empty()) {
         // The hierarchy is built on an order of the triangles, which they

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 
 #include "model/level_model.h"
 #include "scene/scene_picking.h"
@@ -142,6 +143,16 @@ TEST(SurfacePicker, ALayerWithoutTrianglesIsNeverMetAndHierarchiesCarryOver)
     scene.layers.push_back(layerOf({}));
     const SurfacePicker empty(scene);
     EXPECT_FALSE(empty.firstHit({{0, 10, 0}, {0, -1, 0}}, 0, false, false));
+
+    // Corners at infinity and not numbers are built round, never met.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<MeshFace> broken;
+    for (int i = 0; i < 40; ++i)
+        broken.push_back({{{{inf, -inf, 0}, {nan, 0, 0}, {static_cast<float>(i), -inf, inf}}}, {}});
+    scene.layers.push_back(layerOf({frameOf(std::move(broken))}));
+    const SurfacePicker unreadable(scene);
+    EXPECT_FALSE(unreadable.firstHit({{0, 10, 0}, {0, -1, 0}}, 0, false, false));
+    scene.layers.pop_back();
 
     scene.layers.push_back(layerOf({floorAt(0)}));
     const SurfacePicker first(scene);
