@@ -119,6 +119,11 @@ std::optional<ScenePoint> speedForEnd(const ScenePoint& end, int frames)
     return end * (1.0f / static_cast<float>(frames));
 }
 
+std::optional<ScenePoint> speedForEndHandle(const SceneLayer& layer, const ScenePoint& handle)
+{
+    return speedForEnd(handle - layer.bounds.centre(), layer.motionFrames);
+}
+
 float vibrationWidthForFace(const SceneBox& layerBounds, int face, float value)
 {
     const int axis = faceAxis(face);
@@ -136,7 +141,7 @@ float ringAngle(const ScenePoint& centre, const ScenePoint& point, bool snapped)
     angle = std::fmod(angle, 360.0f);
     if (angle < 0)
         angle += 360;
-    return angle >= 360 ? 0.0f : angle;
+    return angle >= 360 ? 0.0f : angle + 0.0f; // + 0: never -0
 }
 
 std::optional<ScenePoint> dragPoint(DragView view, const ScenePoint& from, const Ray& ray, bool vertical,

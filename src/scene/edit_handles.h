@@ -70,6 +70,11 @@ TriggerArea dragTriggerFace(const TriggerArea& stored, int face, float value);
 // frames; none when frames are not above 0.
 std::optional<ScenePoint> speedForEnd(const ScenePoint& end, int frames);
 
+// The speed that takes `layer` to its end handle dragged to `handle` (the
+// centre of its bounds moved by the displacement, as editHandles places it),
+// its frames unchanged; none while they are not above 0.
+std::optional<ScenePoint> speedForEndHandle(const SceneLayer& layer, const ScenePoint& handle);
+
 // The vibration width of a face's axis when the vibration box's face is
 // dragged to `value`: how far it lies from the layer's bounds face on that
 // side, made positive.

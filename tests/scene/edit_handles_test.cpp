@@ -238,8 +238,12 @@ TEST(EditHandles, TheHandlesOfEachSelection)
             kinds.push_back(h.kind);
         EXPECT_EQ(kinds, c.kinds) << static_cast<int>(c.selection.what) << " " << c.selection.index;
     }
-    // Where they are.
-    EXPECT_EQ(editHandles(scene, {W::Layer, 0})[0].position, (ScenePoint{11, 1, -4}));
+    // Where they are; the end handle, dragged nowhere, gives the speed back.
+    const EditHandle end = editHandles(scene, {W::Layer, 0})[0];
+    EXPECT_EQ(end.position, (ScenePoint{11, 1, -4}));
+    EXPECT_EQ(speedForEndHandle(scene.layers[0], end.position), (ScenePoint{2, 0, -1}));
+    EXPECT_EQ(speedForEndHandle(scene.layers[0], {-9, 1, 1}), (ScenePoint{-2, 0, 0}));
+    EXPECT_FALSE(speedForEndHandle(scene.layers[1], end.position)); // frames 0
     const auto faces = editHandles(scene, {W::Layer, 4});
     EXPECT_EQ(faces[0].position, (ScenePoint{-1, 1, 1}));
     EXPECT_EQ(faces[1].position, (ScenePoint{3, 1, 1}));
