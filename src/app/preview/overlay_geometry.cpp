@@ -3,18 +3,17 @@
 #include <array>
 #include <cmath>
 
+#include "scene/scene_vector.h"
+
 namespace kes::editor {
 namespace {
 
 using P = ScenePoint;
 
-P add(const P& a, const P& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-P scale(const P& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-P cross(const P& a, const P& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 P normalised(const P& a)
 {
     const float length = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-    return length > 0 ? scale(a, 1 / length) : P{0, 0, 1};
+    return length > 0 ? a * (1 / length) : P{0, 0, 1};
 }
 
 void put(std::vector<OverlayVertex>& out, const P& p, const float* c)
@@ -66,9 +65,9 @@ void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float he
         side = cross(d, {1, 0, 0});
     side = normalised(side);
     const P up = normalised(cross(side, d));
-    for (const P& s : {side, scale(side, -1), up, scale(up, -1)}) {
+    for (const P& s : {side, side * -1, up, up * -1}) {
         put(out, to, colour);
-        put(out, add(to, add(scale(d, -head), scale(s, head * 0.5f))), colour);
+        put(out, to + d * -head + s * (head * 0.5f), colour);
     }
 }
 
@@ -78,10 +77,10 @@ void startMarker(OverlayGeometry& out, const Scene& scene, float size)
     const P forward = startDirection(scene.startRotation);
     const P up = rotateByStart(scene.startRotation, {0, 1, 0});
     const P side = rotateByStart(scene.startRotation, {1, 0, 0});
-    const P tip = add(scene.start, scale(forward, size * 3));
-    const P base = add(scene.start, scale(forward, -size));
-    const P b[4] = {add(base, add(scale(up, size), scale(side, size))), add(base, add(scale(up, size), scale(side, -size))),
-                    add(base, add(scale(up, -size), scale(side, -size))), add(base, add(scale(up, -size), scale(side, size)))};
+    const P tip = scene.start + forward * (size * 3);
+    const P base = scene.start + forward * -size;
+    const P b[4] = {base + up * size + side * size, base + up * size + side * -size, base + up * -size + side * -size,
+                    base + up * -size + side * size};
     for (int i = 0; i < 4; ++i) {
         put(out.solids, b[i], overlay_colour::kStart);
         put(out.solids, b[(i + 1) % 4], overlay_colour::kStart);
@@ -90,7 +89,7 @@ void startMarker(OverlayGeometry& out, const Scene& scene, float size)
     for (int k : {0, 1, 2, 0, 2, 3})
         put(out.solids, b[k], overlay_colour::kStart);
     put(out.lines, scene.start, overlay_colour::kStart);
-    put(out.lines, add(scene.start, scale(up, size * 2.5f)), overlay_colour::kStart);
+    put(out.lines, scene.start + up * (size * 2.5f), overlay_colour::kStart);
 }
 
 // How far from the start an eye sees the start marker as less than about a
@@ -140,7 +139,7 @@ OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selecti
             boxEdges(out.lines, layer.vibrationBox, overlay_colour::kVibration);
         if (layer.hasDisplacement && !layer.bounds.empty) {
             const P from = layer.bounds.centre();
-            const P to = add(from, layer.displacement);
+            const P to = from + layer.displacement;
             if (from != to)
                 arrow(out.lines, from, to, size * 1.5f, overlay_colour::kDisplacement);
         }
