@@ -180,4 +180,39 @@ std::optional<ScenePoint> dragPoint(DragView view, const ScenePoint& from, const
     return to;
 }
 
+std::optional<ScenePoint> dragGrabbedPoint(DragView view, const ScenePoint& from, const Ray& grabbed, const Ray& ray,
+                                           bool vertical, float grid)
+{
+    const auto start = dragPoint(view, from, grabbed, vertical, 0);
+    const auto now = dragPoint(view, from, ray, vertical, 0);
+    if (!start || !now)
+        return std::nullopt;
+    ScenePoint to = from;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float moved = axisOf(*now, axis) - axisOf(*start, axis);
+        const float value = axisOf(from, axis) + moved;
+        if (grid <= 0)
+            setAxis(to, axis, value);
+        else if (std::fabs(moved) >= grid / 2)
+            setAxis(to, axis, snapToGrid(value, grid));
+    }
+    return to;
+}
+
+std::optional<float> axisValueNearRay(const Ray& ray, const ScenePoint& point, int axis)
+{
+    // The nearest points of two lines p + s*a and o + t*d: solve for s.
+    ScenePoint a{};
+    setAxis(a, axis, 1);
+    const ScenePoint& d = ray.direction;
+    const ScenePoint w = point - ray.origin;
+    const float b = dot(a, d);
+    const float dd = dot(d, d);
+    const float denominator = dd - b * b; // |a| is 1
+    if (dd <= 0 || denominator <= 1e-6f * dd)
+        return std::nullopt;
+    const float s = (b * dot(d, w) - dd * dot(a, w)) / denominator;
+    return axisOf(point, axis) + s;
+}
+
 } // namespace kes

@@ -101,4 +101,18 @@ enum class DragView {
 std::optional<ScenePoint> dragPoint(DragView view, const ScenePoint& from, const Ray& ray, bool vertical,
                                     float grid);
 
+// A point grabbed where `grabbed` met its drag plane and dragged to `ray`:
+// it moves by as much as the mouse's point on the plane moved, so it does
+// not jump to the mouse wherever it was grabbed. With `grid` above 0, a
+// coordinate that moved by at least half a step lands on the grid; one that
+// moved less stays where it was (a point off the grid is not pulled across
+// by a drag along another axis). None when either ray misses the plane.
+std::optional<ScenePoint> dragGrabbedPoint(DragView view, const ScenePoint& from, const Ray& grabbed, const Ray& ray,
+                                           bool vertical, float grid);
+
+// The coordinate along `axis` of the point of the line through `point` along
+// that axis that comes nearest to the ray: where a face handle dragged along
+// its axis follows the mouse. None when the ray runs along the axis.
+std::optional<float> axisValueNearRay(const Ray& ray, const ScenePoint& point, int axis);
+
 } // namespace kes

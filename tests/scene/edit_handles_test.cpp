@@ -164,6 +164,59 @@ TEST(EditHandles, DragsMoveTheCoordinatesOfTheirView)
     }
 }
 
+TEST(EditHandles, AGrabbedPointKeepsItsGrabAndSnapsWhatMoved)
+{
+    // Grabbed 0.4 to the right of its centre in Top view, looking straight down.
+    const ScenePoint from{0.3f, 2, -1};
+    const auto down = [](float x, float z) { return Ray{{x, 50, z}, {0, -1, 0}}; };
+    const Ray grab = down(0.7f, -1);
+    struct Case {
+        const char* what;
+        Ray ray;
+        float grid;
+        std::optional<ScenePoint> to;
+    };
+    const Case cases[] = {
+        {"no grid: moves by the mouse's move", down(3.2f, -1.5f), 0, ScenePoint{2.8f, 2, -1.5f}},
+        {"a whole step in x: x on the grid, z untouched", down(1.9f, -1.2f), 1, ScenePoint{2, 2, -1}},
+        {"less than half a step: stays", down(1.1f, -1), 1, ScenePoint{0.3f, 2, -1}},
+        {"grid 0.25, both axes", down(-0.8f, 0.4f), 0.25f, ScenePoint{-1.25f, 2, 0.5f}},
+        {"the ray misses the plane", Ray{{0, 50, 0}, {1, 0, 0}}, 1, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto to = dragGrabbedPoint(DragView::Top, from, grab, c.ray, false, c.grid);
+        ASSERT_EQ(to.has_value(), c.to.has_value()) << c.what;
+        if (to) {
+            EXPECT_NEAR(to->x, c.to->x, 1e-5f) << c.what;
+            EXPECT_FLOAT_EQ(to->y, c.to->y) << c.what;
+            EXPECT_NEAR(to->z, c.to->z, 1e-5f) << c.what;
+        }
+    }
+}
+
+TEST(EditHandles, AFaceFollowsTheRayAlongItsAxis)
+{
+    struct Case {
+        const char* what;
+        Ray ray;
+        ScenePoint point;
+        int axis;
+        std::optional<float> value;
+    };
+    const Case cases[] = {
+        {"x, seen from above", {{4.5f, 10, 3}, {0, -1, 0}}, {1, 0, 0}, 0, 4.5f},
+        {"y, seen from the front, negative", {{7, -2.5f, -20}, {0, 0, 1}}, {0, 1, 0}, 1, -2.5f},
+        {"z, slanted ray", {{0, 4, 0}, {0, -1, 1}}, {0, 0, -3}, 2, 4.0f},
+        {"a ray along the axis", {{0, 0, -10}, {0, 0, 2}}, {0, 0, 0}, 2, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto value = axisValueNearRay(c.ray, c.point, c.axis);
+        ASSERT_EQ(value.has_value(), c.value.has_value()) << c.what;
+        if (value)
+            EXPECT_NEAR(*value, *c.value, 1e-4f) << c.what;
+    }
+}
+
 Scene sceneWithLayers()
 {
     Scene scene;
