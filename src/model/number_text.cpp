@@ -208,6 +208,11 @@ double leadingNumber(std::string_view text)
     return value;
 }
 
+std::string formatFixed1(float value)
+{
+    return formatFixed(value, 1);
+}
+
 std::string formatFixed4(float value)
 {
     return formatFixed(value, 4);

@@ -52,6 +52,8 @@ double leadingNumber(std::string_view text);
 std::string formatFixed4(float value);
 // printf "%.4f,%.4f,%.4f" of `count` values.
 std::string formatFixed4List(const float* values, int count);
+// printf "%.1f" of one value.
+std::string formatFixed1(float value);
 // printf "%.0f".
 std::string formatWhole(float value);
 // printf "%d".

@@ -52,10 +52,20 @@ inline constexpr float kSelection[4] = {1, 1, 1, 1};
 // mesh.
 inline constexpr float kDraftAlpha = 0.35f;
 inline constexpr float kDraftLayer[4] = {0.55f, 0.80f, 1.00f, kDraftAlpha};
+// Editing: the grid, its axis lines (and the axis indicator's), the handles
+// and the handle under the mouse.
+inline constexpr float kGridLine[4] = {0.55f, 0.55f, 0.55f, 0.30f};
+inline constexpr float kGridMajor[4] = {0.65f, 0.65f, 0.65f, 0.60f};
+inline constexpr float kAxisX[4] = {0.90f, 0.20f, 0.20f, 1};
+inline constexpr float kAxisY[4] = {0.30f, 0.85f, 0.30f, 1};
+inline constexpr float kAxisZ[4] = {0.25f, 0.45f, 1.00f, 1};
+inline constexpr float kHandle[4] = {1.00f, 0.80f, 0.00f, 1};
+inline constexpr float kHandleHovered[4] = {1.00f, 1.00f, 0.55f, 1};
 // Every colour but the selection's (a new colour goes here too).
 inline constexpr const float* kOthers[] = {kGoal, kBrake, kOtherTarget, kStart, kTriggerFill, kTriggerEdge,
                                            kVibration, kDisplacement, kPlainMesh, kCollisionMesh, kGhostMesh,
-                                           kDraftLayer};
+                                           kDraftLayer, kGridLine, kGridMajor, kAxisX, kAxisY, kAxisZ, kHandle,
+                                           kHandleHovered};
 } // namespace overlay_colour
 
 // `withStart` false leaves the start marker out.

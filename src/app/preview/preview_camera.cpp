@@ -32,7 +32,10 @@ void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport, const S
         const float x = QVector3D::dotProduct(d, QVector3D(orientation(0, 0), orientation(0, 1), orientation(0, 2)));
         const float y = QVector3D::dotProduct(d, QVector3D(orientation(1, 0), orientation(1, 1), orientation(1, 2)));
         const float towardEye = QVector3D::dotProduct(d, QVector3D(orientation(2, 0), orientation(2, 1), orientation(2, 2)));
-        needed = std::max({needed, towardEye + std::fabs(x) / tanX, towardEye + std::fabs(y) / tanY});
+        // An orthographic view shows as much at every depth as the
+        // perspective view shows at the point looked at.
+        const float ahead = orthographic() ? 0 : towardEye;
+        needed = std::max({needed, ahead + std::fabs(x) / tanX, ahead + std::fabs(y) / tanY});
     }
     distance_ = needed * 1.1f;
 }
@@ -40,6 +43,7 @@ void PreviewCamera::frame(const SceneBox& bounds, const QSize& viewport, const S
 void PreviewCamera::lookFrom(const QVector3D& position, const QVector3D& direction, const SceneBox& bounds)
 {
     sceneSize_ = std::max(bounds.diagonal(), 0.001f);
+    mode_ = ViewMode::Perspective;
     const QVector3D d = direction.lengthSquared() > 0 ? direction.normalized() : QVector3D(0, 0, 1);
     distance_ = std::max(sceneSize_ * 0.05f, 0.01f);
     target_ = position + d * distance_;
@@ -50,18 +54,43 @@ void PreviewCamera::lookFrom(const QVector3D& position, const QVector3D& directi
 
 void PreviewCamera::orbit(const QPointF& pixels)
 {
+    if (orthographic())
+        return;
     yawDegrees_ -= static_cast<float>(pixels.x()) * 0.4f;
     pitchDegrees_ = std::clamp(pitchDegrees_ + static_cast<float>(pixels.y()) * 0.4f, -89.0f, 89.0f);
 }
 
+float PreviewCamera::unitsPerPixel(const QSize& viewport) const
+{
+    return 2 * distance_ * std::tan(radians(kFieldOfViewDegrees / 2)) / static_cast<float>(std::max(viewport.height(), 1));
+}
+
 void PreviewCamera::pan(const QPointF& pixels, const QSize& viewport)
 {
-    const float unitsPerPixel = 2 * distance_ * std::tan(radians(kFieldOfViewDegrees / 2))
-                                / static_cast<float>(std::max(viewport.height(), 1));
-    const QMatrix4x4 v = view();
-    const QVector3D right(v(0, 0), v(0, 1), v(0, 2));
-    const QVector3D up(v(1, 0), v(1, 1), v(1, 2));
-    target_ += (-right * static_cast<float>(pixels.x()) + up * static_cast<float>(pixels.y())) * unitsPerPixel;
+    QVector3D right, up, back;
+    axes(right, up, back);
+    target_ += (-right * static_cast<float>(pixels.x()) + up * static_cast<float>(pixels.y())) * unitsPerPixel(viewport);
+}
+
+void PreviewCamera::axes(QVector3D& right, QVector3D& up, QVector3D& back) const
+{
+    switch (mode_) {
+    case ViewMode::Top:
+        right = {1, 0, 0}, up = {0, 0, 1}, back = {0, 1, 0};
+        return;
+    case ViewMode::Front:
+        right = {1, 0, 0}, up = {0, 1, 0}, back = {0, 0, -1};
+        return;
+    case ViewMode::Side:
+        right = {0, 0, 1}, up = {0, 1, 0}, back = {1, 0, 0};
+        return;
+    case ViewMode::Perspective:
+        break;
+    }
+    const float yaw = radians(yawDegrees_), pitch = radians(pitchDegrees_);
+    back = QVector3D(std::cos(pitch) * std::sin(yaw), std::sin(pitch), std::cos(pitch) * std::cos(yaw));
+    right = QVector3D::crossProduct(QVector3D(0, 1, 0), back).normalized();
+    up = QVector3D::crossProduct(back, right);
 }
 
 void PreviewCamera::zoom(float steps)
@@ -71,15 +100,27 @@ void PreviewCamera::zoom(float steps)
 
 QVector3D PreviewCamera::eye() const
 {
-    const float yaw = radians(yawDegrees_), pitch = radians(pitchDegrees_);
-    return target_ + distance_ * QVector3D(std::cos(pitch) * std::sin(yaw), std::sin(pitch),
-                                           std::cos(pitch) * std::cos(yaw));
+    QVector3D right, up, back;
+    axes(right, up, back);
+    return target_ + distance_ * back;
 }
 
 QMatrix4x4 PreviewCamera::view() const
 {
     QMatrix4x4 m;
-    m.lookAt(eye(), target_, QVector3D(0, 1, 0));
+    if (!orthographic()) {
+        m.lookAt(eye(), target_, QVector3D(0, 1, 0));
+        return m;
+    }
+    // The axes as the rows, as they are named (the side and top views show
+    // the level as a designer reads a plan, whichever way round that is).
+    QVector3D right, up, back;
+    axes(right, up, back);
+    const QVector3D e = eye();
+    m = QMatrix4x4(right.x(), right.y(), right.z(), -QVector3D::dotProduct(right, e), //
+                   up.x(), up.y(), up.z(), -QVector3D::dotProduct(up, e),             //
+                   back.x(), back.y(), back.z(), -QVector3D::dotProduct(back, e),     //
+                   0, 0, 0, 1);
     return m;
 }
 
@@ -89,6 +130,14 @@ QMatrix4x4 PreviewCamera::projection(const QSize& viewport) const
     const float nearPlane = std::max(distance_ * 0.01f, sceneSize_ * 1e-4f);
     const float farPlane = distance_ + sceneSize_ * 4;
     QMatrix4x4 m;
+    if (orthographic()) {
+        // Everything of the level in front of or behind the point looked at.
+        const float halfHeight = distance_ * std::tan(radians(kFieldOfViewDegrees / 2));
+        const float depth = sceneSize_ * 4 + distance_;
+        m.ortho(-halfHeight * aspect, halfHeight * aspect, -halfHeight, halfHeight, distance_ - depth,
+                distance_ + depth);
+        return m;
+    }
     m.perspective(kFieldOfViewDegrees, aspect, nearPlane, farPlane);
     return m;
 }

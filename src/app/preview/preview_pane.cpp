@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/preview/opengl_check.h"
@@ -16,6 +20,7 @@
 #include "app/preview/scene_loader.h"
 #include "app/preview/warning_lines.h"
 #include "scene/scene_motion.h"
+#include "scene/snapping.h"
 
 namespace kes::editor {
 namespace {
@@ -25,6 +30,29 @@ constexpr int kFrameMilliseconds = 40;
 // The largest texture side the view is given, whatever the graphics card
 // takes: a larger texture would cost seconds and gigabytes to upload.
 constexpr int kLargestPreviewTexture = 4096;
+
+// Where the grid's choices are remembered.
+const QString kGridSizeKey = QStringLiteral("view/gridSize");
+const QString kSnapKey = QStringLiteral("view/snapToGrid");
+const QString kShowGridKey = QStringLiteral("view/showGrid");
+
+QString gridSizeText(float step)
+{
+    return QString::number(static_cast<double>(step), 'g', 6);
+}
+
+struct ViewButton {
+    ViewMode mode;
+    const char* text;
+    const char* accessibleName;
+    const char* key;
+};
+constexpr ViewButton kViewButtons[] = {
+    {ViewMode::Perspective, "Perspective", "Perspective view", "5"},
+    {ViewMode::Top, "Top", "Top view", "7"},
+    {ViewMode::Front, "Front", "Front view", "1"},
+    {ViewMode::Side, "Side", "Side view", "3"},
+};
 
 } // namespace
 
@@ -51,7 +79,7 @@ SceneRequest previewRequestFor(const LevelProject& project, const std::string& b
     return request;
 }
 
-PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const std::optional<QString>& unavailable)
+PreviewPane::PreviewPane(LevelDocument& document, QWidget* parent, const std::optional<QString>& unavailable)
     : QWidget(parent)
     , document_(document)
     , loader_(new SceneLoader(this))
@@ -62,6 +90,11 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
     , motion_(new QCheckBox(QStringLiteral("Motion (approximate)"), this))
     , frameSlider_(new QSlider(Qt::Horizontal, this))
     , frameCounter_(new QLabel(this))
+    , gridSize_(new QComboBox(this))
+    , snap_(new QCheckBox(QStringLiteral("Snap to grid"), this))
+    , showGrid_(new QCheckBox(QStringLiteral("Show grid"), this))
+    , pointer_(new QLabel(this))
+    , views_(new QButtonGroup(this))
 {
     setAccessibleName(QStringLiteral("Level preview"));
     auto* layout = new QVBoxLayout(this);
@@ -83,6 +116,21 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
         button->setFocusPolicy(Qt::TabFocus);
         (button == play_ ? playback : camera)->addWidget(button);
     }
+    camera->addSpacing(8);
+    // The four ways of looking, one of them pressed.
+    for (const ViewButton& view : kViewButtons) {
+        auto* button = new QToolButton(this);
+        button->setText(QString::fromLatin1(view.text));
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAccessibleName(QString::fromLatin1(view.accessibleName));
+        button->setToolTip(QStringLiteral("%1 (key %2 in the view)").arg(QString::fromLatin1(view.accessibleName),
+                                                                         QString::fromLatin1(view.key)));
+        button->setChecked(view.mode == ViewMode::Perspective);
+        views_->addButton(button, static_cast<int>(view.mode));
+        camera->addWidget(button);
+    }
+    views_->setExclusive(true);
     camera->addStretch(1);
     layout->addLayout(camera);
     motion_->setAccessibleName(QStringLiteral("Play motion"));
@@ -99,6 +147,37 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
     frameSlider_->setFocusPolicy(Qt::StrongFocus);
     playback->addWidget(frameSlider_, 1);
     playback->addWidget(frameCounter_);
+
+    // The grid under the view, and what the mouse is over.
+    auto* grid = new QHBoxLayout;
+    auto* gridLabel = new QLabel(QStringLiteral("Grid size"), this);
+    gridLabel->setBuddy(gridSize_);
+    gridSize_->setAccessibleName(QStringLiteral("Grid size"));
+    gridSize_->setToolTip(QStringLiteral("The grid's step ([ and ] in the view)"));
+    for (float step : kGridSizes)
+        gridSize_->addItem(gridSizeText(step), static_cast<double>(step));
+    gridSize_->setFocusPolicy(Qt::TabFocus);
+    snap_->setAccessibleName(QStringLiteral("Snap to grid"));
+    snap_->setToolTip(QStringLiteral("Drags and the arrow keys put what they move on the grid"));
+    snap_->setFocusPolicy(Qt::TabFocus);
+    showGrid_->setAccessibleName(QStringLiteral("Show grid"));
+    showGrid_->setFocusPolicy(Qt::TabFocus);
+    pointer_->setAccessibleName(QStringLiteral("Point under the mouse"));
+    pointer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(gridLabel);
+    grid->addWidget(gridSize_);
+    grid->addWidget(snap_);
+    grid->addWidget(showGrid_);
+    grid->addSpacing(8);
+    grid->addWidget(pointer_, 1);
+    {
+        const QSettings settings;
+        const float remembered = settings.value(kGridSizeKey, static_cast<double>(kDefaultGridSize)).toFloat();
+        const int index = gridSize_->findData(static_cast<double>(remembered));
+        gridSize_->setCurrentIndex(index >= 0 ? index : gridSize_->findData(static_cast<double>(kDefaultGridSize)));
+        snap_->setChecked(settings.value(kSnapKey, true).toBool());
+        showGrid_->setChecked(settings.value(kShowGridKey, true).toBool());
+    }
 
     loader_->setLargestTexture(kLargestPreviewTexture);
     const QString reason = unavailable ? *unavailable : openGLUnavailableReason();
@@ -117,6 +196,17 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
             if (index < document_.targets().count())
                 emit targetClicked(index);
         });
+        view_->setDocument(&document_);
+        connect(views_, &QButtonGroup::idClicked, this,
+                [this](int mode) { view_->setMode(static_cast<ViewMode>(mode)); });
+        connect(view_, &PreviewView::modeChanged, this, [this](ViewMode mode) {
+            if (QAbstractButton* button = views_->button(static_cast<int>(mode)))
+                button->setChecked(true);
+        });
+        connect(view_, &PreviewView::gridStepRequested, this, [this](int steps) {
+            gridSize_->setCurrentIndex(std::clamp(gridSize_->currentIndex() + steps, 0, gridSize_->count() - 1));
+        });
+        connect(view_, &PreviewView::pointerText, pointer_, &QLabel::setText);
         connect(frameAll, &QPushButton::clicked, view_, &PreviewView::frameAll);
         connect(fromStart, &QPushButton::clicked, view_, &PreviewView::viewFromStart);
         cannotDraw_->hide();
@@ -124,11 +214,14 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
         cannotDraw(reason);
         frameAll->setEnabled(false);
         fromStart->setEnabled(false);
+        for (QAbstractButton* button : views_->buttons())
+            button->setEnabled(false);
     }
     cannotDraw_->setWordWrap(true);
     cannotDraw_->setAlignment(Qt::AlignCenter);
     cannotDraw_->setAccessibleName(QStringLiteral("Preview message"));
     layout->addWidget(cannotDraw_, view_ ? 0 : 1);
+    layout->addLayout(grid);
     layout->addLayout(playback);
     progress_->setAccessibleName(QStringLiteral("Preview progress"));
     progress_->hide();
@@ -139,6 +232,10 @@ PreviewPane::PreviewPane(const LevelDocument& document, QWidget* parent, const s
     problems_->hide();
     layout->addWidget(problems_);
 
+    connect(gridSize_, &QComboBox::currentIndexChanged, this, &PreviewPane::gridChanged);
+    connect(snap_, &QCheckBox::toggled, this, &PreviewPane::gridChanged);
+    connect(showGrid_, &QCheckBox::toggled, this, &PreviewPane::gridChanged);
+    gridChanged();
     connect(play_, &QPushButton::toggled, this, &PreviewPane::setPlaying);
     connect(motion_, &QCheckBox::toggled, this, &PreviewPane::showFrame);
     connect(frameSlider_, &QSlider::valueChanged, this, [this](int frame) {
@@ -248,6 +345,43 @@ bool PreviewPane::showsMotion() const
 void PreviewPane::setShowsMotion(bool shown)
 {
     motion_->setChecked(shown); // shows the frame through toggled
+}
+
+float PreviewPane::gridStep() const
+{
+    return gridSize_->currentData().toFloat();
+}
+
+void PreviewPane::setGridStep(float step)
+{
+    const int index = gridSize_->findData(static_cast<double>(step));
+    if (index >= 0)
+        gridSize_->setCurrentIndex(index);
+}
+
+bool PreviewPane::snaps() const
+{
+    return snap_->isChecked();
+}
+
+bool PreviewPane::showsGrid() const
+{
+    return showGrid_->isChecked();
+}
+
+void PreviewPane::setShowsGrid(bool shown)
+{
+    showGrid_->setChecked(shown);
+}
+
+void PreviewPane::gridChanged()
+{
+    if (view_)
+        view_->setGrid(gridStep(), snaps(), showsGrid());
+    QSettings settings;
+    settings.setValue(kGridSizeKey, static_cast<double>(gridStep()));
+    settings.setValue(kSnapKey, snaps());
+    settings.setValue(kShowGridKey, showsGrid());
 }
 
 void PreviewPane::showFrame()

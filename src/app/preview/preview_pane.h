@@ -15,7 +15,9 @@
 #include "scene/scene.h"
 #include "scene/scene_builder.h"
 
+class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -41,7 +43,8 @@ public:
     // Shows `document` and follows its changes. `unavailable` says why the
     // pane can't draw; by default whether this display can run OpenGL 3.3
     // decides.
-    explicit PreviewPane(const LevelDocument& document, QWidget* parent = nullptr,
+    // The view edits `document` by dragging and through its menu.
+    explicit PreviewPane(LevelDocument& document, QWidget* parent = nullptr,
                          const std::optional<QString>& unavailable = std::nullopt);
     ~PreviewPane() override;
 
@@ -67,6 +70,15 @@ public:
     bool showsMotion() const;
     void setShowsMotion(bool shown);
 
+    // The grid step chosen in "Grid size", and "Snap to grid"; both are
+    // remembered between sessions.
+    float gridStep() const;
+    void setGridStep(float step);
+    bool snaps() const;
+    // "Show grid", remembered too.
+    bool showsGrid() const;
+    void setShowsGrid(bool shown);
+
 signals:
     // A click in the view on layer or target `row` of the tables.
     void layerClicked(int row);
@@ -82,8 +94,9 @@ private:
     void showFrame();
     void showProblems();
     void cannotDraw(const QString& reason);
+    void gridChanged();
 
-    const LevelDocument& document_;
+    LevelDocument& document_;
     std::optional<LayerEntry> draftLayer_;
     std::optional<TargetEntry> draftTarget_;
     SceneLoader* loader_;
@@ -95,6 +108,11 @@ private:
     QCheckBox* motion_;
     QSlider* frameSlider_;
     QLabel* frameCounter_;
+    QComboBox* gridSize_;
+    QCheckBox* snap_;
+    QCheckBox* showGrid_;
+    QLabel* pointer_;
+    QButtonGroup* views_;
     QTimer changes_;
     QTimer player_;
     std::shared_ptr<const Scene> scene_;

@@ -57,15 +57,17 @@ bool PreviewRenderer::initialize(QString& reason)
     lineProgram_ = std::make_unique<QOpenGLShaderProgram>();
     if (!buildProgram(*meshProgram_, "mesh", reason) || !buildProgram(*lineProgram_, "lines", reason))
         return false;
-    glGenVertexArrays(1, &overlayVao_);
-    glGenBuffers(1, &overlayVbo_);
-    glBindVertexArray(overlayVao_);
-    glBindBuffer(GL_ARRAY_BUFFER, overlayVbo_);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex),
-                          reinterpret_cast<const void*>(offsetof(OverlayVertex, r)));
+    for (auto [vao, vbo] : {std::pair{&overlayVao_, &overlayVbo_}, std::pair{&transientVao_, &transientVbo_}}) {
+        glGenVertexArrays(1, vao);
+        glGenBuffers(1, vbo);
+        glBindVertexArray(*vao);
+        glBindBuffer(GL_ARRAY_BUFFER, *vbo);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex), nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(OverlayVertex),
+                              reinterpret_cast<const void*>(offsetof(OverlayVertex, r)));
+    }
     glBindVertexArray(0);
     initialized_ = true;
     return true;
@@ -320,6 +322,46 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     glBindVertexArray(0);
 }
 
+void PreviewRenderer::drawTransient(const std::vector<OverlayVertex>& solids, const std::vector<OverlayVertex>& lines,
+                                     const QMatrix4x4& viewProjection, Depth depth)
+{
+    if (!initialized_ || (solids.empty() && lines.empty()))
+        return;
+    std::vector<OverlayVertex> all;
+    all.reserve(solids.size() + lines.size());
+    all.insert(all.end(), solids.begin(), solids.end());
+    all.insert(all.end(), lines.begin(), lines.end());
+    glBindVertexArray(transientVao_);
+    glBindBuffer(GL_ARRAY_BUFFER, transientVbo_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * sizeof(OverlayVertex)), all.data(),
+                 GL_STREAM_DRAW);
+    lineProgram_->bind();
+    lineProgram_->setUniformValue("viewProjection", viewProjection);
+    lineProgram_->setUniformValue("offset", QVector3D());
+    if (depth == Depth::OnTop) {
+        glDisable(GL_DEPTH_TEST);
+    } else {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+    }
+    // A line lying on a surface wins over it: its depth is taken a little
+    // nearer the eye.
+    if (depth == Depth::Level)
+        glDepthRange(0, 1 - 1.0 / 65536);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    if (!solids.empty())
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(solids.size()));
+    if (!lines.empty())
+        glDrawArrays(GL_LINES, static_cast<GLint>(solids.size()), static_cast<GLsizei>(lines.size()));
+    glDepthRange(0, 1);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glBindVertexArray(0);
+}
+
 void PreviewRenderer::release()
 {
     if (!initialized_)
@@ -337,6 +379,8 @@ void PreviewRenderer::release()
     textures_.clear();
     glDeleteVertexArrays(1, &overlayVao_);
     glDeleteBuffers(1, &overlayVbo_);
+    glDeleteVertexArrays(1, &transientVao_);
+    glDeleteBuffers(1, &transientVbo_);
     meshProgram_.reset();
     lineProgram_.reset();
     scene_.reset();

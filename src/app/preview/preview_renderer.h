@@ -45,6 +45,17 @@ public:
     // layer where the motion playback has it at that frame (scene_motion.h).
     void render(const QMatrix4x4& viewProjection, int frame, bool moving);
 
+    // Draws vertices uploaded for this draw only (the grid, the handles, the
+    // axis indicator), after render(): `solids` as triangles, `lines` as line
+    // pairs, blended by their alpha.
+    enum class Depth {
+        Tested,  // hidden behind the level
+        Level,   // hidden behind the level, but drawn over a surface it lies on
+        OnTop,   // never hidden
+    };
+    void drawTransient(const std::vector<OverlayVertex>& solids, const std::vector<OverlayVertex>& lines,
+                       const QMatrix4x4& viewProjection, Depth depth);
+
     // Frees every graphics object.
     void release();
 
@@ -82,6 +93,8 @@ private:
     std::map<const SceneTexture*, TextureObject> textures_;
     unsigned overlayVao_ = 0;
     unsigned overlayVbo_ = 0;
+    unsigned transientVao_ = 0;
+    unsigned transientVbo_ = 0;
     int solidCount_ = 0;
     int lineCount_ = 0;
     int translucentCount_ = 0;

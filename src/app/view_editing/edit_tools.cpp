@@ -1,0 +1,176 @@
+#include "app/view_editing/edit_tools.h"
+
+#include <cmath>
+
+#include "app/view_editing/view_edits.h"
+#include "model/start_placement.h"
+#include "scene/scene_vector.h"
+#include "scene/snapping.h"
+
+namespace kes::editor {
+namespace {
+
+QString number(float value)
+{
+    return QString::number(static_cast<double>(value), 'f', 2);
+}
+
+QString signedNumber(float value)
+{
+    return (value >= 0 ? QStringLiteral("+") : QString()) + number(value);
+}
+
+// "x 3.00 (+2.00)  y 0.50  z -1.00": each coordinate, with how far it moved
+// when it did.
+QString pointChange(const ScenePoint& before, const ScenePoint& after)
+{
+    static const char* const kNames[] = {"x", "y", "z"};
+    QStringList parts;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float now = axisOf(after, axis);
+        const float moved = now - axisOf(before, axis);
+        QString part = QStringLiteral("%1 %2").arg(QLatin1String(kNames[axis]), number(now));
+        if (moved != 0)
+            part += QStringLiteral(" (%1)").arg(signedNumber(moved));
+        parts << part;
+    }
+    return parts.join(QStringLiteral("  "));
+}
+
+bool perspective(const ViewSetup& setup)
+{
+    return setup.mode == ViewMode::Perspective;
+}
+
+} // namespace
+
+EditTool::EditTool(LevelDocument& document, const QString& text) : document_(document)
+{
+    document_.beginEdit(text);
+}
+
+void EditTool::finish()
+{
+    document_.commitEdit();
+}
+
+void EditTool::cancel()
+{
+    document_.cancelEdit();
+}
+
+PointMoveTool::PointMoveTool(LevelDocument& document, int row, const ScenePoint& from, const Ray& grabbed)
+    : EditTool(document, row >= 0 ? view_edit_text::kMoveTarget : view_edit_text::kMoveStart)
+    , row_(row)
+    , from_(from)
+    , grabbed_(grabbed)
+{
+}
+
+QString PointMoveTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
+{
+    const bool vertical = pointer.alt && perspective(setup);
+    const auto to = dragGrabbedPoint(dragViewOf(setup.mode), from_, grabbed_, pointer.ray, vertical, setup.grid);
+    if (!to)
+        return {};
+    if (row_ >= 0)
+        moveTarget(document_, row_, *to, {});
+    else
+        placeStart(document_, *to, std::nullopt, {});
+    const QString what = row_ >= 0 ? QStringLiteral("Target %1").arg(row_ + 1) : QStringLiteral("Start");
+    return QStringLiteral("%1: %2").arg(what, pointChange(from_, *to));
+}
+
+StartTurnTool::StartTurnTool(LevelDocument& document, const ScenePoint& centre, float turnBefore)
+    : EditTool(document, view_edit_text::kTurnStart), centre_(centre), before_(turnBefore)
+{
+}
+
+QString StartTurnTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
+{
+    const auto distance = intersectPlane(pointer.ray, centre_, {0, 1, 0});
+    if (!distance)
+        return {};
+    const float angle = ringAngle(centre_, pointOnRay(pointer.ray, *distance), setup.grid > 0);
+    placeStart(document_, std::nullopt, angle, {});
+    // The text as written, so the status says what the form shows.
+    LevelSettings settings;
+    settings.startPosition = startTextWith(document_.settings().startPosition, std::nullopt, angle);
+    const float written = startPlacementOf(settings).rotation[1];
+    return QStringLiteral("Start turn about y: %1\u00B0 (%2\u00B0)")
+        .arg(QString::number(static_cast<double>(written), 'f', 1),
+             (written >= before_ ? QStringLiteral("+") : QString())
+                 + QString::number(static_cast<double>(written - before_), 'f', 1));
+}
+
+BoxFaceTool::BoxFaceTool(LevelDocument& document, Box box, int row, int face, const ScenePoint& handle,
+                         const Ray& grabbed, const SceneBox& layerBounds)
+    : EditTool(document, box == Box::Trigger ? view_edit_text::kResizeTrigger : view_edit_text::kVibrationWidth)
+    , box_(box)
+    , row_(row)
+    , face_(face)
+    , handle_(handle)
+    , layerBounds_(layerBounds)
+{
+    grabbedAt_ = axisValueNearRay(grabbed, handle, faceAxis(face)).value_or(axisOf(handle, faceAxis(face)));
+    if (row >= 0 && row < document.layers().count())
+        before_ = document.layers().at(row);
+}
+
+QString BoxFaceTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
+{
+    const int axis = faceAxis(face_);
+    const auto near = axisValueNearRay(pointer.ray, handle_, axis);
+    if (!near)
+        return {};
+    const float from = axisOf(handle_, axis);
+    const float moved = *near - grabbedAt_;
+    float value = from + moved;
+    if (setup.grid > 0)
+        value = std::fabs(moved) >= setup.grid / 2 ? snapToGrid(value, setup.grid) : from;
+    static const char* const kAxes[] = {"x", "y", "z"};
+    if (box_ == Box::Trigger) {
+        const TriggerArea area = dragTriggerFace(before_.triggerArea, face_, value);
+        changeLayer(document_, row_, [&](LayerEntry& entry) { entry.triggerArea = area; }, {});
+        // Name the typed number that changed: x1, x2, y1, ...
+        const auto typedBefore = triggerAreaToTypedOrder(before_.triggerArea);
+        const auto typedAfter = triggerAreaToTypedOrder(area);
+        const auto first = static_cast<std::size_t>(2 * axis);
+        const bool lowIsFirst = typedBefore[first] <= typedBefore[first + 1];
+        const std::size_t index = faceIsHigh(face_) == lowIsFirst ? first + 1 : first;
+        return QStringLiteral("Trigger area %1%2: %3 (%4)")
+            .arg(QLatin1String(kAxes[axis]))
+            .arg(index - first + 1)
+            .arg(number(typedAfter[index]), signedNumber(typedAfter[index] - typedBefore[index]));
+    }
+    const float width = vibrationWidthForFace(layerBounds_, face_, value);
+    changeLayer(document_, row_, [&](LayerEntry& entry) { entry.vibration[static_cast<std::size_t>(axis)] = width; },
+                {});
+    const float widthBefore = before_.vibration[static_cast<std::size_t>(axis)];
+    return QStringLiteral("Vibration width %1: %2 (%3)")
+        .arg(QLatin1String(kAxes[axis]), number(width), signedNumber(width - widthBefore));
+}
+
+MotionEndTool::MotionEndTool(LevelDocument& document, const SceneLayer& layer, int row, const ScenePoint& handle,
+                             const Ray& grabbed)
+    : EditTool(document, view_edit_text::kMotionEnd), layer_(layer), row_(row), handle_(handle), grabbed_(grabbed)
+{
+}
+
+QString MotionEndTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
+{
+    const bool vertical = pointer.alt && perspective(setup);
+    const auto to = dragGrabbedPoint(dragViewOf(setup.mode), handle_, grabbed_, pointer.ray, vertical, setup.grid);
+    if (!to)
+        return {};
+    const auto speed = speedForEndHandle(layer_, *to);
+    if (!speed)
+        return {};
+    changeLayer(document_, row_, [&](LayerEntry& entry) { entry.speed = {speed->x, speed->y, speed->z}; }, {});
+    return QStringLiteral("Motion end: %1  (speed %2, %3, %4)")
+        .arg(pointChange(handle_, *to), QString::number(static_cast<double>(speed->x), 'f', 4),
+             QString::number(static_cast<double>(speed->y), 'f', 4),
+             QString::number(static_cast<double>(speed->z), 'f', 4));
+}
+
+} // namespace kes::editor
