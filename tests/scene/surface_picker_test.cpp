@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 
 #include "model/level_model.h"
 #include "scene/scene_picking.h"
@@ -79,6 +82,106 @@ TEST(SurfacePicker, MeetsTheSameTriangleAsAWalkOverAllOfThem)
         if (count >= 64) {
             EXPECT_GT(hits, 0) << count;
         }
+    }
+}
+
+// A rolling surface of 2 x side x side triangles over -10 to 10 in x and z,
+// its faces row after row as a modelling tool writes them.
+std::vector<MeshFace> hillFaces(int side, float phase = 0)
+{
+    auto at = [&](int i, int j) {
+        const float x = -10 + 20.0f * i / side, z = -10 + 20.0f * j / side;
+        return Vec3{x, std::sin(0.7f * x + phase) * std::cos(0.5f * z), z};
+    };
+    std::vector<MeshFace> faces;
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            faces.push_back({{at(i, j), at(i + 1, j), at(i, j + 1)}, {}});
+            faces.push_back({{at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)}, {}});
+        }
+    }
+    return faces;
+}
+
+TEST(SurfacePicker, AnyFaceOrderBoundsAndThreadCountMeetWhatTheWalkMeets)
+{
+    // Layers of the kinds of frames the build must not be fooled by, picked
+    // through pickers built on 1, 2 and 5 threads: each ray must meet what
+    // the walk over every triangle meets.
+    std::vector<MeshFace> shuffled = hillFaces(40, 1);
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    auto offBounds = std::make_shared<SceneMeshFrame>(*frameOf(hillFaces(30, 2)));
+    offBounds->bounds = {}; // as when every corner is beyond the coordinate limit
+    auto partBounds = std::make_shared<SceneMeshFrame>(*frameOf(hillFaces(30, 3)));
+    partBounds->bounds = SceneBox{{-1, -1, -1}, {1, 1, 1}, false}; // most corners left out
+    struct Case {
+        const char* name;
+        std::vector<std::shared_ptr<const SceneMeshFrame>> frames;
+    };
+    const Case cases[] = {
+        {"rows in file order", {frameOf(hillFaces(50))}},
+        {"faces shuffled", {frameOf(std::move(shuffled))}},
+        {"bounds empty", {offBounds}},
+        {"bounds leaving corners out", {partBounds}},
+        {"scattered", {scatteredTriangles(3000)}},
+        {"animated, frames of different sizes", {frameOf(hillFaces(20, 4)), frameOf(hillFaces(33, 5)), floorAt(0)}},
+    };
+    for (const Case& c : cases) {
+        Scene scene;
+        scene.layers.push_back(layerOf(c.frames));
+        // The layer's box from its corners, whatever its frames' bounds say,
+        // so that its hierarchies are asked.
+        scene.layers[0].bounds = {};
+        for (const auto& frame : c.frames)
+            for (const MeshFace& face : frame->faces)
+                for (const Vec3& v : face.position)
+                    scene.layers[0].bounds.add(ScenePoint{v.x, v.y, v.z});
+        scene.layers.push_back(layerOf({scatteredTriangles(1500)})); // more frames to share out
+        scene.layers.push_back(layerOf({frameOf(hillFaces(12, 6))}));
+        for (const int threads : {1, 2, 5}) {
+            const SurfacePicker picker(scene, nullptr, threads);
+            int hits = 0;
+            for (int frame = 0; frame < static_cast<int>(c.frames.size()); ++frame) {
+                for (int i = -12; i <= 12; ++i) {
+                    for (int j = -12; j <= 12; j += 3) {
+                        // Down at a slant, and grazing along x.
+                        for (const Ray& ray : {Ray{{i * 0.8f, 20, j * 0.8f}, {0.1f * j, -1, 0.05f * i}},
+                                               Ray{{-30, 0.3f * (j % 4), i * 0.8f}, {1, -0.02f, 0.01f * j}}}) {
+                            const ScenePick walked = pickScene(scene, ray.origin, ray.direction, frame, false);
+                            const auto hit = picker.firstHit(ray, frame, false, false);
+                            const auto label = ::testing::Message()
+                                               << c.name << ", " << threads << " threads, frame " << frame << ", ray "
+                                               << i << "," << j;
+                            ASSERT_EQ(hit.has_value(), walked.what == ScenePick::What::Layer) << label;
+                            if (!hit)
+                                continue;
+                            ++hits;
+                            EXPECT_EQ(hit->layer, walked.index) << label;
+                            EXPECT_FLOAT_EQ(hit->distance, walked.distance) << label;
+                        }
+                    }
+                }
+            }
+            EXPECT_GT(hits, 100) << c.name;
+        }
+    }
+}
+
+TEST(SurfacePicker, HierarchiesStayShallowForTheWalksStack)
+{
+    // The walk keeps a fixed stack; a hierarchy deeper than it allows would
+    // lose triangles.
+    struct Case {
+        int triangles;
+        int deepest;
+    };
+    const Case cases[] = {{1, 0}, {4, 0}, {5, 1}, {8, 1}, {9, 2}, {17, 3}, {2000, 9}, {100000, 15}};
+    for (const Case& c : cases) {
+        std::vector<MeshFace> faces(static_cast<std::size_t>(c.triangles),
+                                    MeshFace{{Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 0, 1}}, {}});
+        const TriangleHierarchy hierarchy(frameOf(std::move(faces)));
+        EXPECT_EQ(hierarchy.triangleCount(), static_cast<std::size_t>(c.triangles));
+        EXPECT_EQ(hierarchy.depth(), c.deepest) << c.triangles;
     }
 }
 
