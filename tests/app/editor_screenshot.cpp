@@ -14,7 +14,10 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QImageWriter>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
@@ -36,6 +39,7 @@
 #include "app/dialog_description.h"
 #include "app/main_dialog.h"
 #include "app/preview/preview_pane.h"
+#include "app/preview/preview_view.h"
 #include "app/qt_platform_services.h"
 #include "app/startup.h"
 
@@ -174,6 +178,37 @@ QPixmap groupWithToolTip(MainDialog& dialog, const QString& title)
     return picture;
 }
 
+// The mouse resting over `point` of the level in the view: its handle lit,
+// and the point it is over under the view.
+void hoverOver(MainDialog& dialog, const kes::ScenePoint& point)
+{
+    kes::editor::PreviewView* view = dialog.preview()->view();
+    const QPointF at = view->camera().project({point.x, point.y, point.z}, view->size());
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+}
+
+void chooseView(MainDialog& dialog, kes::editor::ViewMode mode)
+{
+    if (kes::editor::PreviewView* view = dialog.preview()->view()) {
+        view->setMode(mode);
+        view->frameAll();
+    }
+}
+
+// The pane with the menu open over it, drawn where it stands.
+QPixmap paneWithMenu(MainDialog& dialog)
+{
+    QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+        return {};
+    kes::editor::PreviewPane* pane = dialog.preview();
+    QPixmap picture = pane->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(pane->mapFromGlobal(menu->mapToGlobal(QPoint(0, 0))), menu->grab());
+    return picture;
+}
+
 // Types `text` into the field with the id, as the designer would.
 void typeInto(MainDialog& dialog, int id, const QString& text)
 {
@@ -198,8 +233,10 @@ const char* const kLayerShotNames[] = {"layer-static",   "layer-moving",   "laye
 std::vector<Shot> shots()
 {
     std::vector<Shot> list;
-    list.push_back({"editor", "editor.png", [](MainDialog& d) { selectRow(d, kes::editor::kLayerList, 1); },
-                    wholeWindow});
+    // The window with the trigger layer selected: its box, its face handles
+    // and the grid.
+    list.push_back({"editor", "editor.png", [](MainDialog& d) { selectRow(d, kes::editor::kLayerList, 3); },
+                    wholeWindow, [](MainDialog& d) { selectRow(d, kes::editor::kLayerList, 1); }});
     list.push_back({"settings", "images/settings.png", [](MainDialog&) {},
                     [](MainDialog& d) { return groups(d, {"Metadata", "Basics"}); }});
     // Each layer kind: the form, and the preview with that layer selected.
@@ -252,6 +289,45 @@ std::vector<Shot> shots()
                         d.findChild<QUndoStack*>()->undo(); // the layer's update
                         typeInto(d, kes::editor::kObjFile, d.document().layers().at(2).objPath.c_str());
                         typeInto(d, kes::editor::kVersionMajor, *version);
+                    }});
+
+    // Placing things in the view: a target moved in the top view, the
+    // trigger box's handles with one under the mouse, the right-click menu.
+    list.push_back({"view-top", "images/view-top.png",
+                    [](MainDialog& d) {
+                        selectRow(d, kes::editor::kTargetList, 0);
+                        chooseView(d, kes::editor::ViewMode::Top);
+                        const auto& target = d.document().targets().at(0);
+                        hoverOver(d, {target.x, target.y, target.z});
+                    },
+                    preview, [](MainDialog& d) { chooseView(d, kes::editor::ViewMode::Perspective); }});
+    list.push_back({"view-handles", "images/view-handles.png",
+                    [](MainDialog& d) {
+                        selectRow(d, kes::editor::kLayerList, 3);
+                        kes::editor::PreviewView* view = d.preview()->view();
+                        view->frameAll();
+                        view->camera().zoom(5);
+                    },
+                    [](MainDialog& d) {
+                        // The high x face of the trigger area, lit.
+                        for (const kes::EditHandle& handle : d.preview()->view()->selectionHandles())
+                            if (handle.kind == kes::HandleKind::TriggerFace && handle.face == 1)
+                                hoverOver(d, handle.position);
+                        QApplication::processEvents();
+                        return preview(d);
+                    },
+                    [](MainDialog& d) { d.preview()->view()->frameAll(); }});
+    list.push_back({"view-menu", "images/view-menu.png",
+                    [](MainDialog& d) {
+                        kes::editor::PreviewView* view = d.preview()->view();
+                        const QPoint at(view->width() * 2 / 5, view->height() * 3 / 5);
+                        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+                        QApplication::sendEvent(view, &event);
+                    },
+                    paneWithMenu,
+                    [](MainDialog&) {
+                        if (QWidget* menu = QApplication::activePopupWidget())
+                            menu->close();
                     }});
     return list;
 }

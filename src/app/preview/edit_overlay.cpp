@@ -113,7 +113,7 @@ std::vector<OverlayVertex> gridLines(ViewMode mode, const ScenePoint& centre, fl
 }
 
 OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std::optional<EditHandle>& hovered,
-                               float size)
+                               float size, float markerSize)
 {
     OverlayGeometry out;
     std::vector<EditHandle> all = handles;
@@ -127,7 +127,7 @@ OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std
         case HandleKind::StartMove:
         case HandleKind::TargetMove:
             if (lit)
-                cubeEdges(out.lines, targetMarker(p, size * 1.3f), colour);
+                cubeEdges(out.lines, targetMarker(p, markerSize * 1.3f), colour);
             break;
         case HandleKind::StartRing: {
             constexpr int kSegments = 64;
@@ -142,8 +142,8 @@ OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std
         case HandleKind::TriggerFace:
         case HandleKind::MotionEnd:
         case HandleKind::VibrationFace:
-            cubeFaces(out.solids, targetMarker(p, size * 0.6f), colour);
-            cubeEdges(out.lines, targetMarker(p, size * 0.6f), overlay_colour::kPlainMesh);
+            cubeFaces(out.solids, targetMarker(p, size), colour);
+            cubeEdges(out.lines, targetMarker(p, size), overlay_colour::kPlainMesh);
             break;
         }
     }

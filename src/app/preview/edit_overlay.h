@@ -28,9 +28,10 @@ ScenePoint gridNormal(ViewMode mode);
 
 // The handles as drawn: cubes of half size `size` for faces and motion ends,
 // the ring round the start; `hovered` in the highlight colour. A move handle
-// (a target or the start) is its marker, outlined when hovered.
+// (a target or the start) is its marker (of half size `markerSize`),
+// outlined when hovered.
 OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std::optional<EditHandle>& hovered,
-                               float size);
+                               float size, float markerSize);
 
 // The axis indicator: three lines of length 1 from the origin, for a corner
 // viewport of its own.

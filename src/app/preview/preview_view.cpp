@@ -28,6 +28,8 @@ namespace {
 
 // The side of the axis indicator in the view's lower left corner, in pixels.
 constexpr int kAxisIndicatorSide = 56;
+// Half the side of a handle on the screen, in pixels (at the point looked at).
+constexpr float kHandlePixels = 6;
 
 // "1.25", never "-0.00".
 QString coordinate(float value)
@@ -212,7 +214,7 @@ void PreviewView::viewFromStart()
 
 float PreviewView::handleSize() const
 {
-    return scene_ ? markerSize(scene_->bounds) : 0.5f;
+    return kHandlePixels * camera_.unitsPerPixel(size());
 }
 
 bool PreviewView::preparingSurfaces() const
@@ -251,7 +253,7 @@ std::optional<EditHandle> PreviewView::markerUnder(const Ray& ray) const
 {
     if (!scene_)
         return std::nullopt;
-    const float size = handleSize();
+    const float size = markerSize(scene_->bounds);
     std::optional<EditHandle> best;
     float nearest = std::numeric_limits<float>::max();
     for (std::size_t i = 0; i < scene_->targets.size(); ++i) {
@@ -285,7 +287,12 @@ std::optional<EditHandle> PreviewView::handleUnder(const QPointF& pixel) const
     const auto ray = rayAt(pixel);
     if (!ray || !document_)
         return std::nullopt;
-    const std::vector<EditHandle> handles = selectionHandles();
+    // The markers are picked as they are drawn, the other handles by their
+    // size on the screen.
+    std::vector<EditHandle> handles = selectionHandles();
+    std::erase_if(handles, [](const EditHandle& h) {
+        return h.kind == HandleKind::TargetMove || h.kind == HandleKind::StartMove;
+    });
     if (const auto picked = pickHandle(*ray, handles, handleSize()))
         return handles[*picked];
     return markerUnder(*ray);
@@ -329,7 +336,7 @@ void PreviewView::hover(const QPointF& pixel)
         case HandleKind::VibrationFace: {
             // Across or up the screen, as the face's axis runs there.
             ScenePoint step{};
-            setAxis(step, faceAxis(handle->face), handleSize());
+            setAxis(step, faceAxis(handle->face), std::max(handleSize(), 1e-3f));
             const ScenePoint& p = handle->position;
             const QPointF a = camera_.project({p.x, p.y, p.z}, size());
             const QPointF b = camera_.project({p.x + step.x, p.y + step.y, p.z + step.z}, size());
@@ -660,7 +667,8 @@ void PreviewView::drawEditing()
         renderer_.drawTransient({}, gridLines(mode, centre, reach, gridStep_), viewProjection,
                                 PreviewRenderer::Depth::Level);
     if (document_ && scene_) {
-        const OverlayGeometry handles = handleGeometry(selectionHandles(), hovered_, handleSize());
+        const OverlayGeometry handles =
+            handleGeometry(selectionHandles(), hovered_, handleSize(), scene_ ? markerSize(scene_->bounds) : 0);
         renderer_.drawTransient(handles.solids, handles.lines, viewProjection, PreviewRenderer::Depth::OnTop);
     }
     // The axes as the camera turns them, in the lower left corner.
