@@ -10,8 +10,8 @@
 //      view; each query's fastest of the repetitions, then their median and
 //      the slowest. A few of the rays are checked against pickScene, which
 //      walks every triangle.
-//   3. the editor's drag step, measured elsewhere once it exists (see
-//      dragStep below).
+// The editor's drag step is measured by kesgen-bench-drag, which needs the
+// editor's drawing.
 //
 // kesgen-bench-view-editing --level=PROJECT.kgp [--threads=N] [--repetitions=N]
 #include <algorithm>
@@ -245,15 +245,6 @@ int disagreements(const Scene& scene, const SurfacePicker& picker, const std::ve
     return wrong;
 }
 
-// The editor's drag step: pick a handle under the mouse, rebuild the
-// overlay of the handles and boxes for the dragged value, upload it, without
-// drawing. It needs the editor's overlay code and is to be measured here
-// once that exists; until then this row says so.
-void dragStep()
-{
-    std::printf("| drag step (pick a handle, rebuild the overlay, upload) | not measured yet | | | |\n");
-}
-
 } // namespace
 } // namespace kes::bench
 
@@ -352,7 +343,6 @@ int main(int argc, char** argv)
         queryRow("layers framed, 64 x 36 grid", onNearGrid);
         queryRow("layers framed, a mouse path", onNearPath);
         queryRow("layers framed, the grid at frame 25 moving, colliding layers only", colliding);
-        dragStep();
         std::printf("\nThe picker agrees with the walk over every triangle on %zu of %zu rays checked.\n",
                     comparisons - static_cast<std::size_t>(wrong), comparisons);
         if (wrong > 0)

@@ -12,8 +12,9 @@
 # 1280 x 720 (under Xvfb, with Mesa's software renderer); then the math of
 # editing in the 3D view: building the surface picker against building the
 # scene, and the surface point under the mouse from the preview's framing.
-# The editor's drag step (pick a handle, rebuild the overlay, upload) is to
-# be measured by kesgen-bench-view-editing too; its row says so until then.
+# and one step of a drag in the editor's view (the document's edit, the
+# scene restated, the handle under the mouse, the overlay rebuilt and
+# uploaded), without drawing.
 # Ends with a table of the ratios and their targets. Extra arguments go to
 # kesgen-bench (--repetitions=N, --threads=N, --benchmark_filter=...).
 # KESGEN_BENCH_BUILD names the build folder (default /tmp/build-bench).
@@ -24,7 +25,7 @@ build="${KESGEN_BENCH_BUILD:-/tmp/build-bench}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON -DKESGEN_BUILD_EDITOR=ON \
   -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
 cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate kesgen-bench-preview \
-  kesgen-bench-view-editing
+  kesgen-bench-view-editing kesgen-bench-drag
 
 level="$(mktemp -d -t kesgen-bench.XXXXXX)"
 trap 'rm -rf "$level"' EXIT
@@ -34,4 +35,5 @@ echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null |
 xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bench/kesgen-bench-preview" --level="$level/level.kgp" \
   --draw=examples/example.kgp
 "$build/bench/kesgen-bench-view-editing" --level="$level/level.kgp"
+xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bench/kesgen-bench-drag" --level="$level/level.kgp"
 echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
