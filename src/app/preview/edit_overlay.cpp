@@ -34,30 +34,6 @@ const float* axisColour(int axis)
     return axis == 0 ? overlay_colour::kAxisX : axis == 1 ? overlay_colour::kAxisY : overlay_colour::kAxisZ;
 }
 
-void cubeEdges(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
-{
-    static constexpr int kEdges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
-                                          {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
-    for (const auto& e : kEdges)
-        for (int corner : e)
-            put(out, {(corner & 1) ? box.max.x : box.min.x, (corner & 2) ? box.max.y : box.min.y,
-                      (corner & 4) ? box.max.z : box.min.z},
-                colour);
-}
-
-void cubeFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
-{
-    static constexpr int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                                         {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
-    for (const auto& f : kFaces)
-        for (int k : {0, 1, 2, 0, 2, 3}) {
-            const int corner = f[k];
-            put(out, {(corner & 1) ? box.max.x : box.min.x, (corner & 2) ? box.max.y : box.min.y,
-                      (corner & 4) ? box.max.z : box.min.z},
-                colour);
-        }
-}
-
 } // namespace
 
 ScenePoint gridNormal(ViewMode mode)
@@ -127,7 +103,7 @@ OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std
         case HandleKind::StartMove:
         case HandleKind::TargetMove:
             if (lit)
-                cubeEdges(out.lines, targetMarker(p, markerSize * 1.3f), colour);
+                boxEdges(out.lines, targetMarker(p, markerSize * 1.3f), colour);
             break;
         case HandleKind::StartRing: {
             constexpr int kSegments = 64;
@@ -142,8 +118,8 @@ OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std
         case HandleKind::TriggerFace:
         case HandleKind::MotionEnd:
         case HandleKind::VibrationFace:
-            cubeFaces(out.solids, targetMarker(p, size), colour);
-            cubeEdges(out.lines, targetMarker(p, size), overlay_colour::kPlainMesh);
+            boxFaces(out.solids, targetMarker(p, size), colour);
+            boxEdges(out.lines, targetMarker(p, size), overlay_colour::kPlainMesh);
             break;
         }
     }

@@ -30,31 +30,6 @@ std::array<P, 8> corners(const SceneBox& box)
     return c;
 }
 
-void boxEdges(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
-{
-    if (box.empty)
-        return;
-    const auto c = corners(box);
-    static constexpr int kEdges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
-                                          {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
-    for (const auto& e : kEdges) {
-        put(out, c[static_cast<std::size_t>(e[0])], colour);
-        put(out, c[static_cast<std::size_t>(e[1])], colour);
-    }
-}
-
-void boxFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
-{
-    if (box.empty)
-        return;
-    const auto c = corners(box);
-    static constexpr int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                                         {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
-    for (const auto& f : kFaces)
-        for (int k : {0, 1, 2, 0, 2, 3})
-            put(out, c[static_cast<std::size_t>(f[k])], colour);
-}
-
 void arrow(std::vector<OverlayVertex>& out, const P& from, const P& to, float head, const float* colour)
 {
     put(out, from, colour);
@@ -97,6 +72,31 @@ void startMarker(OverlayGeometry& out, const Scene& scene, float size)
 constexpr float kStartMarkerReach = 8;
 
 } // namespace
+
+void boxEdges(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
+{
+    if (box.empty)
+        return;
+    const auto c = corners(box);
+    static constexpr int kEdges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
+                                          {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+    for (const auto& e : kEdges) {
+        put(out, c[static_cast<std::size_t>(e[0])], colour);
+        put(out, c[static_cast<std::size_t>(e[1])], colour);
+    }
+}
+
+void boxFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour)
+{
+    if (box.empty)
+        return;
+    const auto c = corners(box);
+    static constexpr int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                         {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+    for (const auto& f : kFaces)
+        for (int k : {0, 1, 2, 0, 2, 3})
+            put(out, c[static_cast<std::size_t>(f[k])], colour);
+}
 
 bool eyeAtStartMarker(const Scene& scene, const ScenePoint& eye)
 {

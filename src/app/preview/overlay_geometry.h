@@ -68,6 +68,11 @@ inline constexpr const float* kOthers[] = {kGoal, kBrake, kOtherTarget, kStart, 
                                            kHandleHovered};
 } // namespace overlay_colour
 
+// A box's 12 edges as line pairs, and its 6 faces as triangles, in one
+// colour; nothing for an empty box.
+void boxEdges(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour);
+void boxFaces(std::vector<OverlayVertex>& out, const SceneBox& box, const float* colour);
+
 // `withStart` false leaves the start marker out.
 OverlayGeometry buildOverlay(const Scene& scene, const PreviewSelection& selection, bool withStart = true);
 
