@@ -81,6 +81,7 @@ private slots:
     void dragsMoveATargetOnTheGridInTopView_data();
     void dragsMoveATargetOnTheGridInTopView();
     void escapeDuringADragPutsEverythingBack();
+    void undoDuringADragEndsIt();
     void theRightClickMenuPlacesThingsOnTheSurface();
     void aTriggerFaceHandleChangesExactlyItsNumber();
     void theMotionEndHandleSetsTheSpeed();
@@ -311,6 +312,35 @@ void ViewEditingTest::escapeDuringADragPutsEverythingBack()
     // The drag looked at no file.
     waitForTheScene();
     QCOMPARE(loader->fileLookups(), lookups);
+}
+
+void ViewEditingTest::undoDuringADragEndsIt()
+{
+    MainDialog& dialog = dialog_->dialog;
+    chooseView("Top view");
+    const LevelDocument& document = dialog.document();
+    const int steps = document.undoStack().count();
+    const QPoint from = pixelOf({3, kFloor, -2});
+    QTest::mousePress(view(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(view(), from + QPoint(30, 0));
+    QTest::mouseMove(view(), from + QPoint(60, 0));
+    QVERIFY(document.targets().at(0).x > 3);
+    // Ctrl+Z takes the drag back; the mouse moving on changes nothing.
+    QTest::keyClick(dialog.windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(document.targets().at(0), (TargetEntry{3, kFloor, -2, 0}));
+    QTest::mouseMove(view(), from + QPoint(90, 0));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, from + QPoint(90, 0));
+    QCOMPARE(document.targets().at(0), (TargetEntry{3, kFloor, -2, 0}));
+    QCOMPARE(document.undoStack().count(), steps + 1);
+    QCOMPARE(document.undoStack().index(), steps);
+    // A drag whose release never came ends at the next press.
+    waitForTheScene();
+    QTest::mousePress(view(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(view(), from + QPoint(60, 0));
+    QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(document.targets().at(0).x > 3);
+    QCOMPARE(document.undoStack().undoText(), QString("Move Target"));
 }
 
 void ViewEditingTest::theRightClickMenuPlacesThingsOnTheSurface()

@@ -390,8 +390,16 @@ void PreviewView::mousePressEvent(QMouseEvent* event)
     const QPointF at = event->position();
     setFocus(Qt::MouseFocusReason);
     event->accept();
-    if (tool_ || pendingTool_)
-        return; // another button during a drag
+    if (event->buttons() != event->button()) {
+        if (tool_ || pendingTool_)
+            return; // another button during a drag
+    } else if (tool_) {
+        // The release of the last drag never came (the window lost the
+        // mouse): it ends where it was.
+        endDrag(false);
+    }
+    pendingTool_ = nullptr;
+    clickPicks_ = false;
     pressedAt_ = at.toPoint();
     dragged_ = false;
     const bool left = event->button() == Qt::LeftButton;

@@ -44,19 +44,29 @@ bool perspective(const ViewSetup& setup)
 
 } // namespace
 
+// The tag of the edits of drags in the view.
+constexpr int kViewDragTag = 0x76696577;
+
 EditTool::EditTool(LevelDocument& document, const QString& text) : document_(document)
 {
-    document_.beginEdit(text);
+    document_.beginEdit(text, kViewDragTag);
+}
+
+bool EditTool::editing() const
+{
+    return document_.editOpen() && document_.editTag() == kViewDragTag;
 }
 
 void EditTool::finish()
 {
-    document_.commitEdit();
+    if (editing())
+        document_.commitEdit();
 }
 
 void EditTool::cancel()
 {
-    document_.cancelEdit();
+    if (editing())
+        document_.cancelEdit();
 }
 
 PointMoveTool::PointMoveTool(LevelDocument& document, int row, const ScenePoint& from, const Ray& grabbed)
@@ -69,6 +79,8 @@ PointMoveTool::PointMoveTool(LevelDocument& document, int row, const ScenePoint&
 
 QString PointMoveTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
 {
+    if (!editing())
+        return {};
     const bool vertical = pointer.alt && perspective(setup);
     const auto to = dragGrabbedPoint(dragViewOf(setup.mode), from_, grabbed_, pointer.ray, vertical, setup.grid);
     if (!to)
@@ -88,6 +100,8 @@ StartTurnTool::StartTurnTool(LevelDocument& document, const ScenePoint& centre, 
 
 QString StartTurnTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
 {
+    if (!editing())
+        return {};
     const auto distance = intersectPlane(pointer.ray, centre_, {0, 1, 0});
     if (!distance)
         return {};
@@ -119,6 +133,8 @@ BoxFaceTool::BoxFaceTool(LevelDocument& document, Box box, int row, int face, co
 
 QString BoxFaceTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
 {
+    if (!editing())
+        return {};
     const int axis = faceAxis(face_);
     const auto near = axisValueNearRay(pointer.ray, handle_, axis);
     if (!near)
@@ -159,6 +175,8 @@ MotionEndTool::MotionEndTool(LevelDocument& document, const SceneLayer& layer, i
 
 QString MotionEndTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
 {
+    if (!editing())
+        return {};
     const bool vertical = pointer.alt && perspective(setup);
     const auto to = dragGrabbedPoint(dragViewOf(setup.mode), handle_, grabbed_, pointer.ray, vertical, setup.grid);
     if (!to)

@@ -12,7 +12,9 @@
 
 namespace kes::editor {
 
-// Opens the document's edit, and closes or cancels it.
+// Opens the document's edit, and closes or cancels it. Once something else
+// closed the edit (an undo, rows added or removed), the drag changes nothing
+// more.
 class EditTool : public ViewTool {
 public:
     EditTool(LevelDocument& document, const QString& text);
@@ -20,6 +22,9 @@ public:
     void cancel() override;
 
 protected:
+    // Whether the drag's edit is still the open one.
+    bool editing() const;
+
     LevelDocument& document_;
 };
 
