@@ -9,7 +9,9 @@
 #   generation against tinyobjloader and against our reader, 1 and all threads;
 # then the editor's preview: building the scene of the level against reading
 # its files, and the frame time of the level and of the example level at
-# 1280 x 720 (under Xvfb, with Mesa's software renderer).
+# 1280 x 720 (under Xvfb, with Mesa's software renderer); and the editor's
+# window with the level open: a key typed into the title, a target moved and
+# a level of one 16384 x 16384 texture opened, until each is shown.
 # Ends with a table of the ratios and their targets. Extra arguments go to
 # kesgen-bench (--repetitions=N, --threads=N, --benchmark_filter=...).
 # KESGEN_BENCH_BUILD names the build folder (default /tmp/build-bench).
@@ -19,7 +21,8 @@ cd "$(dirname "$0")/.."
 build="${KESGEN_BENCH_BUILD:-/tmp/build-bench}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESGEN_BUILD_BENCH=ON -DKESGEN_BUILD_EDITOR=ON \
   -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
-cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate kesgen-bench-preview
+cmake --build "$build" -j 2 --target kesgen-bench kesgen-bench-level kesgen-bench-generate kesgen-bench-preview \
+  kesgen-bench-editor
 
 level="$(mktemp -d -t kesgen-bench.XXXXXX)"
 trap 'rm -rf "$level"' EXIT
@@ -28,4 +31,5 @@ echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null |
 "$build/bench/kesgen-bench" --level="$level/level.kgp" --one_mesh="$level/one/one.kgp" --generate_tool="$build/bench/kesgen-bench-generate" "$@"
 xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bench/kesgen-bench-preview" --level="$level/level.kgp" \
   --draw=examples/example.kgp
+xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bench/kesgen-bench-editor" --level="$level/level.kgp"
 echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
