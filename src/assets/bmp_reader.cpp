@@ -33,45 +33,40 @@ std::string text(std::int64_t value)
 
 // The largest file header and bitmap header there are.
 constexpr std::size_t kLargestHeaders = kFileHeaderSize + 124;
+// About how many bytes of pixel rows streamBitmap reads at a time.
+constexpr std::uint64_t kRowBytesReadAtOnce = std::uint64_t(1) << 20;
 
-// How many bytes from its start a bitmap whose headers begin `head` (at
-// least its first kLargestHeaders bytes, or the whole file) needs: its pixel
-// data offset and its pixel rows. Headers that decodeBitmap refuses need no
-// more than `head`.
-std::uint64_t bytesTheHeadersNeed(std::span<const std::uint8_t> head)
-{
-    const std::uint8_t* const b = head.data();
-    if (head.size() < kFileHeaderSize + 12)
-        return head.size();
-    const std::uint32_t headerSize = getU32(b + 14);
+// Where a bitmap's pixels lie in its file, and their layout.
+struct PixelLayout {
     std::int64_t width = 0;
-    std::int64_t height = 0;
-    if (headerSize == 12) {
-        width = getI16(b + 18);
-        height = getI16(b + 20);
-    } else if (isKnownInfoHeader(headerSize)) {
-        width = getI32(b + 18);
-        height = getI32(b + 22);
-    } else {
-        return head.size();
-    }
-    const std::int64_t rows = height < 0 ? -height : height;
-    if (width < 0 || width > kMaxSide || rows > kMaxSide)
-        return head.size();
-    const std::uint64_t stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
-    return std::max<std::uint64_t>(head.size(), std::uint64_t(getU32(b + 10)) + stride * std::uint64_t(rows));
+    std::int64_t rows = 0;
+    bool topDown = false; // rows stored top row first
+    std::uint32_t offset = 0;
+    std::uint64_t stride = 0; // a stored row, padded to a multiple of 4 bytes
+    std::uint64_t bytes() const { return stride * std::uint64_t(rows); }
+};
+
+Status failure(const std::string& fileName, const std::string& why)
+{
+    return Status::failure("cannot read texture file '" + fileName + "': " + why);
 }
 
-} // namespace
-
-Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& fileName, BitmapImage& image)
+std::string pixelsCutShort(const PixelLayout& layout, std::uint64_t fileSize)
 {
-    image = BitmapImage{};
-    auto fail = [&](const std::string& why) {
-        return Status::failure("cannot read texture file '" + fileName + "': " + why);
-    };
-    const std::uint64_t size = bytes.size();
-    const std::uint8_t* const b = bytes.data();
+    return "the file ends inside its pixel data: " + text(layout.width) + " x " + text(layout.rows)
+        + " pixels need " + text(static_cast<std::int64_t>(layout.bytes())) + " bytes from offset "
+        + text(layout.offset) + ", the file has " + text(static_cast<std::int64_t>(fileSize)) + " bytes";
+}
+
+// Reads the headers at the start of `head` (the whole file, or at least its
+// first kLargestHeaders bytes) of a file of `fileSize` bytes, and checks that
+// the file holds the pixels they announce.
+Status readLayout(std::span<const std::uint8_t> head, std::uint64_t fileSize, const std::string& fileName,
+                  PixelLayout& layout)
+{
+    auto fail = [&](const std::string& why) { return failure(fileName, why); };
+    const std::uint64_t size = head.size();
+    const std::uint8_t* const b = head.data();
     if (size < kFileHeaderSize + 4)
         return fail("the file is too short for a bitmap (" + text(static_cast<std::int64_t>(size)) + " bytes)");
 
@@ -112,41 +107,125 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
     if (width < 0)
         return fail("its width " + text(width) + " is negative");
     // A negative height marks rows stored top row first.
-    const bool topDown = height < 0;
-    const std::int64_t rows = topDown ? -height : height;
+    layout.topDown = height < 0;
+    layout.rows = layout.topDown ? -height : height;
     if (width > kMaxSide)
         return fail("its width " + text(width) + " is above " + text(kMaxSide));
-    if (rows > kMaxSide)
-        return fail("its height " + text(rows) + " is above " + text(kMaxSide));
+    if (layout.rows > kMaxSide)
+        return fail("its height " + text(layout.rows) + " is above " + text(kMaxSide));
     if (pixelOffset < kFileHeaderSize + headerSize)
         return fail("its pixel data offset " + text(pixelOffset) + " points into its headers");
 
-    // Rows are padded to a multiple of 4 bytes. At most 65535 x 65535 pixels:
-    // 64 bits hold every product here.
-    const std::uint64_t stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
-    const std::uint64_t pixelBytes = stride * std::uint64_t(rows);
-    if (pixelOffset > size || pixelBytes > size - pixelOffset)
-        return fail("the file ends inside its pixel data: " + text(width) + " x " + text(rows) + " pixels need "
-                    + text(static_cast<std::int64_t>(pixelBytes)) + " bytes from offset " + text(pixelOffset)
-                    + ", the file has " + text(static_cast<std::int64_t>(size)) + " bytes");
+    // At most 65535 x 65535 pixels: 64 bits hold every product here.
+    layout.width = width;
+    layout.offset = pixelOffset;
+    layout.stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
+    if (pixelOffset > fileSize || layout.bytes() > fileSize - pixelOffset)
+        return fail(pixelsCutShort(layout, fileSize));
+    return Status::success();
+}
 
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    reserveLarge(image.pixels, rowBytes * static_cast<std::size_t>(rows));
-    image.pixels.resize(rowBytes * static_cast<std::size_t>(rows));
-    image.width = static_cast<std::int32_t>(width);
-    image.height = static_cast<std::int32_t>(rows);
-    const std::uint8_t* const first = b + pixelOffset;
-    for (std::int64_t r = 0; r < rows; ++r) {
+// One stored row (blue, green, red) as red, green, blue.
+void convertRow(const std::uint8_t* in, std::uint8_t* out, std::size_t width)
+{
+    std::uint8_t* const outEnd = out + width * 3;
+    for (; out != outEnd; out += 3, in += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+}
+
+// Fills a BitmapImage row by row.
+class WholeImage : public BitmapRowReceiver {
+public:
+    explicit WholeImage(BitmapImage& image) : image_(image) {}
+
+    void begin(std::int32_t width, std::int32_t height) override
+    {
+        const std::size_t bytes = static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height);
+        reserveLarge(image_.pixels, bytes);
+        image_.pixels.resize(bytes);
+        image_.width = width;
+        image_.height = height;
+    }
+
+    void row(const std::uint8_t* pixels) override
+    {
+        const std::size_t rowBytes = static_cast<std::size_t>(image_.width) * 3;
+        std::copy(pixels, pixels + rowBytes, image_.pixels.data() + at_);
+        at_ += rowBytes;
+    }
+
+private:
+    BitmapImage& image_;
+    std::size_t at_ = 0;
+};
+
+} // namespace
+
+Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& fileName, BitmapImage& image)
+{
+    image = BitmapImage{};
+    PixelLayout layout;
+    if (Status good = readLayout(bytes, bytes.size(), fileName, layout); !good)
+        return good;
+    // Nothing is allocated before the file is known to hold the pixels.
+    const auto width = static_cast<std::size_t>(layout.width);
+    const auto rows = static_cast<std::size_t>(layout.rows);
+    WholeImage whole(image);
+    whole.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(rows));
+    const std::uint8_t* const first = bytes.data() + layout.offset;
+    for (std::size_t r = 0; r < rows; ++r) {
         // Bottom row first, whichever way the file stores them.
-        const std::int64_t fileRow = topDown ? rows - 1 - r : r;
-        const std::uint8_t* in = first + static_cast<std::size_t>(fileRow) * stride;
-        std::uint8_t* out = image.pixels.data() + static_cast<std::size_t>(r) * rowBytes;
-        std::uint8_t* const outEnd = out + rowBytes;
-        for (; out != outEnd; out += 3, in += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
+        const std::size_t fileRow = layout.topDown ? rows - 1 - r : r;
+        convertRow(first + fileRow * layout.stride, image.pixels.data() + r * width * 3, width);
+    }
+    return Status::success();
+}
+
+Status streamBitmap(const std::string& path, BitmapRowReceiver& receiver)
+{
+    // The headers first, then no more than they say the file holds: a file
+    // that goes on past its pixels is not read to its end.
+    InputFile file;
+    if (Status opened = file.open(path, "texture file"); !opened)
+        return opened;
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kLargestHeaders)));
+    head.resize(file.read(head.data(), head.size()));
+    if (!file.status())
+        return file.status();
+    PixelLayout layout;
+    if (Status good = readLayout(head, file.size(), path, layout); !good)
+        return good;
+
+    const auto width = static_cast<std::size_t>(layout.width);
+    const std::int64_t rows = layout.rows;
+    receiver.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(rows));
+    // Whole stored rows, about a megabyte at a time (at least one row).
+    const std::int64_t rowsPerRead = layout.stride == 0
+        ? std::max<std::int64_t>(rows, 1)
+        : std::clamp<std::int64_t>(static_cast<std::int64_t>(kRowBytesReadAtOnce / layout.stride), 1,
+                                   std::max<std::int64_t>(rows, 1));
+    std::vector<std::uint8_t> stored(static_cast<std::size_t>(layout.stride) * static_cast<std::size_t>(rowsPerRead));
+    std::vector<std::uint8_t> converted(width * 3);
+    for (std::int64_t done = 0; done < rows;) {
+        const std::int64_t count = std::min(rowsPerRead, rows - done);
+        // Bottom row first: a top-down file is read from its end.
+        const std::int64_t firstStored = layout.topDown ? rows - done - count : done;
+        file.seek(layout.offset + static_cast<std::uint64_t>(firstStored) * layout.stride);
+        const auto wanted = static_cast<std::size_t>(static_cast<std::uint64_t>(count) * layout.stride);
+        if (file.read(stored.data(), wanted) < wanted) {
+            if (!file.status())
+                return file.status();
+            return failure(path, pixelsCutShort(layout, file.position()));
         }
+        for (std::int64_t k = 0; k < count; ++k) {
+            const std::int64_t at = layout.topDown ? count - 1 - k : k;
+            convertRow(stored.data() + static_cast<std::size_t>(at) * layout.stride, converted.data(), width);
+            receiver.row(converted.data());
+        }
+        done += count;
     }
     return Status::success();
 }
@@ -154,22 +233,11 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
 Status loadBitmap(const std::string& path, BitmapImage& image)
 {
     image = BitmapImage{};
-    // The headers first, then no more than they say the file holds: a file
-    // that goes on past its pixels is not read to its end.
-    InputFile file;
-    if (Status opened = file.open(path, "texture file"); !opened)
-        return opened;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kLargestHeaders)));
-    bytes.resize(file.read(bytes.data(), bytes.size()));
-    const std::uint64_t needed = std::min(bytesTheHeadersNeed(bytes), file.size());
-    if (file.status() && needed > bytes.size() && needed <= SIZE_MAX) {
-        const std::size_t head = bytes.size();
-        bytes.resize(static_cast<std::size_t>(needed));
-        bytes.resize(head + file.read(bytes.data() + head, bytes.size() - head));
-    }
-    if (!file.status())
-        return file.status();
-    return decodeBitmap(bytes, path, image);
+    WholeImage whole(image);
+    Status status = streamBitmap(path, whole);
+    if (!status)
+        image = BitmapImage{};
+    return status;
 }
 
 } // namespace kes

@@ -38,4 +38,23 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
 // "cannot read texture file 'x.bmp': no such file or folder".
 Status loadBitmap(const std::string& path, BitmapImage& image);
 
+// Takes a bitmap's rows as they are read, so that the whole image need not
+// be held at once.
+class BitmapRowReceiver {
+public:
+    virtual ~BitmapRowReceiver() = default;
+    // The picture's size: called once, when the headers are good and the
+    // file is long enough for every row, before the first row.
+    virtual void begin(std::int32_t width, std::int32_t height) = 0;
+    // The next row, bottom row first: `width` pixels of red, green, blue.
+    // The bytes are valid during the call only.
+    virtual void row(const std::uint8_t* pixels) = 0;
+};
+
+// Reads the BMP file at `path` as loadBitmap does, with the same failures,
+// handing the rows to `receiver` one at a time; no more than a few rows of
+// the file are held at once. A failure after begin() (the file shrank while
+// it was read) comes after some rows.
+Status streamBitmap(const std::string& path, BitmapRowReceiver& receiver);
+
 } // namespace kes

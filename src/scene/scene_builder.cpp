@@ -98,18 +98,17 @@ void readFile(FileJob& job, int meshThreads, std::int32_t largestTexture)
             if (job.status)
                 job.meshFrame = meshFrameFrom(std::move(mesh), std::move(warnings));
         } else {
-            BitmapImage image;
-            job.status = loadBitmap(job.path, image);
+            // Shrunk while it is read: a texture of gigabytes never is
+            // held whole.
+            ShownTexture shown;
+            job.status = loadShownTexture(job.path, largestTexture, shown);
             if (job.status) {
                 auto texture = std::make_shared<SceneTexture>();
-                texture->fileWidth = image.width;
-                texture->fileHeight = image.height;
-                const int factor = shrinkFactor(image.width, image.height, largestTexture);
-                std::tie(texture->width, texture->height) = shrunkSize(image.width, image.height, factor);
-                if (factor > 1)
-                    texture->pixels = shrinkPixels(image.pixels, image.width, image.height, factor);
-                else
-                    texture->pixels = std::move(image.pixels);
+                texture->fileWidth = shown.fileWidth;
+                texture->fileHeight = shown.fileHeight;
+                texture->width = shown.image.width;
+                texture->height = shown.image.height;
+                texture->pixels = std::move(shown.image.pixels);
                 job.texture = std::move(texture);
             }
         }

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "assets/bmp_reader.h"
+#include "model/status.h"
 
 namespace kes {
 
@@ -23,5 +27,40 @@ std::pair<std::int32_t, std::int32_t> shrunkSize(std::int32_t width, std::int32_
 // kept.
 std::vector<std::uint8_t> shrinkPixels(const std::vector<std::uint8_t>& pixels, std::int32_t width,
                                        std::int32_t height, int factor);
+
+// Shrinks a texture as shrinkPixels does, taking its rows one at a time in
+// their order: holds one row of sums and the result, never the original.
+class RowShrinker {
+public:
+    RowShrinker(std::int32_t width, std::int32_t height, int factor);
+    // The next row of the original: width pixels of red, green, blue.
+    void add(const std::uint8_t* row);
+    // The result, once all the rows were added.
+    std::vector<std::uint8_t> take() { return std::move(out_); }
+
+private:
+    void finishRow();
+
+    std::int32_t width_;
+    std::int32_t height_;
+    int factor_;
+    std::int32_t outWidth_;
+    std::int32_t rowsAdded_ = 0;
+    std::int32_t rowsInBox_ = 0;
+    std::vector<std::uint64_t> sums_; // of the boxes of the row being made
+    std::vector<std::uint8_t> out_;
+};
+
+// A texture as the view shows it, and the size of its file.
+struct ShownTexture {
+    BitmapImage image;
+    std::int32_t fileWidth = 0;
+    std::int32_t fileHeight = 0;
+};
+
+// Reads the BMP file at `path` (failing as loadBitmap does) shrunk by the
+// factor that brings it to `largest` (shrinkFactor), while it is read: no
+// more than the shrunk pixels and a few rows of the file are held at once.
+Status loadShownTexture(const std::string& path, std::int32_t largest, ShownTexture& texture);
 
 } // namespace kes

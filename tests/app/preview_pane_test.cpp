@@ -20,6 +20,7 @@
 #include "app/main_dialog.h"
 #include "app/preview/preview_pane.h"
 #include "app/preview/preview_view.h"
+#include "app/preview/scene_loader.h"
 #include "fake_platform_services.h"
 #include "support/level_fixtures.h"
 
@@ -134,12 +135,17 @@ private slots:
     void motionPlaybackMovesLayersWhenAskedFor();
     void aFileChangedOnDiskIsShownAgain();
     void unchangedMeshesAreNotUploadedAgain();
+    void overlayChangesDrawNoMeshAndLookAsIfDrawnAfresh();
+    void theCameraAndTheFrameDrawTheMeshesAgain();
     void theEditorShowsThePaneBesideTheFormAndFollowsIt();
+    void theEditorRepaintsTheViewOnlyForWhatItDrawsAndOnce();
     void withoutOpenGLThePaneSaysWhyAndListsProblems();
 
 private:
     // A pane of 400 x 300 pixels showing `content`, once its files are read.
     void showPane(const PreviewContent& content);
+    // showPane, then its layout settled and drawn once.
+    void showSettledPane(const PreviewContent& content);
     QStringList listed() const;
     QImage draw();
 
@@ -188,6 +194,13 @@ void PreviewPaneTest::showPane(const PreviewContent& content)
     QTRY_VERIFY(pane_->scene() && pane_->scene()->loadingLayers() == 0
                 && pane_->scene()->layers.size() == content.request.layers.size()
                 && pane_->scene()->targets.size() == content.request.targets.size());
+}
+
+void PreviewPaneTest::showSettledPane(const PreviewContent& content)
+{
+    showPane(content);
+    QTest::qWait(20);
+    draw();
 }
 
 QStringList PreviewPaneTest::listed() const
@@ -779,6 +792,117 @@ void PreviewPaneTest::unchangedMeshesAreNotUploadedAgain()
     QVERIFY2(markers < 3 * 5 * sizeof(float) + 12 + 200 * sizeof(OverlayVertex), qPrintable(QString::number(markers)));
 }
 
+void PreviewPaneTest::overlayChangesDrawNoMeshAndLookAsIfDrawnAfresh()
+{
+    // A textured layer and a collision-only one behind it, a goal in front
+    // of the plane and a brake behind it.
+    LayerEntry wire = planeLayer(folder_, false);
+    test::writeObj(dir_->file("back.obj"), {{{{{-12, -8, 4, 0, 0}, {12, -8, 4, 1, 0}, {0, 12, 4, 0.5f, 1}}}}});
+    wire.objPath = dir_->file("back.obj");
+    PreviewContent content = content_;
+    content.request.layers = {planeLayer(folder_, true), wire};
+    content.request.targets = {{3, 1, -2, 0}, {-3, 0, 2, 1}};
+    showSettledPane(content);
+    PreviewView* view = pane_->view();
+    const PreviewRenderer& renderer = view->renderer();
+    const int passes = renderer.meshPasses();
+
+    struct Case {
+        const char* what;
+        std::function<void(PreviewContent&)> change;
+    };
+    const Case cases[] = {
+        {"a target moved", [](PreviewContent& c) { c.request.targets[0] = {-4, -2, -3, 0}; }},
+        {"the background", [](PreviewContent& c) { c.request.settings.backgroundColor = "0.9,0.8,0.1"; }},
+        {"the textured layer selected", [](PreviewContent& c) { c.selection = {0, -1}; }},
+        {"the wireframe layer selected", [](PreviewContent& c) { c.selection = {1, -1}; }},
+        {"a target selected", [](PreviewContent& c) { c.selection = {-1, 1}; }},
+        {"the start placed", [](PreviewContent& c) { c.request.settings.startPosition = "0,0,-6,0,0,0"; }},
+        {"a target added", [](PreviewContent& c) { c.request.targets.push_back({0, 5, -1, 0}); }},
+    };
+    for (const Case& c : cases) {
+        c.change(content);
+        const int frames = renderer.frames();
+        showPane(content);
+        QTest::qWait(20); // the pane follows the document in the next turn
+        const QImage image = draw();
+        QVERIFY2(renderer.frames() > frames, c.what);
+        QVERIFY2(renderer.meshPasses() == passes, c.what);
+
+        // The same picture as a view that draws all of it for the first time.
+        PreviewPane fresh(document_);
+        fresh.resize(pane_->size());
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        QTRY_VERIFY(fresh.scene() && fresh.scene()->loadingLayers() == 0);
+        QTest::qWait(20);
+        fresh.view()->camera() = view->camera();
+        const QImage afresh = fresh.view()->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(image.size() == afresh.size() && image == afresh, c.what);
+    }
+
+    // The selected layer is tinted over the image: the red plane turns pale.
+    content.selection = {0, -1};
+    showPane(content);
+    QTest::qWait(20);
+    const QPointF at = view->camera().project({-4, -6, 0}, view->size());
+    QImage image = draw();
+    const QRgb tinted = image.pixel((at * image.width() / view->size().width()).toPoint());
+    content.selection = {};
+    showPane(content);
+    QTest::qWait(20);
+    image = draw();
+    const QRgb plain = image.pixel((at * image.width() / view->size().width()).toPoint());
+    QVERIFY2(qGreen(plain) < 20 && qGreen(tinted) > 60 && qRed(tinted) > qGreen(tinted), qPrintable(describe(tinted)));
+    QCOMPARE(renderer.meshPasses(), passes);
+}
+
+void PreviewPaneTest::theCameraAndTheFrameDrawTheMeshesAgain()
+{
+    // An animation of two frames: the plane, then the plane moved aside.
+    writeBigTriangle(dir_->file("step_000001.obj"));
+    test::writeObj(dir_->file("step_000002.obj"), {{{{{20, -10, 0, 0.1f, 0.1f}, {40, -10, 0, 0.9f, 0.1f}, {30, 10, 0, 0.5f, 0.9f}}}}});
+    PreviewContent content = content_;
+    LayerEntry step = planeLayer(folder_, true);
+    step.objPath = dir_->file("step.obj");
+    step.kind = static_cast<int>(LayerKind::Animated);
+    step.frames = 2;
+    content.request.layers = {step};
+    showSettledPane(content);
+    PreviewView* view = pane_->view();
+    const PreviewRenderer& renderer = view->renderer();
+    const int passes = renderer.meshPasses();
+    const QSize size = view->size();
+    // Where the first frame's triangle is shown now.
+    const QPoint onPlane = view->camera().project({-4, -6, 0}, size).toPoint();
+    auto centre = [&](const QImage& image) { return image.pixel(onPlane * image.width() / size.width()); };
+    auto isRed = [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < 20 && qBlue(pixel) < 20; };
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        bool redAtCentre;
+    };
+    const Case cases[] = {
+        {"panned off the plane", [&] { view->camera().pan({300, 0}, size); }, false},
+        {"panned back", [&] { view->camera().pan({-300, 0}, size); }, true},
+        {"the next animation frame", [&] { view->setFrame(1, false); }, false},
+        {"back to the first", [&] { view->setFrame(0, false); }, true},
+        {"resized", [&] { view->resize(size + QSize(40, 0)); }, true},
+    };
+    int expected = passes;
+    for (const Case& c : cases) {
+        c.change();
+        QTest::qWait(20);
+        const QImage image = draw();
+        QVERIFY2(renderer.meshPasses() == ++expected, c.what);
+        QVERIFY2(isRed(centre(image)) == c.redAtCentre, qPrintable(QString(c.what) + " " + describe(centre(image))));
+    }
+    // Nothing changed: the image is shown again.
+    draw();
+    QCOMPARE(renderer.meshPasses(), expected);
+}
+
 void PreviewPaneTest::theEditorShowsThePaneBesideTheFormAndFollowsIt()
 {
     kes::editor_test::FakePlatformServices services;
@@ -827,6 +951,54 @@ void PreviewPaneTest::theEditorShowsThePaneBesideTheFormAndFollowsIt()
     toggle->click();
     QVERIFY(pane->isVisible());
     QTRY_VERIFY(pane->width() > 200);
+}
+
+void PreviewPaneTest::theEditorRepaintsTheViewOnlyForWhatItDrawsAndOnce()
+{
+    kes::editor_test::FakePlatformServices services;
+    MainDialog dialog(services);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    PreviewView* view = dialog.preview()->view();
+    QVERIFY(view);
+    auto* loader = dialog.preview()->findChild<SceneLoader*>();
+    QVERIFY(loader);
+    LevelDocument& document = dialog.document();
+    LevelProject project;
+    project.layers.append(planeLayer(folder_, true));
+    project.targets.append({1, 2, 3, 0});
+    document.reset(project, folder_ + "/level.kgp");
+    QTRY_VERIFY(dialog.preview()->scene() && dialog.preview()->scene()->loadingLayers() == 0
+                && dialog.preview()->scene()->layers.size() == 1);
+    QTest::qWait(50);
+    const PreviewRenderer& renderer = view->renderer();
+    const int frames = renderer.frames();
+    const int lookups = loader->fileLookups();
+
+    // The title, the author, the version and the frames to use L/R are not
+    // drawn: typing them repaints nothing.
+    for (int id : {kTitle, kAuthor, kVersionMajor, kVersionMinor, kFramesLR}) {
+        QWidget* field = dialog.control(id);
+        QVERIFY(field);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_7);
+    }
+    QTest::qWait(50);
+    QCOMPARE(renderer.frames(), frames);
+
+    // Several changes in one turn of the event loop: one scene, one paint,
+    // no mesh drawn.
+    QSignalSpy shown(dialog.preview(), &PreviewPane::sceneShown);
+    const int passes = renderer.meshPasses();
+    document.replaceRow(0, TargetEntry{4, 5, 6, 0}, QStringLiteral("Move target"));
+    document.select(LevelTable::Targets, 0);
+    dialog.controlAs<QLineEdit>(kBackgroundColor)->setText("1,0,0");
+    QTRY_COMPARE(dialog.preview()->scene()->background, (std::array<float, 3>{1, 0, 0}));
+    QTest::qWait(50);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(renderer.frames(), frames + 1);
+    QCOMPARE(renderer.meshPasses(), passes);
+    QCOMPARE(loader->fileLookups(), lookups);
 }
 
 void PreviewPaneTest::withoutOpenGLThePaneSaysWhyAndListsProblems()

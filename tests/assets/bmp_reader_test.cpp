@@ -270,6 +270,10 @@ TEST(BmpReader, LoadingReadsNoMoreThanTheHeadersSay)
         {"too short", cut(makeBmp(1, 1), 10)},
         {"empty", {}},
         {"8 bits per pixel", makeBmp(5, 4, {.bitCount = 8})},
+        // Read a piece of rows at a time.
+        {"many rows", makeBmp(1001, 700)},
+        {"many rows, top-down", makeBmp(1001, 700, {.topDown = true})},
+        {"many rows, the last one short", cut(makeBmp(1001, 700), makeBmp(1001, 700).size() - 1)},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);

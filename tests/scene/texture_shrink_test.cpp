@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "assets/largest_allocation.h"
+#include "support/bmp_builder.h"
 #include "support/layer_entries.h"
 #include "support/level_fixtures.h"
 #include "scene/asset_cache.h"
@@ -84,6 +86,67 @@ TEST(TextureShrink, EachPixelIsTheMeanOfItsBoxClippedAtTheEdges)
     EXPECT_EQ(column[1], 1);
     EXPECT_EQ(column[4], 4);
     EXPECT_EQ(column[7], 6);
+}
+
+// Shrunk while read, row by row, a file gives what shrinking the whole
+// picture gives, whatever its sides, the factor and its row order.
+TEST(TextureShrink, ShrinkingWhileReadingGivesWhatShrinkingTheWholePictureGives)
+{
+    struct Case {
+        int width, height, largest;
+        bool topDown;
+        int factor;
+    };
+    const Case cases[] = {
+        {7, 5, 4, false, 2},     // odd sides: boxes cut short on the right and at the top
+        {7, 5, 4, true, 2},      // rows stored top row first
+        {13, 9, 4, false, 4},
+        {13, 9, 4, true, 4},
+        {1, 11, 3, false, 4},    // one pixel wide
+        {6, 4, 8, true, 1},      // fits: kept as it is
+        {1001, 700, 256, true, 4}, // rows read from the file in several pieces
+    };
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.topDown ? " top-down" : ""));
+        test::writeFile(dir.file("t.bmp"),
+                        test::encodeBmp(c.width, c.height, gradient(c.width, c.height), {.topDown = c.topDown}));
+        BitmapImage whole;
+        ASSERT_TRUE(loadBitmap(dir.file("t.bmp"), whole));
+        ASSERT_EQ(shrinkFactor(c.width, c.height, c.largest), c.factor);
+        ShownTexture shown;
+        ASSERT_TRUE(loadShownTexture(dir.file("t.bmp"), c.largest, shown));
+        EXPECT_EQ(shown.fileWidth, c.width);
+        EXPECT_EQ(shown.fileHeight, c.height);
+        EXPECT_EQ(std::pair(shown.image.width, shown.image.height), shrunkSize(c.width, c.height, c.factor));
+        EXPECT_EQ(shown.image.pixels, shrinkPixels(whole.pixels, c.width, c.height, c.factor));
+    }
+}
+
+TEST(TextureShrink, ALargeTextureIsNeverHeldWhole)
+{
+    test::TempDir dir;
+    const int width = 2048, height = 1024; // 6 MiB of pixels, 384 KiB shown
+    test::writeFile(dir.file("big.bmp"), test::encodeBmp(width, height, gradient(width, height)));
+    ShownTexture shown;
+    std::size_t largest = 0;
+    {
+        test::LargestAllocation watch;
+        ASSERT_TRUE(loadShownTexture(dir.file("big.bmp"), 512, shown));
+        largest = watch.bytes();
+    }
+    EXPECT_EQ(shown.image.width, 512);
+    EXPECT_LE(largest, std::size_t(3) << 20);
+    // A file that ends inside its pixels fails as loading it whole does.
+    std::vector<std::uint8_t> cut = test::encodeBmp(width, height, gradient(width, height));
+    cut.resize(cut.size() / 2);
+    test::writeFile(dir.file("cut.bmp"), cut);
+    BitmapImage whole;
+    const Status wholeStatus = loadBitmap(dir.file("cut.bmp"), whole);
+    const Status shownStatus = loadShownTexture(dir.file("cut.bmp"), 512, shown);
+    ASSERT_FALSE(shownStatus);
+    EXPECT_EQ(shownStatus.reason(), wholeStatus.reason());
+    EXPECT_TRUE(shown.image.pixels.empty());
 }
 
 TEST(TextureShrink, TheSceneShowsALargeTextureSmallerAndSaysSo)

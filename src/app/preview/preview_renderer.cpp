@@ -55,8 +55,11 @@ bool PreviewRenderer::initialize(QString& reason)
     }
     meshProgram_ = std::make_unique<QOpenGLShaderProgram>();
     lineProgram_ = std::make_unique<QOpenGLShaderProgram>();
-    if (!buildProgram(*meshProgram_, "mesh", reason) || !buildProgram(*lineProgram_, "lines", reason))
+    imageProgram_ = std::make_unique<QOpenGLShaderProgram>();
+    if (!buildProgram(*meshProgram_, "mesh", reason) || !buildProgram(*lineProgram_, "lines", reason)
+        || !buildProgram(*imageProgram_, "image", reason))
         return false;
+    glGenVertexArrays(1, &imageVao_);
     for (auto [vao, vbo] : {std::pair{&overlayVao_, &overlayVbo_}, std::pair{&transientVao_, &transientVbo_}}) {
         glGenVertexArrays(1, vao);
         glGenBuffers(1, vbo);
@@ -224,8 +227,7 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, Layer
     const std::size_t f = static_cast<std::size_t>(frame) % buffers->first.size();
     if (buffers->count[f] == 0)
         return;
-    const bool selected = static_cast<int>(index) == selection_.layer;
-    meshProgram_->setUniformValue("highlight", selected && look == LayerLook::Level ? 0.35f : 0.0f);
+    meshProgram_->setUniformValue("highlight", look == LayerLook::Selected ? 0.35f : 0.0f);
     if (look == LayerLook::Draft) {
         // Filled, lit and seen through, in one colour whatever its texture.
         const float* colour = overlay_colour::kDraftLayer;
@@ -262,19 +264,8 @@ void PreviewRenderer::drawLayer(std::size_t index, int frame, bool moving, Layer
     glDrawArrays(GL_TRIANGLES, buffers->first[f], buffers->count[f]);
 }
 
-void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool moving)
+void PreviewRenderer::useMeshProgram(const QMatrix4x4& viewProjection)
 {
-    const std::array<float, 3> background = scene_ ? scene_->background : std::array<float, 3>{};
-    glClearColor(background[0], background[1], background[2], 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!initialized_ || !scene_)
-        return;
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-
     meshProgram_->bind();
     meshProgram_->setUniformValue("viewProjection", viewProjection);
     meshProgram_->setUniformValue("layerTexture", 0);
@@ -282,10 +273,170 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     meshProgram_->setUniformValue("highlightColour", QVector3D(overlay_colour::kSelection[0], overlay_colour::kSelection[1],
                                                                overlay_colour::kSelection[2]));
     glActiveTexture(GL_TEXTURE0);
+}
+
+PreviewRenderer::MeshImageKey PreviewRenderer::meshImageKey(const QMatrix4x4& viewProjection, const QSize& size,
+                                                            int frame, bool moving) const
+{
+    MeshImageKey key;
+    key.viewProjection = viewProjection;
+    key.size = size;
+    for (std::size_t i = 0; i < layers_.size(); ++i) {
+        const SceneLayer& layer = scene_->layers[i];
+        const std::shared_ptr<LayerBuffers>& buffers = layers_[i];
+        if (layer.draft || !buffers)
+            continue;
+        const std::size_t f = static_cast<std::size_t>(frame) % buffers->first.size();
+        if (buffers->count[f] == 0)
+            continue;
+        const ScenePoint offset = shownMotion(layer, frame, moving);
+        key.layers.push_back({buffers, f, QVector3D(offset.x, offset.y, offset.z), layer.draw,
+                              layer.draw ? layer.texture : nullptr});
+    }
+    return key;
+}
+
+void PreviewRenderer::drawMeshes(const QMatrix4x4& viewProjection, int frame, bool moving)
+{
+    ++meshPasses_;
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    useMeshProgram(viewProjection);
     for (std::size_t i = 0; i < layers_.size(); ++i)
         if (!scene_->layers[i].draft)
             drawLayer(i, frame, moving, LayerLook::Level);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+bool PreviewRenderer::prepareMeshImage(const QSize& size)
+{
+    if (imageFailed_)
+        return false;
+    if (meshImage_.framebuffer && meshImage_.size == size)
+        return true;
+    releaseMeshImage();
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+    auto makeTexture = [this, &size](unsigned& id, GLint format, GLenum layout, GLenum type) {
+        glGenTextures(1, &id);
+        glBindTexture(GL_TEXTURE_2D, id);
+        glTexImage2D(GL_TEXTURE_2D, 0, format, size.width(), size.height(), 0, layout, type, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    };
+    makeTexture(meshImage_.colour, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
+    makeTexture(meshImage_.depth, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &meshImage_.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, meshImage_.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, meshImage_.colour, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, meshImage_.depth, 0);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+    meshImage_.size = size;
+    imageKey_ = {};
+    if (!complete) {
+        releaseMeshImage();
+        imageFailed_ = true;
+    }
+    return complete;
+}
+
+void PreviewRenderer::showMeshImage(const QPoint& origin)
+{
+    // Mesh pixels are opaque and replace the background; the rest of the
+    // image is clear. The depth goes along, for the overlay to be hidden
+    // behind the meshes as if they were drawn here.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_BLEND);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+    imageProgram_->bind();
+    imageProgram_->setUniformValue("meshColour", 0);
+    imageProgram_->setUniformValue("meshDepth", 1);
+    imageProgram_->setUniformValue("origin", origin);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, meshImage_.depth);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, meshImage_.colour);
+    glBindVertexArray(imageVao_);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    // Not left bound while the image is drawn into.
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+}
+
+void PreviewRenderer::releaseMeshImage()
+{
+    if (meshImage_.framebuffer)
+        glDeleteFramebuffers(1, &meshImage_.framebuffer);
+    for (unsigned* texture : {&meshImage_.colour, &meshImage_.depth})
+        if (*texture)
+            glDeleteTextures(1, texture);
+    meshImage_ = {};
+    imageKey_ = {};
+}
+
+void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool moving)
+{
+    const std::array<float, 3> background = scene_ ? scene_->background : std::array<float, 3>{};
+    glClearColor(background[0], background[1], background[2], 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!initialized_ || !scene_)
+        return;
+    ++frames_;
+    GLint target = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const QSize size(viewport[2], viewport[3]);
+    MeshImageKey key = meshImageKey(viewProjection, size, frame, moving);
+    if (key.layers.empty()) {
+        // No mesh to show.
+    } else if (prepareMeshImage(size)) {
+        if (!(key == imageKey_)) {
+            glBindFramebuffer(GL_FRAMEBUFFER, meshImage_.framebuffer);
+            glViewport(0, 0, size.width(), size.height());
+            glClearColor(0, 0, 0, 0);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            drawMeshes(viewProjection, frame, moving);
+            imageKey_ = std::move(key);
+            glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
+            glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        }
+        showMeshImage({viewport[0], viewport[1]});
+    } else {
+        drawMeshes(viewProjection, frame, moving);
+    }
+    renderOverlay(viewProjection, frame, moving);
+}
+
+void PreviewRenderer::renderOverlay(const QMatrix4x4& viewProjection, int frame, bool moving)
+{
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+
+    // The selected layer once more, tinted, where it is the nearest: the
+    // same triangles at the same depth as in the image.
+    const std::size_t selected = static_cast<std::size_t>(selection_.layer);
+    if (selection_.layer >= 0 && selected < layers_.size() && !scene_->layers[selected].draft) {
+        useMeshProgram(viewProjection);
+        drawLayer(selected, frame, moving, LayerLook::Selected);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
 
     lineProgram_->bind();
     lineProgram_->setUniformValue("viewProjection", viewProjection);
@@ -296,7 +447,6 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     if (lineCount_ > 0)
         glDrawArrays(GL_LINES, solidCount_, lineCount_);
     if (selectedLayerCount_ > 0) {
-        const std::size_t selected = static_cast<std::size_t>(selection_.layer);
         const ScenePoint offset =
             selected < scene_->layers.size() ? shownMotion(scene_->layers[selected], frame, moving) : ScenePoint{};
         lineProgram_->setUniformValue("offset", QVector3D(offset.x, offset.y, offset.z));
@@ -309,7 +459,7 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     glDepthMask(GL_FALSE);
     if (translucentCount_ > 0)
         glDrawArrays(GL_TRIANGLES, solidCount_ + lineCount_, translucentCount_);
-    meshProgram_->bind();
+    useMeshProgram(viewProjection);
     for (std::size_t i = 0; i < layers_.size(); ++i) {
         if (scene_->layers[i].hasDisplacement)
             drawLayer(i, frame, moving, LayerLook::MotionEnd);
@@ -381,8 +531,11 @@ void PreviewRenderer::release()
     glDeleteBuffers(1, &overlayVbo_);
     glDeleteVertexArrays(1, &transientVao_);
     glDeleteBuffers(1, &transientVbo_);
+    glDeleteVertexArrays(1, &imageVao_);
+    releaseMeshImage();
     meshProgram_.reset();
     lineProgram_.reset();
+    imageProgram_.reset();
     scene_.reset();
     initialized_ = false;
 }

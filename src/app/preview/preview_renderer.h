@@ -1,6 +1,13 @@
 // Draws a scene with OpenGL 3.3 core: the layers from buffers uploaded once
 // per change, then markers, boxes and arrows. Needs the caller's context to
 // be current in every call.
+//
+// The layers' meshes are the slow part of a frame (millions of triangles).
+// They are drawn into an image of their own, colour and depth, which is
+// drawn again only when what it shows changes; every frame copies it into
+// the target and draws the overlay (markers, boxes, the selection, the
+// see-through parts) over it. A change of the overlay, the selection or the
+// background therefore costs the overlay only.
 #pragma once
 
 #include <map>
@@ -8,6 +15,9 @@
 #include <vector>
 
 #include <QMatrix4x4>
+#include <QPoint>
+#include <QSize>
+#include <QVector3D>
 #include <QOpenGLFunctions_3_3_Core>
 #include <QString>
 
@@ -40,9 +50,13 @@ public:
     void setStartShown(bool shown);
     bool startShown() const { return startShown_; }
 
-    // Draws into the bound framebuffer; each animated layer shows its frame
-    // `frame` (from 0, wrapping round its own frame count). `moving`: each
-    // layer where the motion playback has it at that frame (scene_motion.h).
+    // Draws into the bound framebuffer, within its viewport; each animated
+    // layer shows its frame `frame` (from 0, wrapping round its own frame
+    // count). `moving`: each layer where the motion playback has it at that
+    // frame (scene_motion.h). The meshes are drawn again only when the
+    // camera, the viewport's size or what a layer shows (its mesh frame, its
+    // place, its texture, drawn or collision-only) differs from the last
+    // call's.
     void render(const QMatrix4x4& viewProjection, int frame, bool moving);
 
     // Draws vertices uploaded for this draw only (the grid, the handles, the
@@ -62,6 +76,10 @@ public:
     // Bytes uploaded to the graphics card since the last setScene (for tests
     // that check what is uploaded again).
     std::size_t uploadedBytes() const { return uploadedBytes_; }
+    // How many times the layers' meshes were drawn, and how many frames
+    // (for tests and benchmarks).
+    int meshPasses() const { return meshPasses_; }
+    int frames() const { return frames_; }
 
 private:
     struct LayerBuffers {
@@ -76,17 +94,61 @@ private:
         unsigned id = 0;
     };
 
+    // What the image of the meshes shows; drawn again when this differs.
+    struct MeshImageKey {
+        struct Layer {
+            std::shared_ptr<LayerBuffers> buffers;
+            std::size_t frame = 0;
+            QVector3D offset;
+            bool draw = false;
+            std::shared_ptr<const SceneTexture> texture;
+            bool operator==(const Layer&) const = default;
+        };
+        QMatrix4x4 viewProjection;
+        QSize size;
+        std::vector<Layer> layers;
+        bool operator==(const MeshImageKey&) const = default;
+    };
+    // The image: a framebuffer with a colour and a depth texture.
+    struct MeshImage {
+        unsigned framebuffer = 0;
+        unsigned colour = 0;
+        unsigned depth = 0;
+        QSize size;
+    };
+
     std::shared_ptr<LayerBuffers> buffersFor(const SceneLayer& layer,
                                              std::vector<std::shared_ptr<LayerBuffers>>& previous);
     unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture);
     void uploadOverlay(const OverlayGeometry& overlay);
     // How a layer is drawn: as the level has it, its motion's end as a
     // ghost, or as an entry typed into the form but not added.
-    enum class LayerLook { Level, MotionEnd, Draft };
+    // `Selected` is as the level has it, tinted.
+    enum class LayerLook { Level, Selected, MotionEnd, Draft };
     void drawLayer(std::size_t index, int frame, bool moving, LayerLook look);
+    void useMeshProgram(const QMatrix4x4& viewProjection);
+    MeshImageKey meshImageKey(const QMatrix4x4& viewProjection, const QSize& size, int frame, bool moving) const;
+    // The opaque meshes of the level, into the bound framebuffer.
+    void drawMeshes(const QMatrix4x4& viewProjection, int frame, bool moving);
+    // Makes the image `size` large; false when this context can't.
+    bool prepareMeshImage(const QSize& size);
+    // Copies the image, colour and depth, into the bound framebuffer whose
+    // viewport starts at `origin`.
+    void showMeshImage(const QPoint& origin);
+    void releaseMeshImage();
+    // Everything drawn over the meshes: the selected layer's tint, the
+    // markers, outlines and arrows, then the see-through parts (trigger
+    // areas, motion ends, the form's entry). Depth-tested against the
+    // meshes.
+    void renderOverlay(const QMatrix4x4& viewProjection, int frame, bool moving);
 
     std::unique_ptr<QOpenGLShaderProgram> meshProgram_;
     std::unique_ptr<QOpenGLShaderProgram> lineProgram_;
+    std::unique_ptr<QOpenGLShaderProgram> imageProgram_;
+    unsigned imageVao_ = 0; // no vertices: the image's triangle is made in its shader
+    MeshImage meshImage_;
+    MeshImageKey imageKey_;
+    bool imageFailed_ = false; // this context can't make the image: meshes drawn every frame
     std::shared_ptr<const Scene> scene_;
     PreviewSelection selection_;
     std::vector<std::shared_ptr<LayerBuffers>> layers_;
@@ -100,6 +162,8 @@ private:
     int translucentCount_ = 0;
     int selectedLayerCount_ = 0;
     std::size_t uploadedBytes_ = 0;
+    int meshPasses_ = 0;
+    int frames_ = 0;
     bool startShown_ = true;
     bool initialized_ = false;
 };
