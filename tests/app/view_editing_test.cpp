@@ -394,9 +394,20 @@ void ViewEditingTest::aTriggerFaceHandleChangesExactlyItsNumber()
     listOf(dialog, kLayerList)->setCurrentRow(1);
     chooseView("Top view");
     QTRY_VERIFY(handle(HandleKind::TriggerFace));
-    QTest::keyClick(view(), Qt::Key_F);
     const QStringList before = numbersOf(textOf(dialog, kTriggerArea));
     QCOMPARE(before, QStringList({"-2.0000", "2.0000", "0.0000", "3.0000", "3.0000", "7.0000"}));
+    // The handles are yellow; the one under the mouse lights up.
+    const auto isHandle = [&](QPoint at, bool lit) {
+        const QRgb c = view()->grabFramebuffer().convertToFormat(QImage::Format_RGB32).pixel(at);
+        const bool yellow = qRed(c) > 220 && qGreen(c) > 180 && qBlue(c) < (lit ? 200 : 60);
+        return yellow && (qBlue(c) > 100) == lit;
+    };
+    const auto highX = handle(HandleKind::TriggerFace, 1);
+    QVERIFY(highX);
+    QVERIFY(isHandle(pixelOf(highX->position), false));
+    QTest::mouseMove(view(), pixelOf(highX->position));
+    QCOMPARE(view()->hovered(), highX);
+    QVERIFY(isHandle(pixelOf(highX->position), true));
     // The high x face, dragged 1.5 grid steps to the right: x2 becomes 4.
     const auto face = handle(HandleKind::TriggerFace, 1);
     QVERIFY(face);

@@ -118,8 +118,8 @@ OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std
         case HandleKind::TriggerFace:
         case HandleKind::MotionEnd:
         case HandleKind::VibrationFace:
-            boxFaces(out.solids, targetMarker(p, size), colour);
-            boxEdges(out.lines, targetMarker(p, size), overlay_colour::kPlainMesh);
+            boxFaces(out.solids, targetMarker(p, size * 0.6f), colour);
+            boxEdges(out.lines, targetMarker(p, size * 0.6f), overlay_colour::kPlainMesh);
             break;
         }
     }

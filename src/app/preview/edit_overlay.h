@@ -26,8 +26,9 @@ std::vector<OverlayVertex> gridLines(ViewMode mode, const ScenePoint& centre, fl
 // The normal of the grid's plane in `mode`; the plane goes through 0.
 ScenePoint gridNormal(ViewMode mode);
 
-// The handles as drawn: cubes of half size `size` for faces and motion ends,
-// the ring round the start; `hovered` in the highlight colour. A move handle
+// The handles as drawn for handles picked at half size `size`: cubes a
+// little smaller for faces and motion ends, the ring round the start where
+// it is picked; `hovered` in the highlight colour. A move handle
 // (a target or the start) is its marker (of half size `markerSize`),
 // outlined when hovered.
 OverlayGeometry handleGeometry(const std::vector<EditHandle>& handles, const std::optional<EditHandle>& hovered,

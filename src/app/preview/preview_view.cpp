@@ -28,8 +28,9 @@ namespace {
 
 // The side of the axis indicator in the view's lower left corner, in pixels.
 constexpr int kAxisIndicatorSide = 56;
-// Half the side of a handle on the screen, in pixels (at the point looked at).
-constexpr float kHandlePixels = 6;
+// How near the mouse must come to a handle to take it, in pixels on the
+// screen at the point looked at (a handle is drawn a little smaller).
+constexpr float kHandlePixels = 7;
 
 // "1.25", never "-0.00".
 QString coordinate(float value)
@@ -657,6 +658,12 @@ void PreviewView::paintGL()
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
     renderer_.render(camera_.viewProjection(size()), frame_, moving_);
     drawEditing();
+    // What is drawn see-through leaves the picture's alpha below 1, and the
+    // window would show through it: the picture is opaque everywhere.
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void PreviewView::drawEditing()
@@ -670,7 +677,7 @@ void PreviewView::drawEditing()
     centre = centre - normal * dot(centre, normal);
     const float reach = camera_.orthographic()
                             ? camera_.unitsPerPixel(size()) * static_cast<float>(std::max(width(), height())) * 0.6f
-                            : camera_.distance() * 3;
+                            : camera_.distance() * 1.5f;
     if (gridShown_)
         renderer_.drawTransient({}, gridLines(mode, centre, reach, gridStep_), viewProjection,
                                 PreviewRenderer::Depth::Level);

@@ -77,8 +77,8 @@ public:
     // layer with Collision under it, else the grid's plane (on the grid when
     // snapping); none when the ray meets neither.
     std::optional<ScenePoint> placeAt(const QPointF& pixel) const;
-    // The half size of the handles: a few pixels on the screen at the point
-    // looked at.
+    // The half size at which handles are picked: a few pixels on the screen
+    // at the point looked at.
     float handleSize() const;
     // True while the surfaces of the last scene are being prepared for the
     // point under the mouse.
