@@ -184,19 +184,42 @@ Status decodeBitmap(std::span<const std::uint8_t> bytes, const std::string& file
     return Status::success();
 }
 
-Status streamBitmap(const std::string& path, BitmapRowReceiver& receiver)
+namespace {
+
+// Opens the file and reads its headers: where its rows are, and that the
+// file holds them all.
+Status openBitmap(const std::string& path, InputFile& file, PixelLayout& layout)
 {
-    // The headers first, then no more than they say the file holds: a file
-    // that goes on past its pixels is not read to its end.
-    InputFile file;
     if (Status opened = file.open(path, "texture file"); !opened)
         return opened;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kLargestHeaders)));
     head.resize(file.read(head.data(), head.size()));
     if (!file.status())
         return file.status();
+    return readLayout(head, file.size(), path, layout);
+}
+
+} // namespace
+
+Status inspectBitmap(const std::string& path, std::int32_t& width, std::int32_t& height)
+{
+    width = height = 0;
+    InputFile file;
     PixelLayout layout;
-    if (Status good = readLayout(head, file.size(), path, layout); !good)
+    if (Status good = openBitmap(path, file, layout); !good)
+        return good;
+    width = static_cast<std::int32_t>(layout.width);
+    height = static_cast<std::int32_t>(layout.rows);
+    return Status::success();
+}
+
+Status streamBitmap(const std::string& path, BitmapRowReceiver& receiver)
+{
+    // The headers first, then no more than they say the file holds: a file
+    // that goes on past its pixels is not read to its end.
+    InputFile file;
+    PixelLayout layout;
+    if (Status good = openBitmap(path, file, layout); !good)
         return good;
 
     const auto width = static_cast<std::size_t>(layout.width);

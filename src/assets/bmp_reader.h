@@ -51,6 +51,12 @@ public:
     virtual void row(const std::uint8_t* pixels) = 0;
 };
 
+// Reads only the headers of the BMP file at `path` and checks that the file
+// is long enough for every row: the failures of loadBitmap but for a file
+// that changes while it is read, without reading a pixel. `width` and
+// `height` get the picture's size.
+Status inspectBitmap(const std::string& path, std::int32_t& width, std::int32_t& height);
+
 // Reads the BMP file at `path` as loadBitmap does, with the same failures,
 // handing the rows to `receiver` one at a time; no more than a few rows of
 // the file are held at once. A failure after begin() (the file shrank while

@@ -176,9 +176,11 @@ FieldCheck checkTextureFile(const std::string& stored, const std::string& projec
     const LocatedFile located = locateStoredFile(stored, projectFolder);
     if (!fileExists(located.path))
         return FieldCheck::problem(describe(stored, located.path) + missingText(located.path));
-    BitmapImage image;
-    if (Status loaded = loadBitmap(located.path, image); !loaded)
-        return FieldCheck::problem(loaded.reason());
+    // The headers and the file's length tell all a texture can fail for;
+    // its pixels are not read (a large one would cost the editor seconds).
+    std::int32_t width = 0, height = 0;
+    if (Status inspected = inspectBitmap(located.path, width, height); !inspected)
+        return FieldCheck::problem(inspected.reason());
     if (located.relinked)
         return FieldCheck::note(quoteText(stored) + " doesn't exist; generation uses '" + located.path
                                 + "' (the same name in the project's folder)");

@@ -220,8 +220,19 @@ TEST(BmpReader, RefusesWhatItCannotReadWithAReason)
         {"no pixels at all", cut(makeBmp(1, 1, {.headerSize = 12}), 26),
          "the file ends inside its pixel data: 1 x 1 pixels need 4 bytes from offset 26, the file has 26 bytes"},
     };
+    test::TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // The headers alone tell the same as reading the whole file.
+        test::writeFile(dir.file("t.bmp"), c.file);
+        BitmapImage loaded;
+        const Status whole = loadBitmap(dir.file("t.bmp"), loaded);
+        std::int32_t width = -1, height = -1;
+        const Status inspected = inspectBitmap(dir.file("t.bmp"), width, height);
+        ASSERT_FALSE(inspected);
+        EXPECT_EQ(inspected.reason(), whole.reason());
+        EXPECT_EQ(width, 0);
+
         BitmapImage image;
         image.pixels.assign(12, 1);
         image.width = 2;
@@ -233,6 +244,46 @@ TEST(BmpReader, RefusesWhatItCannotReadWithAReason)
         EXPECT_EQ(image.width, 0);
         EXPECT_EQ(image.height, 0);
     }
+}
+
+TEST(BmpReader, InspectingGivesTheSizeWithoutReadingPixels)
+{
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        std::int32_t width, height;
+    };
+    const Case cases[] = {
+        {"bottom-up", makeBmp(5, 4), 5, 4},
+        {"top-down", makeBmp(3, 7, {.topDown = true}), 3, 7},
+        {"core header", makeBmp(2, 9, {.headerSize = 12}), 2, 9},
+        {"no pixels", makeBmp(0, 3), 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFile(dir.file("t.bmp"), c.file);
+        std::int32_t width = -1, height = -1;
+        ASSERT_TRUE(inspectBitmap(dir.file("t.bmp"), width, height));
+        EXPECT_EQ(width, c.width);
+        EXPECT_EQ(height, c.height);
+    }
+    // A bitmap of 60000 x 60000 pixels (10 GB of them) is looked at in its
+    // headers only: the file need only be as long as they say.
+    std::vector<std::uint8_t> huge = makeBmp(1, 1);
+    patchU32(huge, 18, 60000);
+    patchU32(huge, 22, 60000);
+    test::writeFile(dir.file("huge.bmp"), huge);
+    std::filesystem::resize_file(dir.file("huge.bmp"), 54 + 180000ull * 60000);
+    std::int32_t width = 0, height = 0;
+    std::size_t largest = 0;
+    {
+        test::LargestAllocation watch;
+        EXPECT_TRUE(inspectBitmap(dir.file("huge.bmp"), width, height));
+        largest = watch.bytes();
+    }
+    EXPECT_EQ(width, 60000);
+    EXPECT_LT(largest, 1u << 20);
 }
 
 TEST(BmpReader, AHugeClaimInASmallFileFailsWithoutAllocatingIt)
