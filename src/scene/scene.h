@@ -143,7 +143,7 @@ struct Scene {
     std::vector<SceneProblem> outOfRange;
     // The textures shown smaller than their files, one line each: "layer 2
     // ('rock.obj'): texture 'big.bmp' is 16384 x 16384; the preview shows it
-    // at 4096 x 4096". The level file keeps them whole.
+    // at 2048 x 2048". The level file keeps them whole.
     std::vector<SceneProblem> shrunkTextures;
 
     // The longest animation, in frames (at least 1).

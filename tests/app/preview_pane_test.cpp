@@ -130,6 +130,7 @@ private slots:
     void readerWarningsNameTheirLayersAndFiles();
     void valuesOutOfRangeAreListed();
     void aTextureAboveTheLimitIsShownSmallerAndListed();
+    void largeTexturesAreMadeAStepAFrame();
     void aFileThatBecomesUnreadableIsListedWithItsReason();
     void animationPlaysAt25FramesPerSecondAndPauses();
     void motionPlaybackMovesLayersWhenAskedFor();
@@ -502,7 +503,7 @@ void PreviewPaneTest::valuesOutOfRangeAreListed()
 
 void PreviewPaneTest::aTextureAboveTheLimitIsShownSmallerAndListed()
 {
-    // 16384 x 2 red pixels: four times the largest side the pane uploads.
+    // 16384 x 2 red pixels: eight times the largest side the pane uploads.
     const int width = 16384;
     test::Bytes red;
     for (int i = 0; i < width * 2; ++i)
@@ -516,10 +517,10 @@ void PreviewPaneTest::aTextureAboveTheLimitIsShownSmallerAndListed()
     content.request.baseFolder = folder_;
     showPane(content);
     QCOMPARE(listed(), QStringList({"layer 1 ('plane.obj'): texture 'big.bmp' is 16384 x 2; "
-                                    "the preview shows it at 4096 x 1"}));
+                                    "the preview shows it at 2048 x 1"}));
     const auto& texture = pane_->scene()->layers[0].texture;
     QVERIFY(texture);
-    QCOMPARE(texture->pixels.size(), std::size_t(4096 * 3));
+    QCOMPARE(texture->pixels.size(), std::size_t(2048 * 3));
     // Drawn textured (red, not the grey of an untextured layer), from the
     // shrunk pixels only.
     const QImage image = draw();
@@ -527,6 +528,33 @@ void PreviewPaneTest::aTextureAboveTheLimitIsShownSmallerAndListed()
     QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20 && qBlue(centre) < 20, qPrintable(describe(centre)));
     QVERIFY2(pane_->view()->renderer().uploadedBytes() < std::size_t(width) * 3,
              qPrintable(QString::number(pane_->view()->renderer().uploadedBytes())));
+}
+
+void PreviewPaneTest::largeTexturesAreMadeAStepAFrame()
+{
+    // Two textures just above two million texels: each takes a frame for its
+    // pixels and one for its smaller sizes, one step a frame, and the view
+    // draws again by itself until they are done.
+    const int width = 2048, height = 1025;
+    test::Bytes red;
+    red.reserve(std::size_t(width) * height * 3);
+    for (int i = 0; i < width * height; ++i)
+        red.insert(red.end(), {255, 0, 0});
+    test::writeBmp(dir_->file("a.bmp"), width, height, red);
+    test::writeBmp(dir_->file("b.bmp"), width, height, red);
+    PreviewContent content = content_;
+    LayerEntry a = planeLayer(folder_, true), b = planeLayer(folder_, true);
+    a.bmpPath = folder_ + "/a.bmp";
+    b.bmpPath = folder_ + "/b.bmp";
+    content.request.layers = {a, b};
+    showPane(content);
+    const PreviewRenderer& renderer = pane_->view()->renderer();
+    const int framesBefore = renderer.frames();
+    QTRY_VERIFY(!renderer.texturesPending() && renderer.frames() > framesBefore);
+    QVERIFY2(renderer.frames() - framesBefore >= 3, qPrintable(QString::number(renderer.frames() - framesBefore)));
+    const QImage image = draw();
+    const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+    QVERIFY2(qRed(centre) > 100 && qGreen(centre) < 20 && qBlue(centre) < 20, qPrintable(describe(centre)));
 }
 
 void PreviewPaneTest::aFileThatBecomesUnreadableIsListedWithItsReason()

@@ -28,8 +28,10 @@ namespace {
 // The game runs at 25 frames per second.
 constexpr int kFrameMilliseconds = 40;
 // The largest texture side the view is given, whatever the graphics card
-// takes: a larger texture would cost seconds and gigabytes to upload.
-constexpr int kLargestPreviewTexture = 4096;
+// takes: a larger texture would cost seconds and gigabytes to upload, and
+// one of 2048 takes no frame more than a few tens of milliseconds on a
+// software renderer. The view is seldom wider than that.
+constexpr int kLargestPreviewTexture = 2048;
 
 // Where the grid's choices are remembered.
 const QString kGridSizeKey = QStringLiteral("view/gridSize");

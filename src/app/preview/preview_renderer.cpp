@@ -121,32 +121,76 @@ PreviewRenderer::buffersFor(const SceneLayer& layer, std::vector<std::shared_ptr
     return buffers;
 }
 
-unsigned PreviewRenderer::textureFor(const std::shared_ptr<const SceneTexture>& texture)
+unsigned PreviewRenderer::textureFor(const std::shared_ptr<const SceneTexture>& texture) const
 {
-    if (!texture || texture->width <= 0 || texture->height <= 0)
-        return 0;
-    auto found = textures_.find(texture.get());
-    if (found != textures_.end())
-        return found->second.id;
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (texture->width > largest || texture->height > largest)
-        return 0; // shown untextured
-    TextureObject object{texture, 0};
+    const auto found = textures_.find(texture.get());
+    return found == textures_.end() ? 0 : found->second.id;
+}
+
+void PreviewRenderer::uploadTexture(const std::shared_ptr<const SceneTexture>& texture, bool mipmaps)
+{
+    TextureObject object{texture, 0, false};
     glGenTextures(1, &object.id);
     glBindTexture(GL_TEXTURE_2D, object.id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Rows as the reader delivers them: the first row is t = 0.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  texture->pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     uploadedBytes_ += texture->pixels.size();
     textures_[texture.get()] = object;
-    return object.id;
+    if (mipmaps) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
+        glGenerateMipmap(GL_TEXTURE_2D);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        textures_[texture.get()].mipmapped = true;
+    }
+}
+
+void PreviewRenderer::prepareTextures()
+{
+    // A texture of more texels than this takes a frame for its pixels and
+    // another for its smaller sizes (on a software renderer each is tens of
+    // milliseconds for a 2048 x 2048 texture); smaller ones are made at once.
+    constexpr std::int64_t kTexelsAtOnce = std::int64_t(1) << 21;
+    texturesPending_ = false;
+    if (!scene_)
+        return;
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    bool stepTaken = false;
+    for (const SceneLayer& layer : scene_->layers) {
+        const std::shared_ptr<const SceneTexture>& texture = layer.texture;
+        if (!layer.draw || !texture || texture->width <= 0 || texture->height <= 0 || texture->width > largest
+            || texture->height > largest)
+            continue; // shown untextured
+        const bool large = std::int64_t(texture->width) * texture->height > kTexelsAtOnce;
+        const auto found = textures_.find(texture.get());
+        if (found == textures_.end()) {
+            if (large && stepTaken) {
+                texturesPending_ = true;
+                continue;
+            }
+            uploadTexture(texture, !large);
+            stepTaken = stepTaken || large;
+            texturesPending_ = texturesPending_ || large;
+        } else if (!found->second.mipmapped) {
+            if (stepTaken) {
+                texturesPending_ = true;
+                continue;
+            }
+            glBindTexture(GL_TEXTURE_2D, found->second.id);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
+            glGenerateMipmap(GL_TEXTURE_2D);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+            found->second.mipmapped = true;
+            stepTaken = true;
+        }
+    }
 }
 
 void PreviewRenderer::setScene(std::shared_ptr<const Scene> scene, const PreviewSelection& selection)
@@ -168,11 +212,14 @@ void PreviewRenderer::setScene(std::shared_ptr<const Scene> scene, const Preview
             old->vao = old->vbo = 0; // two layers may share them
         }
     }
+    // Textures the new scene still uses stay; new ones are made as it is
+    // drawn.
     std::map<const SceneTexture*, TextureObject> used;
     if (scene_) {
         for (const SceneLayer& layer : scene_->layers) {
-            if (textureFor(layer.texture) != 0)
-                used[layer.texture.get()] = textures_[layer.texture.get()];
+            const auto found = textures_.find(layer.texture.get());
+            if (found != textures_.end())
+                used[layer.texture.get()] = found->second;
         }
     }
     for (auto& [key, object] : textures_)
@@ -290,8 +337,10 @@ PreviewRenderer::MeshImageKey PreviewRenderer::meshImageKey(const QMatrix4x4& vi
         if (buffers->count[f] == 0)
             continue;
         const ScenePoint offset = shownMotion(layer, frame, moving);
+        const auto texture = layer.draw ? textures_.find(layer.texture.get()) : textures_.end();
+        const int textureStage = texture == textures_.end() ? 0 : texture->second.mipmapped ? 2 : 1;
         key.layers.push_back({buffers, f, QVector3D(offset.x, offset.y, offset.z), layer.draw,
-                              layer.draw ? layer.texture : nullptr});
+                              layer.draw ? layer.texture : nullptr, textureStage});
     }
     return key;
 }
@@ -395,6 +444,7 @@ void PreviewRenderer::render(const QMatrix4x4& viewProjection, int frame, bool m
     if (!initialized_ || !scene_)
         return;
     ++frames_;
+    prepareTextures();
     GLint target = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
     GLint viewport[4] = {};

@@ -79,6 +79,9 @@ public:
     // How many times the layers' meshes were drawn, and how many frames
     // (for tests and benchmarks).
     int meshPasses() const { return meshPasses_; }
+    // Whether textures are still being made, a step each frame: the caller
+    // draws again soon.
+    bool texturesPending() const { return texturesPending_; }
     int frames() const { return frames_; }
 
 private:
@@ -92,6 +95,7 @@ private:
     struct TextureObject {
         std::shared_ptr<const SceneTexture> texture;
         unsigned id = 0;
+        bool mipmapped = false; // until then drawn from its full size alone
     };
 
     // What the image of the meshes shows; drawn again when this differs.
@@ -102,6 +106,7 @@ private:
             QVector3D offset;
             bool draw = false;
             std::shared_ptr<const SceneTexture> texture;
+            int textureStage = 0; // not made yet, its full size only, with its smaller sizes
             bool operator==(const Layer&) const = default;
         };
         QMatrix4x4 viewProjection;
@@ -119,7 +124,13 @@ private:
 
     std::shared_ptr<LayerBuffers> buffersFor(const SceneLayer& layer,
                                              std::vector<std::shared_ptr<LayerBuffers>>& previous);
-    unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture);
+    // The texture object of a texture made so far, 0 before.
+    unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture) const;
+    // Makes the textures the drawn layers need: small ones at once, a large
+    // one a step per frame (its pixels, then its smaller sizes), so that no
+    // frame waits long for them.
+    void prepareTextures();
+    void uploadTexture(const std::shared_ptr<const SceneTexture>& texture, bool mipmaps);
     void uploadOverlay(const OverlayGeometry& overlay);
     // How a layer is drawn: as the level has it, its motion's end as a
     // ghost, or as an entry typed into the form but not added.
@@ -162,6 +173,7 @@ private:
     int translucentCount_ = 0;
     int selectedLayerCount_ = 0;
     std::size_t uploadedBytes_ = 0;
+    bool texturesPending_ = false;
     int meshPasses_ = 0;
     int frames_ = 0;
     bool startShown_ = true;

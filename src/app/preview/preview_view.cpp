@@ -9,6 +9,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QSurfaceFormat>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "app/preview/edit_overlay.h"
@@ -657,6 +658,8 @@ void PreviewView::paintGL()
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
     renderer_.render(camera_.viewProjection(size()), frame_, moving_);
+    if (renderer_.texturesPending())
+        QTimer::singleShot(0, this, qOverload<>(&PreviewView::update));
     drawEditing();
     // What is drawn see-through leaves the picture's alpha below 1, and the
     // window would show through it: the picture is opaque everywhere.
