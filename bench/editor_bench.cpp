@@ -213,7 +213,9 @@ bool openAndShow(MainDialog& dialog, const std::string& path)
     PreviewView& view = *pane.view();
     const int frames = view.renderer().frames();
     view.update();
-    const bool drawn = turnUntil([&] { return view.renderer().frames() > frames; });
+    // A large texture is made over a few frames: until the last of them.
+    const bool drawn =
+        turnUntil([&] { return view.renderer().frames() > frames && !view.renderer().texturesPending(); });
     finishDrawing(view);
     return drawn;
 }

@@ -125,4 +125,23 @@ Status loadShownTexture(const std::string& path, std::int32_t largest, ShownText
     return status;
 }
 
+void halveForMipmap(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
+                    std::vector<std::uint8_t>& out)
+{
+    const std::int32_t outWidth = std::max(width / 2, 1), outHeight = std::max(height / 2, 1);
+    out.resize(static_cast<std::size_t>(outWidth) * static_cast<std::size_t>(outHeight) * 3);
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    std::uint8_t* to = out.data();
+    for (std::int32_t y = 0; y < outHeight; ++y) {
+        const std::uint8_t* row0 = pixels + static_cast<std::size_t>(std::min(2 * y, height - 1)) * stride;
+        const std::uint8_t* row1 = pixels + static_cast<std::size_t>(std::min(2 * y + 1, height - 1)) * stride;
+        for (std::int32_t x = 0; x < outWidth; ++x) {
+            const std::size_t a = static_cast<std::size_t>(std::min(2 * x, width - 1)) * 3;
+            const std::size_t b = static_cast<std::size_t>(std::min(2 * x + 1, width - 1)) * 3;
+            for (std::size_t c = 0; c < 3; ++c)
+                *to++ = static_cast<std::uint8_t>((row0[a + c] + row0[b + c] + row1[a + c] + row1[b + c] + 2) / 4);
+        }
+    }
+}
+
 } // namespace kes

@@ -28,6 +28,13 @@ std::pair<std::int32_t, std::int32_t> shrunkSize(std::int32_t width, std::int32_
 std::vector<std::uint8_t> shrinkPixels(const std::vector<std::uint8_t>& pixels, std::int32_t width,
                                        std::int32_t height, int factor);
 
+// The next smaller size of a texture for its mipmaps, into `out`: the sides
+// halved and rounded down (a side of 1 stays 1), as OpenGL sizes them, each
+// pixel the rounded mean of the 2 x 2 block at twice its place (a last odd
+// row or column is left out).
+void halveForMipmap(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
+                    std::vector<std::uint8_t>& out);
+
 // Shrinks a texture as shrinkPixels does, taking its rows one at a time in
 // their order: holds one row of sums and the result, never the original.
 class RowShrinker {

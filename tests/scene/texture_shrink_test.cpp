@@ -90,6 +90,37 @@ TEST(TextureShrink, EachPixelIsTheMeanOfItsBoxClippedAtTheEdges)
 
 // Shrunk while read, row by row, a file gives what shrinking the whole
 // picture gives, whatever its sides, the factor and its row order.
+TEST(TextureShrink, AMipmapHalvesEachSideRoundingDown)
+{
+    // Pixels numbered by place; each one red = green = blue.
+    const auto numbered = [](std::int32_t width, std::int32_t height) {
+        std::vector<std::uint8_t> pixels;
+        for (std::int32_t i = 0; i < width * height; ++i)
+            pixels.insert(pixels.end(), 3, static_cast<std::uint8_t>(10 * i));
+        return pixels;
+    };
+    struct Case {
+        const char* name;
+        std::int32_t width, height;
+        std::vector<std::uint8_t> expected; // one byte a pixel (the three are equal)
+    };
+    const Case cases[] = {
+        {"4 x 2", 4, 2, {(0 + 10 + 40 + 50 + 2) / 4, (20 + 30 + 60 + 70 + 2) / 4}},
+        {"3 x 3: the last row and column left out", 3, 3, {(0 + 10 + 30 + 40 + 2) / 4}},
+        {"1 x 4: a side of 1 stays", 1, 4, {(0 + 0 + 10 + 10 + 2) / 4, (20 + 20 + 30 + 30 + 2) / 4}},
+        {"2 x 1", 2, 1, {(0 + 10 + 0 + 10 + 2) / 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> pixels = numbered(c.width, c.height);
+        std::vector<std::uint8_t> out(7, 99); // resized to fit
+        halveForMipmap(pixels.data(), c.width, c.height, out);
+        ASSERT_EQ(out.size(), c.expected.size() * 3);
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(out[3 * i], c.expected[i]) << "pixel " << i;
+    }
+}
+
 TEST(TextureShrink, ShrinkingWhileReadingGivesWhatShrinkingTheWholePictureGives)
 {
     struct Case {

@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include <QFile>
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLShaderProgram>
 #include <QVector4D>
 
 #include "scene/scene_motion.h"
+#include "scene/texture_shrink.h"
 
 namespace kes::editor {
 namespace {
@@ -133,9 +136,22 @@ void PreviewRenderer::uploadTexture(const std::shared_ptr<const SceneTexture>& t
     glGenTextures(1, &object.id);
     glBindTexture(GL_TEXTURE_2D, object.id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    // Rows as the reader delivers them: the first row is t = 0.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 texture->pixels.data());
+    QOpenGLExtraFunctions* extra = QOpenGLContext::currentContext()->extraFunctions();
+    if (!mipmaps && QOpenGLContext::currentContext()->hasExtension("GL_ARB_texture_storage")) {
+        // Room for every size at once, so that the smaller sizes made in a
+        // later frame go into it without the texture being made again.
+        int levels = 1;
+        for (int side = std::max(texture->width, texture->height); side > 1; side /= 2)
+            ++levels;
+        extra->glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGB8, texture->width, texture->height);
+        // Rows as the reader delivers them: the first row is t = 0.
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->width, texture->height, GL_RGB, GL_UNSIGNED_BYTE,
+                        texture->pixels.data());
+        object.storedLevels = levels;
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     texture->pixels.data());
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -143,12 +159,35 @@ void PreviewRenderer::uploadTexture(const std::shared_ptr<const SceneTexture>& t
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     uploadedBytes_ += texture->pixels.size();
     textures_[texture.get()] = object;
-    if (mipmaps) {
+    if (mipmaps)
+        makeMipmaps(textures_[texture.get()]);
+}
+
+void PreviewRenderer::makeMipmaps(TextureObject& object)
+{
+    glBindTexture(GL_TEXTURE_2D, object.id);
+    if (object.storedLevels > 1) {
+        // Made here rather than by OpenGL: a software renderer takes several
+        // times as long for a large texture.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        std::vector<std::uint8_t> smaller, next;
+        const std::uint8_t* from = object.texture->pixels.data();
+        int width = object.texture->width, height = object.texture->height;
+        for (int level = 1; level < object.storedLevels; ++level) {
+            halveForMipmap(from, width, height, smaller);
+            width = std::max(width / 2, 1);
+            height = std::max(height / 2, 1);
+            glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, smaller.data());
+            std::swap(smaller, next);
+            from = next.data();
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, object.storedLevels - 1);
+    } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
         glGenerateMipmap(GL_TEXTURE_2D);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        textures_[texture.get()].mipmapped = true;
     }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    object.mipmapped = true;
 }
 
 void PreviewRenderer::prepareTextures()
@@ -170,25 +209,17 @@ void PreviewRenderer::prepareTextures()
             continue; // shown untextured
         const bool large = std::int64_t(texture->width) * texture->height > kTexelsAtOnce;
         const auto found = textures_.find(texture.get());
-        if (found == textures_.end()) {
+        if (found == textures_.end() || !found->second.mipmapped) {
             if (large && stepTaken) {
                 texturesPending_ = true;
                 continue;
             }
-            uploadTexture(texture, !large);
+            if (found == textures_.end())
+                uploadTexture(texture, !large);
+            else
+                makeMipmaps(found->second);
             stepTaken = stepTaken || large;
-            texturesPending_ = texturesPending_ || large;
-        } else if (!found->second.mipmapped) {
-            if (stepTaken) {
-                texturesPending_ = true;
-                continue;
-            }
-            glBindTexture(GL_TEXTURE_2D, found->second.id);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
-            glGenerateMipmap(GL_TEXTURE_2D);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-            found->second.mipmapped = true;
-            stepTaken = true;
+            texturesPending_ = texturesPending_ || !textures_[texture.get()].mipmapped;
         }
     }
 }

@@ -96,6 +96,7 @@ private:
         std::shared_ptr<const SceneTexture> texture;
         unsigned id = 0;
         bool mipmapped = false; // until then drawn from its full size alone
+        int storedLevels = 0;   // room made for this many sizes at once; 0: made one by one
     };
 
     // What the image of the meshes shows; drawn again when this differs.
@@ -131,6 +132,7 @@ private:
     // frame waits long for them.
     void prepareTextures();
     void uploadTexture(const std::shared_ptr<const SceneTexture>& texture, bool mipmaps);
+    void makeMipmaps(TextureObject& object);
     void uploadOverlay(const OverlayGeometry& overlay);
     // How a layer is drawn: as the level has it, its motion's end as a
     // ghost, or as an entry typed into the form but not added.

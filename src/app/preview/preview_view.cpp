@@ -659,7 +659,8 @@ void PreviewView::paintGL()
     glViewport(0, 0, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
     renderer_.render(camera_.viewProjection(size()), frame_, moving_);
     if (renderer_.texturesPending())
-        QTimer::singleShot(0, this, qOverload<>(&PreviewView::update));
+        // A moment later, so that the window answers in between.
+        QTimer::singleShot(10, this, qOverload<>(&PreviewView::update));
     drawEditing();
     // What is drawn see-through leaves the picture's alpha below 1, and the
     // window would show through it: the picture is opaque everywhere.
