@@ -183,8 +183,16 @@ std::optional<ScenePoint> dragPoint(DragView view, const ScenePoint& from, const
 std::optional<ScenePoint> dragGrabbedPoint(DragView view, const ScenePoint& from, const Ray& grabbed, const Ray& ray,
                                            bool vertical, float grid)
 {
-    const auto start = dragPoint(view, from, grabbed, vertical, 0);
-    const auto now = dragPoint(view, from, ray, vertical, 0);
+    std::optional<ScenePoint> start, now;
+    if (view == DragView::Perspective && vertical) {
+        const auto startY = axisValueNearRay(grabbed, from, 1);
+        const auto nowY = axisValueNearRay(ray, from, 1);
+        if (startY && nowY)
+            start = ScenePoint{from.x, *startY, from.z}, now = ScenePoint{from.x, *nowY, from.z};
+    } else {
+        start = dragPoint(view, from, grabbed, vertical, 0);
+        now = dragPoint(view, from, ray, vertical, 0);
+    }
     if (!start || !now)
         return std::nullopt;
     ScenePoint to = from;
@@ -201,18 +209,19 @@ std::optional<ScenePoint> dragGrabbedPoint(DragView view, const ScenePoint& from
 
 std::optional<float> axisValueNearRay(const Ray& ray, const ScenePoint& point, int axis)
 {
-    // The nearest points of two lines p + s*a and o + t*d: solve for s.
-    ScenePoint a{};
-    setAxis(a, axis, 1);
-    const ScenePoint& d = ray.direction;
-    const ScenePoint w = point - ray.origin;
-    const float b = dot(a, d);
-    const float dd = dot(d, d);
-    const float denominator = dd - b * b; // |a| is 1
-    if (dd <= 0 || denominator <= 1e-6f * dd)
+    // The nearest points of two lines p + s*a and o + t*d: solve for s, in
+    // double, since a ray nearly along the axis leaves a small denominator.
+    const double d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    const double w[3] = {double(point.x) - ray.origin.x, double(point.y) - ray.origin.y,
+                         double(point.z) - ray.origin.z};
+    const double b = d[axis];
+    const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const double denominator = dd - b * b; // |a| is 1
+    if (dd <= 0 || denominator <= 1e-9 * dd)
         return std::nullopt;
-    const float s = (b * dot(d, w) - dd * dot(a, w)) / denominator;
-    return axisOf(point, axis) + s;
+    const double dw = d[0] * w[0] + d[1] * w[1] + d[2] * w[2];
+    const double s = (b * dw - dd * w[axis]) / denominator;
+    return static_cast<float>(axisOf(point, axis) + s);
 }
 
 } // namespace kes

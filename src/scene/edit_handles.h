@@ -88,9 +88,9 @@ float ringAngle(const ScenePoint& centre, const ScenePoint& point, bool snapped)
 // How a point is dragged in a view.
 enum class DragView {
     Perspective, // on the horizontal plane through it; vertically with Alt
-    Top,         // looking down y: x right, z up the screen
-    Front,       // looking along +z: x right, y up
-    Side,        // looking along -x: z right, y up
+    Top,         // looking down y: moves x and z
+    Front,       // looking along z: moves x and y
+    Side,        // looking along x: moves z and y
 };
 
 // Where a point at `from` goes when dragged along the ray in `view`: only
@@ -106,7 +106,11 @@ std::optional<ScenePoint> dragPoint(DragView view, const ScenePoint& from, const
 // not jump to the mouse wherever it was grabbed. With `grid` above 0, a
 // coordinate that moved by at least half a step lands on the grid; one that
 // moved less stays where it was (a point off the grid is not pulled across
-// by a drag along another axis). None when either ray misses the plane.
+// by a drag along another axis). Vertically (Perspective with `vertical`)
+// only y changes, by how far the point of the upright line through the
+// point nearest the ray moved, which stays steady however steeply the eye
+// looks down. None when either ray misses the plane (or runs along the
+// upright line).
 std::optional<ScenePoint> dragGrabbedPoint(DragView view, const ScenePoint& from, const Ray& grabbed, const Ray& ray,
                                            bool vertical, float grid);
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QUndoStack>
+#include <QWheelEvent>
 
 #include "app/preview/preview_pane.h"
 #include "app/preview/preview_view.h"
@@ -174,9 +175,11 @@ void ViewEditingTest::viewButtonsAndKeysChooseTheView()
     QCOMPARE(view()->mode(), ViewMode::Perspective);
     chooseView("Top view");
     QCOMPARE(view()->mode(), ViewMode::Top);
-    // Top: x to the right, z up the screen.
+    // Top: from above, x to the right, -z up the screen: never mirrored, so
+    // x, -z and y turn as in the perspective view.
     QVERIFY(pixelOf({5, 0, 0}).x() > pixelOf({0, 0, 0}).x());
-    QVERIFY(pixelOf({0, 0, 5}).y() < pixelOf({0, 0, 0}).y());
+    QVERIFY(pixelOf({0, 0, -5}).y() < pixelOf({0, 0, 0}).y());
+    QVERIFY(view()->camera().eye().y() > view()->camera().target().y());
     struct Key {
         Qt::Key key;
         ViewMode mode;
@@ -191,22 +194,31 @@ void ViewEditingTest::viewButtonsAndKeysChooseTheView()
                 QVERIFY2(button->isChecked(), k.button);
     }
     QTest::keyClick(view(), Qt::Key_1);
-    // Front: looking along +z, x to the right, y up.
+    // Front: from the +z side looking along -z, x to the right, y up.
     QVERIFY(pixelOf({5, 0, 0}).x() > pixelOf({0, 0, 0}).x());
     QVERIFY(pixelOf({0, 5, 0}).y() < pixelOf({0, 0, 0}).y());
-    QVERIFY(view()->camera().eye().z() < view()->camera().target().z());
+    QVERIFY(view()->camera().eye().z() > view()->camera().target().z());
     QTest::keyClick(view(), Qt::Key_3);
-    // Side: looking along -x, z to the right, y up.
-    QVERIFY(pixelOf({0, 0, 5}).x() > pixelOf({0, 0, 0}).x());
+    // Side: from the +x side looking along -x, -z to the right, y up.
+    QVERIFY(pixelOf({0, 0, -5}).x() > pixelOf({0, 0, 0}).x());
+    QVERIFY(pixelOf({0, 5, 0}).y() < pixelOf({0, 0, 0}).y());
     QVERIFY(view()->camera().eye().x() > view()->camera().target().x());
     // Orthographic: a point's place on the screen doesn't depend on its depth.
     QCOMPARE(pixelOf({-50, 1, 2}), pixelOf({50, 1, 2}));
-    // Wheel zoom and panning work here too.
-    const QPoint before = pixelOf({0, 0, 5});
+    // The wheel zooms towards the mouse: the point under it stays there.
+    const QPoint under = pixelOf({0, 3, -4});
+    QWheelEvent wheel(under, view()->mapToGlobal(under), {}, QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    const float unitsBefore = view()->camera().unitsPerPixel(view()->size());
+    QApplication::sendEvent(view(), &wheel);
+    QVERIFY(view()->camera().unitsPerPixel(view()->size()) < unitsBefore * 0.8f);
+    QVERIFY((pixelOf({0, 3, -4}) - under).manhattanLength() <= 1);
+    // Panning works here too.
+    const QPoint before = pixelOf({0, 0, -5});
     QTest::mousePress(view(), Qt::MiddleButton, {}, QPoint(50, 50));
     QTest::mouseMove(view(), QPoint(90, 50));
     QTest::mouseRelease(view(), Qt::MiddleButton, {}, QPoint(90, 50));
-    QVERIFY(pixelOf({0, 0, 5}).x() > before.x() + 30);
+    QVERIFY(pixelOf({0, 0, -5}).x() > before.x() + 30);
 }
 
 void ViewEditingTest::theGridSizeAndSnappingAreRemembered()
@@ -374,7 +386,8 @@ void ViewEditingTest::theRightClickMenuPlacesThingsOnTheSurface()
     const TargetEntry& goal = document.targets().at(1);
     QCOMPARE(goal.y, kFloor);
     QCOMPARE(goal.kind, 0);
-    QVERIFY(std::fabs(goal.x + 4) < 0.5f && std::fabs(goal.z - 2) < 0.5f);
+    QCOMPARE(goal.x, -4.0f); // on the grid: snapping is on
+    QCOMPARE(goal.z, 2.0f);
     QCOMPARE(document.undoStack().count(), steps + 1);
     QCOMPARE(listOf(dialog, kTargetList)->currentRow(), 1);
     chooseFromMenu(pixelOf({4, kFloor, 4}), "Add brake target here");
@@ -444,14 +457,14 @@ void ViewEditingTest::theMotionEndHandleSetsTheSpeed()
     const float perUnit = 1 / view()->camera().unitsPerPixel(view()->size());
     const QPoint from = pixelOf(end->position);
     drag(from, from + QPoint(static_cast<int>(2 * perUnit), static_cast<int>(-3 * perUnit)));
-    // The end now lies at x 3, z 8: the speed takes it there in the same
-    // 10 frames.
+    // Up the screen is -z in the top view: the end now lies at x 3, z 2, and
+    // the speed takes it there in the same 10 frames.
     const LayerEntry& layer = document.layers().at(1);
     QCOMPARE(layer.frames, 10);
     QVERIFY(std::fabs(layer.speed[0] - 0.3f) < 1e-6f);
     QCOMPARE(layer.speed[1], 0.0f);
-    QVERIFY(std::fabs(layer.speed[2] - 0.3f) < 1e-6f);
-    QCOMPARE(textOf(dialog, kSpeed), QString("0.3000,0.0000,0.3000"));
+    QVERIFY(std::fabs(layer.speed[2] + 0.3f) < 1e-6f);
+    QCOMPARE(textOf(dialog, kSpeed), QString("0.3000,0.0000,-0.3000"));
     QCOMPARE(document.undoStack().undoText(), QString("Change Motion End"));
 }
 
@@ -469,12 +482,15 @@ void ViewEditingTest::theStartRingTurnsInFifteenDegreeSteps()
         const float a = degrees * 3.14159265f / 180;
         return pixelOf({radius * std::sin(a), 1, -6 + radius * std::cos(a)});
     };
+    // The start turns by as much as the mouse turns round it from where the
+    // ring was grabbed (it faces 30 degrees), to 15 degree steps.
     struct Turn {
-        float degrees;
+        float grabbed, degrees;
         const char* written;
     };
-    for (const Turn& turn : {Turn{50, "45.0"}, Turn{-100, "255.0"}, Turn{11, "15.0"}}) {
-        drag(onRing(30), onRing(turn.degrees));
+    for (const Turn& turn : {Turn{30, 50, "45.0"}, Turn{30, -100, "255.0"}, Turn{30, 11, "15.0"},
+                             Turn{120, 170, "75.0"}}) {
+        drag(onRing(turn.grabbed), onRing(turn.degrees));
         const QStringList numbers = numbersOf(textOf(dialog, kStartPosition));
         QCOMPARE(numbers, QStringList({"0.0000", "1.0000", "-6.0000", "0.0", turn.written, "0.0"}));
         QCOMPARE(dialog.document().undoStack().undoText(), QString("Turn Start Position"));
@@ -496,7 +512,7 @@ void ViewEditingTest::arrowKeysMoveTheSelectionByAGridStep()
     QTest::keyClick(view(), Qt::Key_Right);
     QTest::keyClick(view(), Qt::Key_Up);
     QTest::keyClick(view(), Qt::Key_PageUp);
-    QCOMPARE(document.targets().at(0), (TargetEntry{3.5f, 1.0f, -1.5f, 0}));
+    QCOMPARE(document.targets().at(0), (TargetEntry{3.5f, 1.0f, -2.5f, 0})); // up the screen is -z
     QCOMPARE(document.undoStack().count(), steps + 3);
     QCOMPARE(document.undoStack().undoText(), QString("Move Target"));
     // The start, once chosen in the view.
@@ -516,14 +532,10 @@ void ViewEditingTest::thePointUnderTheMouseIsShown()
             readout = label;
     QVERIFY(readout);
     chooseView("Top view");
-    // On the floor: at its height (where the pixel is, not snapped);
-    // beyond it, on the grid plane, on the grid.
-    QTest::mouseMove(view(), pixelOf({-3, kFloor, 4}));
-    const QStringList parts = readout->text().split("  ");
-    QCOMPARE(parts.size(), 3);
-    QCOMPARE(parts[1], QString("y 0.50"));
-    QVERIFY2(std::fabs(parts[0].mid(2).toFloat() + 3) < 0.1f && std::fabs(parts[2].mid(2).toFloat() - 4) < 0.1f,
-             qPrintable(readout->text()));
+    // On the floor: on the grid across, at the floor's height; beyond it,
+    // on the grid plane, on the grid.
+    QTest::mouseMove(view(), pixelOf({-3.1f, kFloor, 4.2f}));
+    QCOMPARE(readout->text(), QString("x -3.00  y 0.50  z 4.00"));
     QTest::mouseMove(view(), pixelOf({-14, 0, 2}));
     QCOMPARE(readout->text(), QString("x -14.00  y 0.00  z 2.00"));
     // While dragging: what changes and by how much.

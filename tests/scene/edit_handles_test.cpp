@@ -194,6 +194,30 @@ TEST(EditHandles, AGrabbedPointKeepsItsGrabAndSnapsWhatMoved)
     }
 }
 
+TEST(EditHandles, AVerticalDragFollowsTheUprightLineEvenLookingDown)
+{
+    const ScenePoint from{0, 0, 0};
+    struct Case {
+        const char* what;
+        Ray grabbed, ray;
+        float grid;
+        float y;
+    };
+    const Case cases[] = {
+        {"from aside", {{5, 1, 0}, {-1, 0, 0}}, {{5, 3, 0}, {-1, 0, 0}}, 0, 2},
+        // Nearly straight down: the mouse moved towards where y = 1 shows.
+        {"looking down steeply", {{0.1f, 10, 0}, {-0.1f, -10, 0}}, {{0.1f, 10, 0}, {-0.1f, -9, 0}}, 0, 1},
+        {"the other way, snapped", {{0.1f, 10, 0}, {-0.1f, -10, 0}}, {{0.1f, 10, 0}, {-0.1f, -11.6f, 0}}, 0.5f, -1.5f},
+    };
+    for (const Case& c : cases) {
+        const auto to = dragGrabbedPoint(DragView::Perspective, from, c.grabbed, c.ray, true, c.grid);
+        ASSERT_TRUE(to) << c.what;
+        EXPECT_NEAR(to->y, c.y, 1e-4f) << c.what;
+        EXPECT_EQ(to->x, 0.0f) << c.what;
+        EXPECT_EQ(to->z, 0.0f) << c.what;
+    }
+}
+
 TEST(EditHandles, AFaceFollowsTheRayAlongItsAxis)
 {
     struct Case {

@@ -74,15 +74,18 @@ void PreviewCamera::pan(const QPointF& pixels, const QSize& viewport)
 
 void PreviewCamera::axes(QVector3D& right, QVector3D& up, QVector3D& back) const
 {
+    // As a 3D tool shows a mesh exported with y up and -z forward from its
+    // top, front and right views: never mirrored, x to the right in the top
+    // and front views, y up in the front and side views.
     switch (mode_) {
     case ViewMode::Top:
-        right = {1, 0, 0}, up = {0, 0, 1}, back = {0, 1, 0};
+        right = {1, 0, 0}, up = {0, 0, -1}, back = {0, 1, 0};
         return;
     case ViewMode::Front:
-        right = {1, 0, 0}, up = {0, 1, 0}, back = {0, 0, -1};
+        right = {1, 0, 0}, up = {0, 1, 0}, back = {0, 0, 1};
         return;
     case ViewMode::Side:
-        right = {0, 0, 1}, up = {0, 1, 0}, back = {1, 0, 0};
+        right = {0, 0, -1}, up = {0, 1, 0}, back = {1, 0, 0};
         return;
     case ViewMode::Perspective:
         break;
@@ -96,6 +99,17 @@ void PreviewCamera::axes(QVector3D& right, QVector3D& up, QVector3D& back) const
 void PreviewCamera::zoom(float steps)
 {
     distance_ = std::clamp(distance_ * std::pow(0.85f, steps), sceneSize_ * 1e-4f, sceneSize_ * 100.0f);
+}
+
+void PreviewCamera::zoomAt(float steps, const QPointF& pixel, const QSize& viewport)
+{
+    QVector3D right, up, back;
+    axes(right, up, back);
+    const QPointF fromCentre = pixel - QPointF(viewport.width() / 2.0, viewport.height() / 2.0);
+    const QVector3D across = right * static_cast<float>(fromCentre.x()) - up * static_cast<float>(fromCentre.y());
+    const float before = unitsPerPixel(viewport);
+    zoom(steps);
+    target_ += across * (before - unitsPerPixel(viewport));
 }
 
 QVector3D PreviewCamera::eye() const
@@ -112,8 +126,7 @@ QMatrix4x4 PreviewCamera::view() const
         m.lookAt(eye(), target_, QVector3D(0, 1, 0));
         return m;
     }
-    // The axes as the rows, as they are named (the side and top views show
-    // the level as a designer reads a plan, whichever way round that is).
+    // The axes as the rows.
     QVector3D right, up, back;
     axes(right, up, back);
     const QVector3D e = eye();

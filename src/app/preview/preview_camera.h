@@ -1,9 +1,11 @@
 // The preview's camera: it orbits a point at a distance, as in common 3D
 // tools, and can stand at the level's start position. Besides the
-// perspective view it looks straight along an axis, orthographically:
-//   Top    looks down y, x to the right and z up the screen;
-//   Front  looks along +z, x to the right and y up;
-//   Side   looks along -x, z to the right and y up.
+// perspective view it looks straight along an axis, orthographically, never
+// mirrored (as 3D tools show a mesh exported with y up and -z forward from
+// their top, front and right views):
+//   Top    looks down y from above, x to the right and -z up the screen;
+//   Front  looks along -z (from the +z side), x to the right and y up;
+//   Side   looks along -x (from the +x side), -z to the right and y up.
 #pragma once
 
 #include <QMatrix4x4>
@@ -43,6 +45,9 @@ public:
     void pan(const QPointF& pixels, const QSize& viewport);
     // Wheel: steps of 1 per notch; positive comes closer.
     void zoom(float steps);
+    // The same towards `pixel`: the point there on the plane of the point
+    // looked at stays under it.
+    void zoomAt(float steps, const QPointF& pixel, const QSize& viewport);
 
     QVector3D eye() const;
     // The point looked at and how far the eye stands from it.

@@ -248,6 +248,14 @@ std::vector<EditHandle> PreviewView::selectionHandles() const
         add(EditSelection::What::Target, selection_.target);
     if (selection_.layer >= 0)
         add(EditSelection::What::Layer, selection_.layer);
+    // A flat view can't move a face towards or away from the eye: those
+    // handles would lie on the others.
+    const int across = camera_.mode() == ViewMode::Top ? 1 : camera_.mode() == ViewMode::Front ? 2
+                       : camera_.mode() == ViewMode::Side ? 0 : -1;
+    std::erase_if(handles, [across](const EditHandle& h) {
+        return across >= 0 && (h.kind == HandleKind::TriggerFace || h.kind == HandleKind::VibrationFace)
+               && faceAxis(h.face) == across;
+    });
     return handles;
 }
 
@@ -305,8 +313,20 @@ std::optional<ScenePoint> PreviewView::placeAt(const QPointF& pixel) const
     const auto ray = rayAt(pixel);
     if (!ray)
         return std::nullopt;
-    if (const auto surface = surfaces_->find(*ray, frame_, moving_, true))
-        return surface->point;
+    if (const auto surface = surfaces_->find(*ray, frame_, moving_, true)) {
+        if (!snap_)
+            return surface->point;
+        // On the grid across, and on the surface there (looked for straight
+        // down from a step above the point the mouse is over), else at that
+        // point's height.
+        ScenePoint point = surface->point;
+        point.x = snapToGrid(point.x, gridStep_);
+        point.z = snapToGrid(point.z, gridStep_);
+        const Ray down{{point.x, point.y + gridStep_, point.z}, {0, -1, 0}};
+        if (const auto below = surfaces_->find(down, frame_, moving_, true))
+            point.y = below->point.y;
+        return point;
+    }
     const auto distance = intersectPlane(*ray, {0, 0, 0}, gridNormal(camera_.mode()));
     if (!distance)
         return std::nullopt;
@@ -366,7 +386,9 @@ std::function<std::unique_ptr<ViewTool>()> PreviewView::toolFor(const EditHandle
     }
     case HandleKind::StartRing: {
         const float before = startPlacementOf(document.settings()).rotation[1];
-        return [&document, handle, before] { return std::make_unique<StartTurnTool>(document, handle.position, before); };
+        return [&document, handle, before, grabbed] {
+            return std::make_unique<StartTurnTool>(document, handle.position, before, grabbed);
+        };
     }
     case HandleKind::TriggerFace:
     case HandleKind::VibrationFace: {
@@ -487,7 +509,7 @@ void PreviewView::endDrag(bool cancelled)
 
 void PreviewView::wheelEvent(QWheelEvent* event)
 {
-    camera_.zoom(static_cast<float>(event->angleDelta().y()) / 120.0f);
+    camera_.zoomAt(static_cast<float>(event->angleDelta().y()) / 120.0f, event->position(), size());
     update();
     event->accept();
 }
@@ -519,7 +541,7 @@ bool PreviewView::nudge(int key)
     const ScenePoint right{view(0, 0), 0, view(0, 2)};
     ScenePoint away{-view(2, 0), 0, -view(2, 2)};
     if (camera_.mode() == ViewMode::Top)
-        away = {0, 0, 1};
+        away = {view(1, 0), 0, view(1, 2)}; // up the screen
     const auto nearestAxis = [](const ScenePoint& d, int& axis, float& sign) {
         axis = std::fabs(d.x) >= std::fabs(d.z) ? 0 : 2;
         sign = axisOf(d, axis) >= 0 ? 1.0f : -1.0f;

@@ -93,8 +93,26 @@ QString PointMoveTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
     return QStringLiteral("%1: %2").arg(what, pointChange(from_, *to));
 }
 
-StartTurnTool::StartTurnTool(LevelDocument& document, const ScenePoint& centre, float turnBefore)
-    : EditTool(document, view_edit_text::kTurnStart), centre_(centre), before_(turnBefore)
+namespace {
+
+// The angle round `centre` where the ray meets the horizontal plane through
+// it, in degrees as the start's turn counts them.
+std::optional<float> angleRound(const ScenePoint& centre, const Ray& ray)
+{
+    const auto distance = intersectPlane(ray, centre, {0, 1, 0});
+    if (!distance)
+        return std::nullopt;
+    return ringAngle(centre, pointOnRay(ray, *distance), false);
+}
+
+} // namespace
+
+StartTurnTool::StartTurnTool(LevelDocument& document, const ScenePoint& centre, float turnBefore,
+                             const Ray& grabbed)
+    : EditTool(document, view_edit_text::kTurnStart)
+    , centre_(centre)
+    , before_(turnBefore)
+    , grabbedAt_(angleRound(centre, grabbed))
 {
 }
 
@@ -102,11 +120,16 @@ QString StartTurnTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
 {
     if (!editing())
         return {};
-    const auto distance = intersectPlane(pointer.ray, centre_, {0, 1, 0});
-    if (!distance)
+    const auto now = angleRound(centre_, pointer.ray);
+    if (!now || !grabbedAt_)
         return {};
-    const float angle = ringAngle(centre_, pointOnRay(pointer.ray, *distance), setup.grid > 0);
-    placeStart(document_, std::nullopt, angle, {});
+    float angle = before_ + (*now - *grabbedAt_);
+    if (setup.grid > 0)
+        angle = snapAngle(angle);
+    angle = std::fmod(angle, 360.0f);
+    if (angle < 0)
+        angle += 360;
+    placeStart(document_, std::nullopt, angle >= 360 ? 0.0f : angle + 0.0f, {});
     // The text as written, so the status says what the form shows.
     LevelSettings settings;
     settings.startPosition = startTextWith(document_.settings().startPosition, std::nullopt, angle);
@@ -178,9 +201,21 @@ QString MotionEndTool::drag(const ViewPointer& pointer, const ViewSetup& setup)
     if (!editing())
         return {};
     const bool vertical = pointer.alt && perspective(setup);
-    const auto to = dragGrabbedPoint(dragViewOf(setup.mode), handle_, grabbed_, pointer.ray, vertical, setup.grid);
+    auto to = dragGrabbedPoint(dragViewOf(setup.mode), handle_, grabbed_, pointer.ray, vertical, 0);
     if (!to)
         return {};
+    if (setup.grid > 0) {
+        // The way from the layer to its end on the grid, for each part of it
+        // that moved by half a step or more.
+        const ScenePoint centre = layer_.bounds.centre();
+        for (int axis = 0; axis < 3; ++axis) {
+            const float moved = axisOf(*to, axis) - axisOf(handle_, axis);
+            const float way = axisOf(*to, axis) - axisOf(centre, axis);
+            setAxis(*to, axis,
+                    std::fabs(moved) >= setup.grid / 2 ? axisOf(centre, axis) + snapToGrid(way, setup.grid)
+                                                       : axisOf(handle_, axis));
+        }
+    }
     const auto speed = speedForEndHandle(layer_, *to);
     if (!speed)
         return {};

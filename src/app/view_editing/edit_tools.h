@@ -41,16 +41,18 @@ private:
     Ray grabbed_;
 };
 
-// Turns the start about y towards the mouse on the horizontal plane through
-// it; in whole steps of 15 degrees when snapping.
+// Turns the start about y by as much as the mouse turned round it on the
+// horizontal plane through it since the press (grabbed by `grabbed`); to
+// whole steps of 15 degrees when snapping.
 class StartTurnTool : public EditTool {
 public:
-    StartTurnTool(LevelDocument& document, const ScenePoint& centre, float turnBefore);
+    StartTurnTool(LevelDocument& document, const ScenePoint& centre, float turnBefore, const Ray& grabbed);
     QString drag(const ViewPointer& pointer, const ViewSetup& setup) override;
 
 private:
     ScenePoint centre_;
     float before_;
+    std::optional<float> grabbedAt_; // the mouse's angle round the start at the press
 };
 
 // Moves face `face` of layer `row`'s trigger area or vibration box along its
@@ -73,7 +75,8 @@ private:
 };
 
 // Moves the end of layer `row`'s motion: its speed changes so that its
-// frames take it there.
+// frames take it there. With snapping, the way from the layer to its end
+// (Speed x Frames) is what lands on the grid.
 class MotionEndTool : public EditTool {
 public:
     MotionEndTool(LevelDocument& document, const SceneLayer& layer, int row, const ScenePoint& handle,
