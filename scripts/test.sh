@@ -19,7 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-fuzz_seconds=30
+fuzz_seconds=20
 
 # Runs a command with its output in a log file; shows the end of the log and
 # stops when it fails.
