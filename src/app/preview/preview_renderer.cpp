@@ -127,100 +127,120 @@ PreviewRenderer::buffersFor(const SceneLayer& layer, std::vector<std::shared_ptr
 unsigned PreviewRenderer::textureFor(const std::shared_ptr<const SceneTexture>& texture) const
 {
     const auto found = textures_.find(texture.get());
-    return found == textures_.end() ? 0 : found->second.id;
+    return found == textures_.end() || found->second.stage == TextureStage::Room ? 0 : found->second.id;
 }
 
-void PreviewRenderer::uploadTexture(const std::shared_ptr<const SceneTexture>& texture, bool mipmaps)
+void PreviewRenderer::makeTextureRoom(const std::shared_ptr<const SceneTexture>& texture)
 {
-    TextureObject object{texture, 0, false};
+    TextureObject object{texture};
     glGenTextures(1, &object.id);
     glBindTexture(GL_TEXTURE_2D, object.id);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    QOpenGLExtraFunctions* extra = QOpenGLContext::currentContext()->extraFunctions();
-    if (!mipmaps && QOpenGLContext::currentContext()->hasExtension("GL_ARB_texture_storage")) {
-        // Room for every size at once, so that the smaller sizes made in a
-        // later frame go into it without the texture being made again.
-        int levels = 1;
-        for (int side = std::max(texture->width, texture->height); side > 1; side /= 2)
-            ++levels;
-        extra->glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGB8, texture->width, texture->height);
-        // Rows as the reader delivers them: the first row is t = 0.
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->width, texture->height, GL_RGB, GL_UNSIGNED_BYTE,
-                        texture->pixels.data());
-        object.storedLevels = levels;
-    } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     texture->pixels.data());
-    }
+    // Room for every size at once, so that the pixels and the smaller sizes
+    // made in later frames go into it without the texture being made again.
+    for (int side = std::max(texture->width, texture->height); side > 1; side /= 2)
+        ++object.levels;
+    QOpenGLContext::currentContext()->extraFunctions()->glTexStorage2D(GL_TEXTURE_2D, object.levels, GL_RGB8,
+                                                                       texture->width, texture->height);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    uploadedBytes_ += texture->pixels.size();
     textures_[texture.get()] = object;
-    if (mipmaps)
-        makeMipmaps(textures_[texture.get()]);
+}
+
+void PreviewRenderer::fillTexture(TextureObject& object)
+{
+    const SceneTexture& texture = *object.texture;
+    glBindTexture(GL_TEXTURE_2D, object.id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // Rows as the reader delivers them: the first row is t = 0.
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture.width, texture.height, GL_RGB, GL_UNSIGNED_BYTE,
+                    texture.pixels.data());
+    uploadedBytes_ += texture.pixels.size();
+    object.stage = TextureStage::Pixels;
+}
+
+void PreviewRenderer::uploadTexture(const std::shared_ptr<const SceneTexture>& texture)
+{
+    TextureObject object{texture};
+    glGenTextures(1, &object.id);
+    glBindTexture(GL_TEXTURE_2D, object.id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture->width, texture->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 texture->pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    uploadedBytes_ += texture->pixels.size();
+    object.stage = TextureStage::Complete;
+    textures_[texture.get()] = object;
 }
 
 void PreviewRenderer::makeMipmaps(TextureObject& object)
 {
+    // Made here rather than by OpenGL: a software renderer takes several
+    // times as long for a large texture.
     glBindTexture(GL_TEXTURE_2D, object.id);
-    if (object.storedLevels > 1) {
-        // Made here rather than by OpenGL: a software renderer takes several
-        // times as long for a large texture.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        std::vector<std::uint8_t> smaller, next;
-        const std::uint8_t* from = object.texture->pixels.data();
-        int width = object.texture->width, height = object.texture->height;
-        for (int level = 1; level < object.storedLevels; ++level) {
-            halveForMipmap(from, width, height, smaller);
-            width = std::max(width / 2, 1);
-            height = std::max(height / 2, 1);
-            glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, smaller.data());
-            std::swap(smaller, next);
-            from = next.data();
-        }
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, object.storedLevels - 1);
-    } else {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
-        glGenerateMipmap(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<std::uint8_t> smaller, next;
+    const std::uint8_t* from = object.texture->pixels.data();
+    int width = object.texture->width, height = object.texture->height;
+    for (int level = 1; level < object.levels; ++level) {
+        halveForMipmap(from, width, height, smaller);
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, smaller.data());
+        std::swap(smaller, next);
+        from = next.data();
     }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, object.levels - 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    object.mipmapped = true;
+    object.stage = TextureStage::Complete;
 }
 
 void PreviewRenderer::prepareTextures()
 {
-    // A texture of more texels than this takes a frame for its pixels and
-    // another for its smaller sizes (on a software renderer each is tens of
-    // milliseconds for a 2048 x 2048 texture); smaller ones are made at once.
+    // A texture of more texels than this is made a step a frame: its room,
+    // its pixels, its smaller sizes (on a software renderer the room alone of
+    // a 2048 x 2048 texture takes tens of milliseconds); smaller ones, or all
+    // where OpenGL can't make the room first, are made at once.
     constexpr std::int64_t kTexelsAtOnce = std::int64_t(1) << 21;
     texturesPending_ = false;
     if (!scene_)
         return;
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const bool roomFirst = QOpenGLContext::currentContext()->hasExtension("GL_ARB_texture_storage");
     bool stepTaken = false;
     for (const SceneLayer& layer : scene_->layers) {
         const std::shared_ptr<const SceneTexture>& texture = layer.texture;
         if (!layer.draw || !texture || texture->width <= 0 || texture->height <= 0 || texture->width > largest
             || texture->height > largest)
             continue; // shown untextured
-        const bool large = std::int64_t(texture->width) * texture->height > kTexelsAtOnce;
         const auto found = textures_.find(texture.get());
-        if (found == textures_.end() || !found->second.mipmapped) {
-            if (large && stepTaken) {
-                texturesPending_ = true;
-                continue;
-            }
+        if (found != textures_.end() && found->second.stage == TextureStage::Complete)
+            continue;
+        const bool stepwise = roomFirst && std::int64_t(texture->width) * texture->height > kTexelsAtOnce;
+        if (!stepwise) {
             if (found == textures_.end())
-                uploadTexture(texture, !large);
-            else
-                makeMipmaps(found->second);
-            stepTaken = stepTaken || large;
-            texturesPending_ = texturesPending_ || !textures_[texture.get()].mipmapped;
+                uploadTexture(texture);
+            continue;
         }
+        if (stepTaken) {
+            texturesPending_ = true;
+            continue;
+        }
+        stepTaken = true;
+        if (found == textures_.end())
+            makeTextureRoom(texture);
+        else if (found->second.stage == TextureStage::Room)
+            fillTexture(found->second);
+        else
+            makeMipmaps(found->second);
+        texturesPending_ = texturesPending_ || textures_[texture.get()].stage != TextureStage::Complete;
     }
 }
 
@@ -369,7 +389,7 @@ PreviewRenderer::MeshImageKey PreviewRenderer::meshImageKey(const QMatrix4x4& vi
             continue;
         const ScenePoint offset = shownMotion(layer, frame, moving);
         const auto texture = layer.draw ? textures_.find(layer.texture.get()) : textures_.end();
-        const int textureStage = texture == textures_.end() ? 0 : texture->second.mipmapped ? 2 : 1;
+        const int textureStage = texture == textures_.end() ? 0 : static_cast<int>(texture->second.stage);
         key.layers.push_back({buffers, f, QVector3D(offset.x, offset.y, offset.z), layer.draw,
                               layer.draw ? layer.texture : nullptr, textureStage});
     }

@@ -92,11 +92,14 @@ private:
         std::vector<int> first;   // of each frame, in vertices
         std::vector<int> count;   // of each frame
     };
+    // How far a texture is made: room for it (not drawn yet), its pixels
+    // (drawn from its full size alone), or all its sizes.
+    enum class TextureStage { Room, Pixels, Complete };
     struct TextureObject {
         std::shared_ptr<const SceneTexture> texture;
         unsigned id = 0;
-        bool mipmapped = false; // until then drawn from its full size alone
-        int storedLevels = 0;   // room made for this many sizes at once; 0: made one by one
+        TextureStage stage = TextureStage::Room;
+        int levels = 1; // the sizes there is room for
     };
 
     // What the image of the meshes shows; drawn again when this differs.
@@ -107,7 +110,7 @@ private:
             QVector3D offset;
             bool draw = false;
             std::shared_ptr<const SceneTexture> texture;
-            int textureStage = 0; // not made yet, its full size only, with its smaller sizes
+            int textureStage = 0; // TextureStage, or 0 while it can't be drawn
             bool operator==(const Layer&) const = default;
         };
         QMatrix4x4 viewProjection;
@@ -128,10 +131,14 @@ private:
     // The texture object of a texture made so far, 0 before.
     unsigned textureFor(const std::shared_ptr<const SceneTexture>& texture) const;
     // Makes the textures the drawn layers need: small ones at once, a large
-    // one a step per frame (its pixels, then its smaller sizes), so that no
-    // frame waits long for them.
+    // one a step per frame (its room, its pixels, its smaller sizes), so that
+    // no frame waits long for them.
     void prepareTextures();
-    void uploadTexture(const std::shared_ptr<const SceneTexture>& texture, bool mipmaps);
+    // A texture made at once, all its sizes.
+    void uploadTexture(const std::shared_ptr<const SceneTexture>& texture);
+    // A large texture's steps.
+    void makeTextureRoom(const std::shared_ptr<const SceneTexture>& texture);
+    void fillTexture(TextureObject& object);
     void makeMipmaps(TextureObject& object);
     void uploadOverlay(const OverlayGeometry& overlay);
     // How a layer is drawn: as the level has it, its motion's end as a
