@@ -277,8 +277,7 @@ int main(int argc, char** argv)
         turnUntil([] { return true; });
         gaps.start();
         if (!openAndShow(dialog, smallLevel)) {
-            std::fprintf(stderr, "error: the level of the small texture was not shown
-");
+            std::fprintf(stderr, "error: the level of the small texture was not shown\n");
             return 1;
         }
         const double smallGap = gaps.stop();
