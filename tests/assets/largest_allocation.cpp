@@ -11,16 +11,63 @@ std::atomic<std::size_t> largest{0};
 
 } // namespace
 
-void* operator new(std::size_t size)
+namespace {
+
+void* allocate(std::size_t size) noexcept
 {
     if (watching.load(std::memory_order_relaxed)) {
         std::size_t seen = largest.load(std::memory_order_relaxed);
         while (size > seen && !largest.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
         }
     }
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+} // namespace
+
+// Every plain form of new and delete goes through malloc and free, so that
+// memory from any of them (a sort's nothrow buffer, an array) is given back
+// by the matching delete.
+void* operator new(std::size_t size)
+{
+    if (void* memory = allocate(size))
         return memory;
     throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocate(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocate(size);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
 }
 
 void operator delete(void* memory) noexcept
