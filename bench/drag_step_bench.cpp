@@ -29,6 +29,7 @@
 #include "command_line.h"
 #include "document/level_document.h"
 #include "level_inputs.h"
+#include "offscreen_gl.h"
 #include "scene/scene_builder.h"
 #include "scene/surface_picker.h"
 
@@ -46,15 +47,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
-}
-
-Ray rayThrough(const editor::PreviewCamera& camera, const QSize& size, QPointF pixel)
-{
-    const QMatrix4x4 inverse = camera.viewProjection(size).inverted();
-    Matrix4 m;
-    std::copy(inverse.constData(), inverse.constData() + 16, m.begin());
-    return *rayFromScreen(m, static_cast<float>(pixel.x()), static_cast<float>(pixel.y()),
-                          static_cast<float>(size.width()), static_cast<float>(size.height()));
 }
 
 } // namespace
@@ -91,15 +83,9 @@ int main(int argc, char** argv)
     auto scene = std::make_shared<const Scene>(buildScene(shown));
     auto picker = std::make_shared<const SurfacePicker>(*scene);
 
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    QOpenGLContext context;
-    context.setFormat(format);
-    QOffscreenSurface surface;
-    surface.setFormat(format);
-    surface.create();
-    if (!context.create() || !context.makeCurrent(&surface)) {
+    OffscreenGl offscreen;
+    QOpenGLContext& context = offscreen.context;
+    if (!offscreen.start()) {
         std::fprintf(stderr, "error: no OpenGL 3.3 here\n");
         return 1;
     }
@@ -120,7 +106,7 @@ int main(int argc, char** argv)
     camera.frame(scene->bounds, size);
     const TargetEntry& first = document.targets().at(0);
     const QPointF from = camera.project({first.x, first.y, first.z}, size);
-    const Ray grabbed = rayThrough(camera, size, from);
+    const Ray grabbed = *camera.ray(from, size);
     const float handleSize = markerSize(scene->bounds);
 
     std::vector<double> total, edit, restate, pick, overlay, takeOver;
@@ -131,7 +117,7 @@ int main(int argc, char** argv)
             const QPointF pixel = from + QPointF(400.0 * i / steps, 150.0 * i / steps);
             const auto start = Clock::now();
             // The mouse's ray and the tool's edit of the level.
-            const Ray ray = rayThrough(camera, size, pixel);
+            const Ray ray = *camera.ray(pixel, size);
             // Without snapping, so that every step changes the level.
             tool.drag({pixel, ray, false}, {ViewMode::Top, 0.0f});
             const double edited = millisecondsSince(start);

@@ -35,6 +35,7 @@
 #include "generate/generate_level.h"
 #include "command_line.h"
 #include "level_inputs.h"
+#include "offscreen_gl.h"
 #include "scene/scene_builder.h"
 
 namespace kes::bench {
@@ -229,15 +230,9 @@ int main(int argc, char** argv)
             fresh = std::min(fresh, secondsSince(start));
         }
 
-        QSurfaceFormat format;
-        format.setVersion(3, 3);
-        format.setProfile(QSurfaceFormat::CoreProfile);
-        QOpenGLContext context;
-        context.setFormat(format);
-        QOffscreenSurface surface;
-        surface.setFormat(format);
-        surface.create();
-        const bool canDraw = context.create() && context.makeCurrent(&surface);
+        OffscreenGl offscreen;
+        const bool canDraw = offscreen.start();
+        QOpenGLContext& context = offscreen.context;
 
         std::printf("\n## kesgen preview benchmark (fastest of %d repetitions, %d threads)\n\n", repetitions, threads);
         std::printf("| measure | result | reference | ratio | target |\n|---|---|---|---|---|\n");

@@ -155,15 +155,13 @@ QMatrix4x4 PreviewCamera::projection(const QSize& viewport) const
     return m;
 }
 
-void PreviewCamera::ray(const QPointF& pixel, const QSize& viewport, QVector3D& origin, QVector3D& direction) const
+std::optional<Ray> PreviewCamera::ray(const QPointF& pixel, const QSize& viewport) const
 {
     const QMatrix4x4 inverse = viewProjection(viewport).inverted();
-    const float x = static_cast<float>(2 * pixel.x() / std::max(viewport.width(), 1) - 1);
-    const float y = static_cast<float>(1 - 2 * pixel.y() / std::max(viewport.height(), 1));
-    const QVector3D nearPoint = inverse.map(QVector3D(x, y, -1));
-    const QVector3D farPoint = inverse.map(QVector3D(x, y, 1));
-    origin = nearPoint;
-    direction = (farPoint - nearPoint).normalized();
+    Matrix4 m;
+    std::copy(inverse.constData(), inverse.constData() + 16, m.begin());
+    return rayFromScreen(m, static_cast<float>(pixel.x()), static_cast<float>(pixel.y()),
+                         static_cast<float>(viewport.width()), static_cast<float>(viewport.height()));
 }
 
 QPointF PreviewCamera::project(const QVector3D& point, const QSize& viewport) const

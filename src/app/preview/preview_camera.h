@@ -13,7 +13,10 @@
 #include <QSize>
 #include <QVector3D>
 
+#include <optional>
+
 #include "scene/scene.h"
+#include "scene/scene_ray.h"
 
 namespace kes::editor {
 
@@ -59,8 +62,9 @@ public:
     QMatrix4x4 projection(const QSize& viewport) const;
     QMatrix4x4 viewProjection(const QSize& viewport) const { return projection(viewport) * view(); }
 
-    // The ray from the eye through pixel `pixel` (from the top left).
-    void ray(const QPointF& pixel, const QSize& viewport, QVector3D& origin, QVector3D& direction) const;
+    // The ray from the eye through pixel `pixel` (from the top left); none
+    // for an empty viewport.
+    std::optional<Ray> ray(const QPointF& pixel, const QSize& viewport) const;
     // Where `point` shows in the viewport, in pixels from the top left.
     QPointF project(const QVector3D& point, const QSize& viewport) const;
 

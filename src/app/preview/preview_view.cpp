@@ -226,11 +226,7 @@ bool PreviewView::preparingSurfaces() const
 
 std::optional<Ray> PreviewView::rayAt(const QPointF& pixel) const
 {
-    const QMatrix4x4 inverse = camera_.viewProjection(size()).inverted();
-    Matrix4 m;
-    std::copy(inverse.constData(), inverse.constData() + 16, m.begin());
-    return rayFromScreen(m, static_cast<float>(pixel.x()), static_cast<float>(pixel.y()),
-                         static_cast<float>(width()), static_cast<float>(height()));
+    return camera_.ray(pixel, size());
 }
 
 std::vector<EditHandle> PreviewView::selectionHandles() const
@@ -728,10 +724,10 @@ void PreviewView::pick(const QPoint& position)
 {
     if (!scene_)
         return;
-    QVector3D origin, direction;
-    camera_.ray(position, size(), origin, direction);
-    const ScenePick hit = pickScene(*scene_, {origin.x(), origin.y(), origin.z()},
-                                    {direction.x(), direction.y(), direction.z()}, frame_, moving_);
+    const auto ray = rayAt(position);
+    if (!ray)
+        return;
+    const ScenePick hit = pickScene(*scene_, ray->origin, ray->direction, frame_, moving_);
     if (startSelected_) {
         startSelected_ = false;
         update();
